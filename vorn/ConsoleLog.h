@@ -21,7 +21,7 @@ public:
     void line(const Parts&... parts)
     {
         std::ostringstream text;
-        (text << ... << parts);
+        ((text << parts), ...);
         writeLine(text.str());
     }
 
