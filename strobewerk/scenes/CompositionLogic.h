@@ -1,0 +1,151 @@
+// The arithmetic of the frame composition, free of GL so that it can be
+// tested without a window.
+//
+// The composition keeps a set of effect values (flashes, a shake, a card
+// index, the audio energy) that cues push up and that decay with time.
+// Every value follows one pattern, evaluated once per frame in this order:
+//   trigger: if the cue fires and the value is below its re-arm threshold,
+//            the value jumps to its kick;
+//   decay:   if the value is above 0 it loses dt x rate, otherwise it is 0.
+// The re-arm threshold keeps a cue that fires on consecutive frames from
+// restarting a flash that is still running.
+//
+// The drawing code (Composition.cpp) reads the cues, calls the update
+// functions below on `compositionState` and hands the results to GL.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "vorn/Vec3f.h"
+
+// The boosts of the final composite rise from 0 to a peak and fall back
+// across a held note: (0, 1, 0.5, 0) read with sampleCurve.
+extern const std::vector<float> boostCurve;
+
+// --- The trigger-and-decay pattern -------------------------------------
+
+// Re-arm threshold of the values that restart on every cue.
+constexpr float alwaysRearm = 1.0e30f;
+
+struct sKickRule {
+    float rearmBelow;
+    float kick;
+    float ratePerMs;
+};
+
+constexpr sKickRule bumpRule{alwaysRearm, 1.0f, 0.001f};
+constexpr sKickRule pointFlashRule{alwaysRearm, 1.0f, 0.001f};
+constexpr sKickRule fillFlashRule{0.2f, 0.6f, 0.001f};
+constexpr sKickRule cardFlashRule{0.2f, 1.6f, 0.001f};
+constexpr float cardDistoRate = 0.002f;
+constexpr sKickRule flashLevelRule{0.8f, 1.6f, 0.001f};
+constexpr float flashDistoRate = 0.002f;
+
+// Sets value to the kick when the cue fires below the threshold; returns
+// whether it did.
+bool trigger(float& value, bool cue, const sKickRule& rule);
+
+// If value > 0 it loses dt x rate (and may end up a little below 0 for one
+// frame), otherwise it becomes 0.
+void decay(float& value, float dt, float ratePerMs);
+
+// Loses dt x rate, then is held at 0 from below (the shake and the point
+// flash).
+void decayClamped(float& value, float dt, float ratePerMs);
+
+// --- Effect values --------------------------------------------------------
+
+struct sCompositionState {
+    float energy = 0.0f;
+    float bump = 0.0f;
+    float pointFlash = 0.0f;
+    std::vector<vorn::vec3f> points;
+    bool pointButtonWasDown = false;
+    float fillFlash = 0.0f;
+    unsigned cardIndex = 0;
+    bool cardIndexSet = false;
+    bool greetingsStarted = false;
+    float cardFlash = 0.0f;
+    float cardDisto = 0.0f;
+    unsigned flashIndex = 0;
+    float flashLevel = 0.0f;
+    float flashDisto = 0.0f;
+};
+
+// The one set of effect values of the running production.
+extern sCompositionState compositionState;
+
+// Shake: trigger then clamped decay.
+void updateBump(sCompositionState& s, bool cue, float dt);
+// Point-line flash: trigger then clamped decay.
+void updatePointFlash(sCompositionState& s, bool cue, float dt);
+// Warm full-screen flash.
+void updateFillFlash(sCompositionState& s, bool cue, float dt);
+
+// Appends the camera position when the point button has just gone down;
+// returns whether a point was added.
+bool updatePoints(sCompositionState& s, bool buttonDown, const vorn::vec3f& cameraPosition);
+
+// The next card after `index`: the greetings cue steps through 2 .. count-1
+// (starting at 2 the first time it fires), the title cue alternates 0 and 1.
+unsigned nextCardIndex(unsigned index, bool greetingsCue, bool& greetingsStarted, unsigned cardCount);
+
+// Card state of one frame. titleCue is the hat or the (1, 1) hit,
+// greetingsCue the (4, 2) hit. On the first call the index starts at the
+// last card. Both flash and distortion kick together, then decay.
+void updateCards(sCompositionState& s, bool titleCue, bool greetingsCue, unsigned cardCount, float dt);
+
+// Flash image of one frame; randomValue picks the image (modulo the count)
+// when the cue kicks. Returns whether it kicked.
+bool updateFlashImage(sCompositionState& s, bool cue, unsigned randomValue, unsigned imageCount, float dt);
+
+// --- Energy and inputs ----------------------------------------------------
+
+// Mean of the spectrum, summed in index order in single precision; 0 for an
+// empty spectrum.
+float spectrumMean(const std::vector<float>& spectrum);
+
+// level = mean x 200; energy += level^2 dt; energy -= 0.01 dt; never below 0.
+float updateEnergy(float energy, float spectrumMeanValue, float dt);
+
+// The live nudge from joystick axis 3 (already through axisValue).
+float nudgeEnergy(float energy, float axis, float dt);
+
+// A joystick axis as the composition reads it: 0 inside the dead zone
+// (|reading| < 8000), otherwise reading / 32000.
+float axisValue(std::int16_t reading);
+
+// --- Per-frame values of the layers ---------------------------------------
+
+struct sBackgroundUniforms {
+    float blackTer;
+    float scroller;
+    float whiteTer;
+};
+// t in ms; `alternate` while joystick button 10 is held.
+sBackgroundUniforms backgroundUniforms(float t, float energy, bool alternate);
+
+struct sShakeTransform {
+    vorn::vec3f translation;
+    float angleDegrees;
+    vorn::vec3f axis;
+};
+// The camera shake for the level `bump` (identity at 0).
+sShakeTransform shakeTransform(float t, float bump);
+
+struct sLineSegment {
+    vorn::vec3f start;
+    vorn::vec3f end;
+};
+// The point-line segments: one per neighbouring pair of points, each end
+// moved by its wobble offset. Fewer than two points give none.
+std::vector<sLineSegment> pointLineSegments(const std::vector<vorn::vec3f>& points, float t, float pointFlash);
+
+struct sFinalBoosts {
+    float distBoost;
+    float specBoost;
+    float mixBoost;
+};
+// From the progress of the held notes (4, 0), (4, 1) and (4, 2).
+sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgress);

@@ -1,0 +1,226 @@
+// The effect values of the composition: triggers, decays, the card
+// sequence, the energy and the per-layer numbers.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "strobewerk/scenes/CompositionLogic.h"
+
+namespace {
+constexpr unsigned cardCount = 9;
+constexpr float frameMs = 16.0f;
+} // namespace
+
+TEST(TriggerAndDecay, FillFlashFiringOnTwoFramesKicksOnce)
+{
+    sCompositionState s;
+    updateFillFlash(s, true, frameMs);
+    EXPECT_FLOAT_EQ(s.fillFlash, 0.6f - frameMs * 0.001f);
+    updateFillFlash(s, true, frameMs);
+    EXPECT_FLOAT_EQ(s.fillFlash, 0.6f - 2 * frameMs * 0.001f);
+    // Once it has fallen below the re-arm threshold the cue kicks again.
+    s.fillFlash = 0.19f;
+    updateFillFlash(s, true, frameMs);
+    EXPECT_FLOAT_EQ(s.fillFlash, 0.6f - frameMs * 0.001f);
+}
+
+TEST(TriggerAndDecay, PlainDecayMayDipBelowZeroForOneFrameThenRests)
+{
+    sCompositionState s;
+    s.fillFlash = 0.005f;
+    updateFillFlash(s, false, frameMs);
+    EXPECT_LT(s.fillFlash, 0.0f);
+    updateFillFlash(s, false, frameMs);
+    EXPECT_EQ(s.fillFlash, 0.0f);
+}
+
+TEST(TriggerAndDecay, ShakeAndPointFlashRestartOnEveryCueAndStopAtZero)
+{
+    sCompositionState s;
+    updateBump(s, true, frameMs);
+    updatePointFlash(s, true, frameMs);
+    EXPECT_FLOAT_EQ(s.bump, 1.0f - frameMs * 0.001f);
+    updateBump(s, true, frameMs);
+    EXPECT_FLOAT_EQ(s.bump, 1.0f - frameMs * 0.001f);
+    for (int i = 0; i < 100; ++i) {
+        updateBump(s, false, frameMs);
+        updatePointFlash(s, false, frameMs);
+        ASSERT_GE(s.bump, 0.0f);
+        ASSERT_GE(s.pointFlash, 0.0f);
+    }
+    EXPECT_EQ(s.bump, 0.0f);
+    EXPECT_EQ(s.pointFlash, 0.0f);
+}
+
+TEST(Cards, FirstFrameShowsTheLastCardAndTheFirstTitleCueCardOne)
+{
+    sCompositionState s;
+    updateCards(s, false, false, cardCount, 0.0f);
+    EXPECT_TRUE(s.cardIndexSet);
+    EXPECT_EQ(s.cardIndex, 8u);
+    EXPECT_EQ(s.cardFlash, 0.0f);
+
+    updateCards(s, true, false, cardCount, frameMs);
+    EXPECT_EQ(s.cardIndex, 1u);
+    EXPECT_FLOAT_EQ(s.cardFlash, 1.6f - frameMs * 0.001f);
+    EXPECT_FLOAT_EQ(s.cardDisto, 1.6f - frameMs * 0.002f);
+}
+
+TEST(Cards, GreetingsRunFromTwoToEightThenWrap)
+{
+    sCompositionState s;
+    std::vector<unsigned> shown;
+    for (int cue = 0; cue < 8; ++cue) {
+        s.cardFlash = 0.0f; // let the previous card fade out
+        updateCards(s, false, true, cardCount, frameMs);
+        shown.push_back(s.cardIndex);
+    }
+    EXPECT_EQ(shown, (std::vector<unsigned>{2, 3, 4, 5, 6, 7, 8, 2}));
+}
+
+TEST(Cards, GreetingsContinueFromTheTitleCardsIndex)
+{
+    bool started = false;
+    unsigned index = 8;
+    index = nextCardIndex(index, false, started, cardCount);
+    EXPECT_EQ(index, 1u);
+    index = nextCardIndex(index, false, started, cardCount);
+    EXPECT_EQ(index, 0u);
+    // The first greetings cue always starts from card 2 ...
+    EXPECT_EQ(nextCardIndex(index, true, started, cardCount), 2u);
+    // ... a later one continues from wherever the title cue left the index.
+    EXPECT_EQ(nextCardIndex(0, true, started, cardCount), 1u);
+}
+
+TEST(Cards, ACueWhileTheCardIsStillBrightIsIgnored)
+{
+    sCompositionState s;
+    updateCards(s, true, false, cardCount, frameMs);
+    const unsigned shown = s.cardIndex;
+    updateCards(s, true, false, cardCount, frameMs);
+    EXPECT_EQ(s.cardIndex, shown);
+    EXPECT_FLOAT_EQ(s.cardFlash, 1.6f - 2 * frameMs * 0.001f);
+}
+
+TEST(FlashImage, PicksByTheRandomValueAndDoesNotRestartWhileBright)
+{
+    sCompositionState s;
+    EXPECT_TRUE(updateFlashImage(s, true, 7, 2, frameMs));
+    EXPECT_EQ(s.flashIndex, 1u);
+    EXPECT_FLOAT_EQ(s.flashLevel, 1.6f - frameMs * 0.001f);
+    EXPECT_FLOAT_EQ(s.flashDisto, 1.6f - frameMs * 0.002f);
+    EXPECT_FALSE(updateFlashImage(s, true, 4, 2, frameMs));
+    EXPECT_EQ(s.flashIndex, 1u);
+    // No images: the index stays 0 rather than dividing by zero.
+    sCompositionState empty;
+    EXPECT_TRUE(updateFlashImage(empty, true, 7, 0, frameMs));
+    EXPECT_EQ(empty.flashIndex, 0u);
+}
+
+TEST(Points, AddedOnlyOnTheFrameTheButtonGoesDown)
+{
+    sCompositionState s;
+    const vorn::vec3f a{1, 2, 3}, b{4, 5, 6};
+    EXPECT_TRUE(updatePoints(s, true, a));
+    EXPECT_FALSE(updatePoints(s, true, b));
+    EXPECT_FALSE(updatePoints(s, false, b));
+    EXPECT_TRUE(updatePoints(s, true, b));
+    ASSERT_EQ(s.points.size(), 2u);
+    EXPECT_EQ(s.points[0], a);
+    EXPECT_EQ(s.points[1], b);
+}
+
+TEST(PointLines, OneSegmentPerNeighbourPairWithUnequalOffsetsWhileFlashing)
+{
+    std::vector<vorn::vec3f> points{{0, 0, 0}};
+    EXPECT_TRUE(pointLineSegments(points, 1000.0f, 0.0f).empty());
+    points.push_back({100, 0, 0});
+    points.push_back({100, 100, 0});
+    const auto quiet = pointLineSegments(points, 1000.0f, 0.0f);
+    ASSERT_EQ(quiet.size(), 2u);
+    // Without the flash a shared point gets the same offset on both segments.
+    EXPECT_FLOAT_EQ(quiet[0].end.x, quiet[1].start.x);
+    EXPECT_FLOAT_EQ(quiet[0].end.z, quiet[1].start.z);
+    // The wobble is small around the stored point.
+    EXPECT_NEAR(quiet[0].start.x, 0.0f, 5.3f);
+    EXPECT_NEAR(quiet[1].end.y, 100.0f, 5.3f);
+
+    const auto flashing = pointLineSegments(points, 1000.0f, 1.0f);
+    EXPECT_NE(flashing[0].end.x, flashing[1].start.x);
+    EXPECT_FLOAT_EQ(flashing[0].end.z, flashing[1].start.z);
+    // w = 60 at full flash: the start points swing much wider.
+    EXPECT_FLOAT_EQ(flashing[0].start.x, std::sin(1000.0f * 0.0034f) * (60.0f + 5.2972393f));
+}
+
+TEST(Energy, MeanFeedsASquaredLevelAndLeaksTowardsZero)
+{
+    std::vector<float> spectrum(512, 0.0f);
+    EXPECT_EQ(spectrumMean(spectrum), 0.0f);
+    spectrum[3] = 512.0f * 0.01f;
+    EXPECT_FLOAT_EQ(spectrumMean(spectrum), 0.01f);
+    // level = 2: +4 dt, -0.01 dt.
+    EXPECT_FLOAT_EQ(updateEnergy(0.0f, 0.01f, 10.0f), 39.9f);
+    // Silence drains it and it never goes below 0.
+    EXPECT_FLOAT_EQ(updateEnergy(1.0f, 0.0f, 10.0f), 0.9f);
+    EXPECT_EQ(updateEnergy(0.05f, 0.0f, 10.0f), 0.0f);
+    EXPECT_EQ(spectrumMean({}), 0.0f);
+}
+
+TEST(Energy, AxisThreeNudgesBothWays)
+{
+    EXPECT_FLOAT_EQ(nudgeEnergy(5.0f, axisValue(32000), 10.0f), 6.0f);
+    EXPECT_FLOAT_EQ(nudgeEnergy(5.0f, axisValue(-16000), 10.0f), 4.5f);
+    EXPECT_FLOAT_EQ(nudgeEnergy(5.0f, axisValue(7999), 10.0f), 5.0f);
+}
+
+TEST(AxisValue, DeadZoneAndScale)
+{
+    EXPECT_EQ(axisValue(0), 0.0f);
+    EXPECT_EQ(axisValue(7999), 0.0f);
+    EXPECT_EQ(axisValue(-7999), 0.0f);
+    EXPECT_FLOAT_EQ(axisValue(8000), 0.25f);
+    EXPECT_FLOAT_EQ(axisValue(-32768), -1.024f);
+}
+
+TEST(Background, NormalAndAlternateModes)
+{
+    const auto normal = backgroundUniforms(0.0f, 0.0f, false);
+    EXPECT_FLOAT_EQ(normal.blackTer, 1.0f);
+    EXPECT_FLOAT_EQ(normal.whiteTer, 0.5f);
+    EXPECT_FLOAT_EQ(normal.scroller, 0.0f);
+    const float t = 20000.0f, energy = 300.0f;
+    const auto alt = backgroundUniforms(t, energy, true);
+    EXPECT_FLOAT_EQ(alt.blackTer, std::sin(t * 0.01f + energy * 0.01f) * 0.5f + 0.5f);
+    EXPECT_FLOAT_EQ(alt.whiteTer, std::cos(t * 0.0113f) * 0.5f + 0.5f);
+    // Energy pulls the scroller back by up to 10.
+    EXPECT_FLOAT_EQ(alt.scroller, 2.0f - std::fabs(std::sin(0.3f) * 10.0f));
+}
+
+TEST(Shake, IdentityAtRestAndBoundedByTheLevel)
+{
+    const auto rest = shakeTransform(12345.0f, 0.0f);
+    EXPECT_EQ(rest.translation, vorn::vec3f(0, 0, 0));
+    EXPECT_EQ(rest.angleDegrees, 0.0f);
+    for (float t = 0.0f; t < 1000.0f; t += 37.0f) {
+        const auto s = shakeTransform(t, 0.5f);
+        EXPECT_LE(std::fabs(s.translation.x), 4.0f);
+        EXPECT_LE(std::fabs(s.translation.y), 4.0f);
+        EXPECT_LE(std::fabs(s.translation.z), 4.0f);
+        EXPECT_FLOAT_EQ(s.angleDegrees, 4.0f);
+    }
+}
+
+TEST(FinalBoosts, SpecBoostAcrossAHeldNoteFromOneToTwoSeconds)
+{
+    // The (4, 1) held note runs 1000..2000 ms, so its progress is (t - 1000) / 1000.
+    const auto at = [](float ms) { return finalBoosts(0.0f, (ms - 1000.0f) / 1000.0f, 0.0f).specBoost; };
+    EXPECT_NEAR(at(1000.0f), 0.0f, 1e-6);
+    EXPECT_NEAR(at(1250.0f), 0.3f, 1e-6);
+    EXPECT_NEAR(at(1500.0f), 0.15f, 1e-6);
+    EXPECT_NEAR(at(1750.0f), 0.0f, 1e-6);
+    EXPECT_LT(at(1875.0f), 0.0f);
+    EXPECT_GT(at(1875.0f), -0.011f);
+    const auto peak = finalBoosts(0.25f, 0.25f, 0.25f);
+    EXPECT_FLOAT_EQ(peak.distBoost, 0.2f);
+    EXPECT_FLOAT_EQ(peak.mixBoost, 0.3f);
+}
