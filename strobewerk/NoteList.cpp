@@ -1,0 +1,123 @@
+#include "strobewerk/NoteList.h"
+
+#include "vorn/DataFile.h"
+
+#include <fstream>
+
+cNoteList noteList;
+
+namespace {
+
+// Reads one note line after its keyword. Returns false when the line is
+// not whole (the stream broke off or held something other than a number).
+bool readNoteFields(std::istream& in, const std::string& keyword, sNote& note)
+{
+    note = sNote{};
+    if (keyword == "n") {
+        note.held = false;
+        in >> note.startMs >> note.pitchCode;
+    } else {
+        note.held = true;
+        in >> note.startMs >> note.endMs >> note.pitchCode;
+    }
+    return static_cast<bool>(in);
+}
+
+} // namespace
+
+void cNoteList::load(const std::string& path)
+{
+    tracks.clear();
+    std::ifstream in(vorn::resolveDataPath(path));
+    if (!in)
+        return;
+
+    long long trackTotal = 0;
+    if (!(in >> trackTotal) || trackTotal <= 0)
+        return;
+
+    // Sections are added as they are read, so a damaged count cannot make
+    // the store allocate more than the file holds.
+    for (long long t = 0; t < trackTotal; ++t) {
+        long long noteTotal = 0;
+        if (!(in >> noteTotal))
+            return;
+        tracks.emplace_back();
+        std::vector<sNote>& notes = tracks.back();
+        for (long long i = 0; i < noteTotal; ++i) {
+            std::string keyword;
+            if (!(in >> keyword))
+                return;
+            // A line with an unknown keyword stands for no note: it is
+            // skipped rather than kept as an all-zero record, which would
+            // fire as a hit at 0 ms.
+            if (keyword != "n" && keyword != "hn")
+                continue;
+            sNote note;
+            if (!readNoteFields(in, keyword, note))
+                return;
+            notes.push_back(note);
+        }
+    }
+}
+
+void cNoteList::update(int32_t songTimeMs)
+{
+    const int64_t t = songTimeMs;
+    for (std::vector<sNote>& notes : tracks) {
+        for (sNote& note : notes) {
+            if (note.done) {
+                note.active = false;
+                note.progress = 0.0f;
+            } else if (note.held) {
+                if (t >= note.endMs) {
+                    // The last active values stay for this one update.
+                    note.done = true;
+                } else if (t >= note.startMs) {
+                    const float duration = static_cast<float>(int64_t(note.endMs) - note.startMs);
+                    note.progress = static_cast<float>(t - note.startMs) / duration;
+                    note.invDuration = 1.0f / duration;
+                    note.active = true;
+                }
+            } else if (t >= note.startMs) {
+                note.done = true;
+                note.active = true;
+                note.progress = 1.0f;
+            }
+        }
+    }
+}
+
+const sNote* cNoteList::firstActive(uint32_t track, int32_t pitchCode, bool held) const
+{
+    if (track >= tracks.size())
+        return nullptr;
+    for (const sNote& note : tracks[track]) {
+        if (note.active && note.pitchCode == pitchCode && note.held == held)
+            return &note;
+    }
+    return nullptr;
+}
+
+sNote cNoteList::findNote(uint32_t track, int32_t pitchCode, bool held) const
+{
+    const sNote* note = firstActive(track, pitchCode, held);
+    return note ? *note : sNote{};
+}
+
+float cNoteList::noteProgress(uint32_t track, int32_t pitchCode, bool held) const
+{
+    const sNote* note = firstActive(track, pitchCode, held);
+    return note ? note->progress : 0.0f;
+}
+
+bool cNoteList::isNoteActive(uint32_t track, int32_t pitchCode, bool held) const
+{
+    return firstActive(track, pitchCode, held) != nullptr;
+}
+
+const std::vector<sNote>& cNoteList::trackNotes(uint32_t track) const
+{
+    static const std::vector<sNote> none;
+    return track < tracks.size() ? tracks[track] : none;
+}

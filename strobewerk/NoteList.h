@@ -1,0 +1,60 @@
+// cNoteList: the notes of the soundtrack, read from the note-list file that
+// notegrind writes, with each note's playback state.
+//
+// The runtime loads it once before playback and advances it once per frame
+// to the song time; the scenes then ask whether a note of a track, pitch
+// code and kind sounds now and how far through it the song is:
+//     noteList.load("data/mvl.txt");
+//     noteList.update(songTime);                  // once per frame
+//     if (noteList.isNoteActive(3, 0, false)) ... // a hit of track 3, code 0
+// A hit is active in exactly one update (the first at or after its start);
+// a held note from its start up to and including the update that reaches
+// its end. A note never becomes active again.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One note of the note list and its playback state. A new record is all zero.
+struct sNote {
+    int32_t startMs = 0;
+    int32_t endMs = 0;       // held notes only; 0 for hits
+    bool held = false;       // "hn" line: true, "n" line: false
+    int32_t pitchCode = 0;
+    bool active = false;     // sounding at the current song time
+    float progress = 0.0f;   // held: 0 to below 1 while active; hit: 1 in its update
+    float invDuration = 0.0f;// 1 / (end - start) of an active held note
+    bool done = false;       // passed; never cleared
+};
+
+class cNoteList {
+public:
+    // Reads the note list at `path` (looked up ignoring letter case),
+    // replacing what the store held. A missing file gives an empty store;
+    // a file that breaks off keeps the notes read whole before the break.
+    void load(const std::string& path);
+
+    // Advances every note to the song time `songTimeMs`.
+    void update(int32_t songTimeMs);
+
+    // The first active note of `track` (file order) with this pitch code
+    // and kind, as a copy; a record with active false, progress 0 and
+    // invDuration 0 when none matches or the track does not exist.
+    sNote findNote(uint32_t track, int32_t pitchCode, bool held) const;
+    float noteProgress(uint32_t track, int32_t pitchCode, bool held) const;
+    bool isNoteActive(uint32_t track, int32_t pitchCode, bool held) const;
+
+    size_t trackCount() const { return tracks.size(); }
+    // The notes of one track in file order (empty when out of range).
+    const std::vector<sNote>& trackNotes(uint32_t track) const;
+
+private:
+    const sNote* firstActive(uint32_t track, int32_t pitchCode, bool held) const;
+
+    std::vector<std::vector<sNote>> tracks;
+};
+
+// The production's one note list.
+extern cNoteList noteList;

@@ -1,0 +1,17 @@
+# strobewerk_core: the runtime's half that needs no window: the note list,
+# the soundtrack (our own audio layer over libmpg123, SDL audio and KissFFT)
+# and the window configuration.
+pkg_check_modules(SW_SDL REQUIRED IMPORTED_TARGET sdl)
+pkg_check_modules(SW_MPG123 REQUIRED IMPORTED_TARGET libmpg123)
+pkg_check_modules(SW_KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
+find_package(Threads REQUIRED)
+
+file(GLOB strobewerk_audio_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/audio/*.cpp)
+add_library(strobewerk_core STATIC
+  ${CMAKE_CURRENT_SOURCE_DIR}/NoteList.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/Config.cpp
+  ${strobewerk_audio_sources})
+target_include_directories(strobewerk_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(strobewerk_core PUBLIC vorn_base PkgConfig::SW_SDL
+  PkgConfig::SW_MPG123 PkgConfig::SW_KISSFFT Threads::Threads)
+project_target(strobewerk_core)

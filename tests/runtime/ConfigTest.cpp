@@ -1,0 +1,106 @@
+#include "strobewerk/Config.h"
+
+#include "TempFolder.h"
+#include "vorn/ConsoleLog.h"
+
+#include <gtest/gtest.h>
+#include <sstream>
+
+namespace {
+
+struct ConfigTest : ::testing::Test {
+    cTempFolder folder;
+    std::ostringstream console;
+
+    void SetUp() override { vorn::consoleLog.setStream(&console); }
+    void TearDown() override { vorn::consoleLog.setStream(nullptr); }
+
+    sWindowConfig read(const std::string& text)
+    {
+        folder.write("res.conf", text);
+        return readWindowConfig();
+    }
+
+    int consoleLines() const
+    {
+        int lines = 0;
+        for (char c : console.str())
+            lines += c == '\n';
+        return lines;
+    }
+
+    void expectDefaultsWithOneLine(const sWindowConfig& config, const std::string& name = "res.conf")
+    {
+        EXPECT_FALSE(config.fullscreen);
+        EXPECT_EQ(config.width, 800);
+        EXPECT_EQ(config.height, 600);
+        EXPECT_EQ(consoleLines(), 1) << console.str();
+        EXPECT_NE(console.str().find(name), std::string::npos);
+    }
+};
+
+TEST_F(ConfigTest, ReadsTheThreeValuesAfterTheirLabels)
+{
+    sWindowConfig config = read("fullscreen:0\nwidth:1024\nheight:768\n");
+    EXPECT_FALSE(config.fullscreen);
+    EXPECT_EQ(config.width, 1024);
+    EXPECT_EQ(config.height, 768);
+    EXPECT_EQ(consoleLines(), 0);
+}
+
+TEST_F(ConfigTest, LabelsAreFreeTextAndMayBeEmpty)
+{
+    sWindowConfig config = read(":1 trailing words\n:  1600 ignored\n  some label : 900\nmore: 5\n");
+    EXPECT_TRUE(config.fullscreen);
+    EXPECT_EQ(config.width, 1600);
+    EXPECT_EQ(config.height, 900);
+    EXPECT_EQ(consoleLines(), 0);
+}
+
+TEST_F(ConfigTest, MissingFileGivesTheDefaultWindow)
+{
+    expectDefaultsWithOneLine(readWindowConfig("no-such.conf"), "no-such.conf");
+}
+
+TEST_F(ConfigTest, FileFoundWhateverItsLetterCase)
+{
+    folder.write("Res.Conf", "a:1\nb:640\nc:480\n");
+    sWindowConfig config = readWindowConfig();
+    EXPECT_TRUE(config.fullscreen);
+    EXPECT_EQ(config.width, 640);
+}
+
+TEST_F(ConfigTest, FlagIsADigitNotAWord)
+{
+    expectDefaultsWithOneLine(read("fullscreen:true\nwidth:1024\nheight:768\n"));
+}
+
+TEST_F(ConfigTest, FlagOtherThanZeroOrOneIsRefused)
+{
+    expectDefaultsWithOneLine(read("fullscreen:2\nwidth:1024\nheight:768\n"));
+}
+
+TEST_F(ConfigTest, FullscreenWithBadSizeFallsBackToAWindow)
+{
+    expectDefaultsWithOneLine(read("fullscreen:1\nwidth:wide\nheight:768\n"));
+}
+
+TEST_F(ConfigTest, MissingHeightIsReported)
+{
+    expectDefaultsWithOneLine(read("fullscreen:0\nwidth:1024\n"));
+    EXPECT_NE(console.str().find("height"), std::string::npos);
+}
+
+TEST_F(ConfigTest, SizeOfZeroOrBelowIsRefused)
+{
+    expectDefaultsWithOneLine(read("f:0\nw:0\nh:768\n"));
+    console.str("");
+    expectDefaultsWithOneLine(read("f:0\nw:640\nh:-1\n"));
+}
+
+TEST_F(ConfigTest, OutOfRangeNumberIsRefused)
+{
+    expectDefaultsWithOneLine(read("f:0\nw:99999999999\nh:768\n"));
+}
+
+} // namespace
