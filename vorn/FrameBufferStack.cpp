@@ -1,0 +1,7 @@
+#include "vorn/FrameBufferStack.h"
+
+namespace vorn {
+
+std::vector<cFrameBuffer*> frameBufferStack;
+
+} // namespace vorn

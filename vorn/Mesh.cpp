@@ -1,0 +1,85 @@
+#include "vorn/Mesh.h"
+
+#include <fstream>
+
+#include "vorn/DataFile.h"
+#include "vorn/MeshFile.h"
+#include "vorn/ShaderProgram.h"
+
+namespace vorn {
+
+void cMesh::load(const std::string& name)
+{
+    std::ifstream in(resolveDataPath(dataFile(name)), std::ios::binary);
+    read(in);
+}
+
+void cMesh::read(std::istream& in)
+{
+    if (!in.good())
+        return;
+    // Reading stops at the first part that is damaged or cut off; what was
+    // read before stays usable.
+    if (!positions.read(in))
+        return;
+    if (!indices.read(in))
+        return;
+    uint32_t count = 0;
+    if (!readMeshU32(in, count))
+        return;
+    for (uint32_t i = 0; i < count; ++i) {
+        std::string name;
+        if (!readMeshAttributeName(in, name))
+            return;
+        meshFileBlock block;
+        if (!readMeshBlock(in, block))
+            return;
+        cBufferObject buffer;
+        buffer.setData(GLenum(block.target), block.bytesPerComponent, block.componentCount, block.elementCount,
+                       GLenum(block.type), block.contents.empty() ? nullptr : block.contents.data(),
+                       GLenum(block.usage));
+        attributes.insert_or_assign(name, buffer);
+    }
+}
+
+void cMesh::draw(cShaderProgram* program, GLenum mode)
+{
+    if (program) {
+        program->use();
+        for (auto& [name, buffer] : attributes) {
+            const GLint location = program->getAttribLocation(name);
+            if (location == -1)
+                continue;
+            glEnableVertexAttribArray(GLuint(location));
+            glBindBuffer(buffer.target, buffer.id);
+            glVertexAttribPointer(GLuint(location), buffer.componentCount, buffer.type, GL_FALSE, 0, nullptr);
+        }
+    }
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(positions.target, positions.id);
+    // A mesh without positions (never filled, or its file missing) has
+    // nothing to draw; GL is not handed its empty description.
+    if (positions.hasData) {
+        glVertexPointer(positions.componentCount, positions.type, 0, nullptr);
+        if (mode != GL_POINTS) {
+            if (indices.hasData) {
+                glBindBuffer(indices.target, indices.id);
+                glDrawElements(mode, indices.elementCount * indices.componentCount, indices.type, nullptr);
+            }
+        } else {
+            glDrawArrays(GL_POINTS, 0, positions.elementCount);
+        }
+    }
+
+    if (program) {
+        for (auto& [name, buffer] : attributes) {
+            const auto cached = program->attributeCache().find(name);
+            if (cached != program->attributeCache().end() && cached->second != -1)
+                glDisableVertexAttribArray(GLuint(cached->second));
+        }
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+} // namespace vorn

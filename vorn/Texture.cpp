@@ -1,0 +1,231 @@
+#include "vorn/Texture.h"
+
+#include <IL/il.h>
+#include <IL/ilu.h>
+#include <IL/ilut.h>
+
+#include <cctype>
+#include <fstream>
+
+#include "vorn/ConsoleLog.h"
+#include "vorn/DataFile.h"
+#include "vorn/MipmapChain.h"
+
+namespace vorn {
+
+namespace {
+
+void initImageLibraryOnce()
+{
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    ilInit();
+    iluInit();
+    ilutRenderer(ILUT_OPENGL);
+}
+
+std::string upperExtension(const std::string& path)
+{
+    const size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return "";
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+// Brings the bound image to 8 bits per channel in a format GL takes as it is:
+// 16-bit and float images are converted, palette images expanded to RGB(A).
+void makeUploadable()
+{
+    ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    const ILint type = ilGetInteger(IL_IMAGE_TYPE);
+    bool convert = type != IL_UNSIGNED_BYTE;
+    if (format == IL_COLOUR_INDEX) {
+        const ILint palette = ilGetInteger(IL_PALETTE_TYPE);
+        format = (palette == IL_PAL_RGBA32 || palette == IL_PAL_BGRA32) ? IL_RGBA : IL_RGB;
+        convert = true;
+    }
+    if (convert)
+        ilConvertImage(ILenum(format), IL_UNSIGNED_BYTE);
+}
+
+// Reads "label:value" lines; the value is everything after the first colon.
+std::string readDescriptionValue(std::istream& in)
+{
+    std::string line;
+    std::getline(in, line);
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    const size_t colon = line.find(':');
+    return colon == std::string::npos ? std::string() : line.substr(colon + 1);
+}
+
+// Rows of the image library are tightly packed (an RGB level 25 pixels wide
+// has 75-byte rows), so uploads read with an alignment of 1.
+class tightUnpack {
+public:
+    tightUnpack()
+    {
+        glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    }
+    ~tightUnpack() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved); }
+
+private:
+    GLint saved = 4;
+};
+
+} // namespace
+
+cTexture::cTexture(bool generate)
+{
+    if (generate)
+        glGenTextures(1, &id);
+}
+
+void cTexture::load(const std::string& name, GLenum textureTarget, bool buildMipmaps)
+{
+    const std::string path = dataFile(name);
+    initImageLibraryOnce();
+    const std::string ext = upperExtension(path);
+    if (ext == "PNG" || ext == "DDS")
+        loadImage(path, name, textureTarget, buildMipmaps);
+    else if (ext == "CUB")
+        loadCube(name);
+}
+
+void cTexture::uploadCurrentImage(GLenum levelTarget, GLint level)
+{
+    const tightUnpack unpack;
+    const GLint bpp = ilGetInteger(IL_IMAGE_BPP);
+    const GLsizei w = ilGetInteger(IL_IMAGE_WIDTH);
+    const GLsizei h = ilGetInteger(IL_IMAGE_HEIGHT);
+    const GLenum format = GLenum(ilGetInteger(IL_IMAGE_FORMAT));
+    if (levelTarget >= GL_TEXTURE_CUBE_MAP_POSITIVE_X && levelTarget <= GL_TEXTURE_CUBE_MAP_NEGATIVE_Z)
+        setCubeFace(levelTarget, level, bpp, w, h, 0, 0, format, GL_UNSIGNED_BYTE, ilGetData());
+    else
+        setImage(levelTarget, level, bpp, w, h, 0, 0, format, GL_UNSIGNED_BYTE, ilGetData());
+}
+
+void cTexture::loadImage(const std::string& path, const std::string& name, GLenum textureTarget, bool buildMipmaps)
+{
+    glGenTextures(1, &id);
+    glBindTexture(textureTarget, id);
+
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    if (!ilLoadImage(resolveDataPath(path).c_str()))
+        consoleLog.line("OH SHIT. the devil fails:", name);
+    makeUploadable();
+
+    if (!buildMipmaps) {
+        uploadCurrentImage(textureTarget, 0);
+        setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    } else {
+        const int w = ilGetInteger(IL_IMAGE_WIDTH);
+        const int h = ilGetInteger(IL_IMAGE_HEIGHT);
+        if (!isPowerOfTwoSize(w) || !isPowerOfTwoSize(h))
+            consoleLog.line("warning texture not power of two. mipmap gen will maybe be mongis");
+        const std::vector<mipmapLevelSize> levels = mipmapLevelSizes(w, h);
+        for (size_t i = 0; i < levels.size(); ++i) {
+            // Each level is scaled from the one before.
+            if (i > 0)
+                iluScale(ILuint(levels[i].width), ILuint(levels[i].height), 1);
+            uploadCurrentImage(textureTarget, GLint(i));
+        }
+        setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    }
+    ilDeleteImages(1, &image);
+}
+
+void cTexture::loadCube(const std::string& name)
+{
+    // The description is opened by its bare name; an unreadable one reads as
+    // empty text (no mipmaps, six empty face names).
+    std::ifstream description(resolveDataPath(name));
+    const bool mipmaps = readDescriptionValue(description) == "mipmap";
+
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_CUBE_MAP, id);
+    target = GL_TEXTURE_CUBE_MAP;
+
+    for (GLenum face = 0; face < 6; ++face) {
+        const std::string faceName = readDescriptionValue(description);
+        const GLenum faceTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+        ILuint image = 0;
+        ilGenImages(1, &image);
+        ilBindImage(image);
+        if (!ilLoadImage(resolveDataPath(dataFile(faceName)).c_str()))
+            consoleLog.line("OH SHIT. the devil fails");
+        makeUploadable();
+
+        if (mipmaps) {
+            const int w = ilGetInteger(IL_IMAGE_WIDTH);
+            const int h = ilGetInteger(IL_IMAGE_HEIGHT);
+            if (!isPowerOfTwoSize(w) || !isPowerOfTwoSize(h))
+                consoleLog.line("warning texture not power of two. mipmap gen will be mongis");
+            const std::vector<mipmapLevelSize> levels = cubeMipmapLevelSizes(w, h);
+            for (size_t k = 0; k < levels.size(); ++k) {
+                if (k > 0)
+                    iluScale(ILuint(levels[k].width), ILuint(levels[k].height), 1);
+                uploadCurrentImage(faceTarget, GLint(k));
+            }
+            setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        } else {
+            uploadCurrentImage(faceTarget, 0);
+            setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+            setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        }
+        ilDeleteImages(1, &image);
+    }
+}
+
+void cTexture::setImage(GLenum imageTarget, GLint level, GLint internalFormat, GLsizei w, GLsizei h, GLsizei d,
+                        GLint border, GLenum format, GLenum type, const void* pixels)
+{
+    glBindTexture(imageTarget, id);
+    width = w;
+    height = h;
+    depth = d;
+    target = imageTarget;
+    if (imageTarget == GL_TEXTURE_3D || imageTarget == GL_TEXTURE_1D)
+        return;
+    glTexImage2D(imageTarget, level, internalFormat, w, h, border, format, type, pixels);
+}
+
+void cTexture::setCubeFace(GLenum faceTarget, GLint level, GLint internalFormat, GLsizei w, GLsizei h, GLsizei d,
+                           GLint border, GLenum format, GLenum type, const void* pixels)
+{
+    glBindTexture(GL_TEXTURE_CUBE_MAP, id);
+    width = w;
+    height = h;
+    depth = d;
+    target = GL_TEXTURE_CUBE_MAP;
+    glTexImage2D(faceTarget, level, internalFormat, w, h, border, format, type, pixels);
+}
+
+void cTexture::setParameter(GLenum parameter, GLint value)
+{
+    glBindTexture(target, id);
+    if (parameter == GL_TEXTURE_MIN_FILTER)
+        mipmapped = value == GL_NEAREST_MIPMAP_NEAREST || value == GL_LINEAR_MIPMAP_NEAREST ||
+                    value == GL_NEAREST_MIPMAP_LINEAR || value == GL_LINEAR_MIPMAP_LINEAR;
+    glTexParameteri(target, parameter, value);
+}
+
+void cTexture::bind(int unit)
+{
+    glActiveTexture(GLenum(GL_TEXTURE0 + unit));
+    glEnable(target);
+    glBindTexture(target, id);
+}
+
+} // namespace vorn
