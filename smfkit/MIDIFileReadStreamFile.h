@@ -1,0 +1,37 @@
+// MIDIFileReadStreamFile: a byte source on a file, opened by path in
+// binary mode. A file that cannot be opened is not an error here: the
+// stream simply has no data, so the reader reports a stream error.
+//     MIDIFileReadStreamFile in("song.mid");
+// Bytes are fetched from the file in large blocks and handed out one by
+// one, so the per-byte virtual call costs little.
+#pragma once
+
+#include "smfkit/MIDIFileReadStream.h"
+
+#include <cstdio>
+#include <cstddef>
+
+namespace smfkit {
+
+class MIDIFileReadStreamFile : public MIDIFileReadStream {
+public:
+    explicit MIDIFileReadStreamFile(const char* path);
+    ~MIDIFileReadStreamFile() override;
+    MIDIFileReadStreamFile(const MIDIFileReadStreamFile&) = delete;
+    MIDIFileReadStreamFile& operator=(const MIDIFileReadStreamFile&) = delete;
+
+    int ReadChar() override;
+    bool IsValid() const { return file != nullptr; }
+
+private:
+    bool Refill();
+
+    static constexpr size_t BlockSize = 65536;
+    std::FILE* file;
+    unsigned char* block;
+    size_t blockLen = 0;
+    size_t blockPos = 0;
+    bool ended = false;
+};
+
+} // namespace smfkit
