@@ -1,0 +1,68 @@
+#include "notegrind/Notegrind.h"
+
+#include "notegrind/MidiScan.h"
+#include "notegrind/NoteListFile.h"
+#include "smfkit/MIDIFileRead.h"
+#include "smfkit/MIDIFileReadMultiTrack.h"
+#include "smfkit/MIDIFileReadStreamFile.h"
+#include "smfkit/MIDIMultiTrack.h"
+
+#include <fstream>
+
+namespace notegrind {
+
+cNoteLists convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
+                         std::ostream& out)
+{
+    smfkit::MIDIMultiTrack store(kStoreTracks, true);
+    smfkit::MIDIFileReadMultiTrack sink(&store);
+    smfkit::MIDIFileRead reader(&in, &sink, kMessageCapacity);
+    // A file that fails to parse is converted as far as it was read.
+    reader.ParseFile();
+    int division = reader.GetDivision();
+
+    cReportWriter report(out);
+    report.headerLine("file:", name);
+    report.headerLine("number of tracks:", store.GetNumTracks());
+    report.headerLine("the division? well it is:", division);
+    report.headerLine("clicks per beat:", store.GetClksPerBeat());
+    report.headerLine("millisex:", division / 1000);
+
+    cNoteConverter converter(division, report);
+    cNoteLists lists = converter.convert(store);
+    report.finish();
+    return lists;
+}
+
+void convertFile(const std::string& name, std::ostream& report)
+{
+    std::string outputName = noteListName(name);
+    cNoteLists lists;
+    {
+        smfkit::MIDIFileReadStreamFile in(name.c_str());
+        lists = convertStream(in, name, report);
+    }
+    // A note list that cannot be created is skipped without a word.
+    std::ofstream file(outputName, std::ios::out | std::ios::trunc);
+    if (file)
+        writeNoteList(file, lists);
+}
+
+int runNotegrind(int argc, const char* const* argv, std::ostream& report)
+{
+    std::vector<std::string> found = findMidiFiles(".");
+    if (found.empty()) {
+        const char* self = argc > 0 && argv[0] ? argv[0] : "";
+        report << "found no midi files in this directory" << self << std::endl;
+        return 0;
+    }
+    for (const std::string& name : found)
+        convertFile(name, report);
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i])
+            convertFile(argv[i], report);
+    }
+    return 0;
+}
+
+} // namespace notegrind
