@@ -1,0 +1,161 @@
+#include "strobewerk/audio/AudioChannel.h"
+
+#include "strobewerk/audio/AudioSound.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr size_t kHistoryFrames = 2 * cAudioChannel::kMaxSpectrum;
+
+} // namespace
+
+cAudioChannel::cAudioChannel()
+    : history(kHistoryFrames * kAudioOutputChannels, 0.0f)
+{
+}
+
+void cAudioChannel::start(cAudioSound* newSound, bool startPaused)
+{
+    sound = newSound;
+    sound->seekFrame(0);
+    positionFrames = 0;
+    pendingSeek = -1;
+    paused = startPaused;
+    {
+        std::lock_guard<std::mutex> hold(historyLock);
+        std::fill(history.begin(), history.end(), 0.0f);
+        historyWrite = 0;
+    }
+    playing = true;
+}
+
+void cAudioChannel::stop()
+{
+    playing = false;
+    sound = nullptr;
+}
+
+int32_t cAudioChannel::setPosition(uint32_t position, uint32_t unit)
+{
+    if (!playing || !sound)
+        return AUDIO_ERR_INVALID_HANDLE;
+    int64_t frame = 0;
+    if (unit == AUDIO_TIMEUNIT_MS)
+        frame = int64_t(position) * kAudioOutputRate / 1000;
+    else if (unit == AUDIO_TIMEUNIT_PCM)
+        frame = position;
+    else
+        return AUDIO_ERR_INVALID_PARAM;
+    if (frame > sound->lengthFrames())
+        return AUDIO_ERR_INVALID_POSITION;
+    // The output thread moves the decoder before it renders again.
+    pendingSeek = frame;
+    return AUDIO_OK;
+}
+
+int32_t cAudioChannel::getPosition(uint32_t* position, uint32_t unit) const
+{
+    if (!position)
+        return AUDIO_ERR_INVALID_PARAM;
+    if (!sound)
+        return AUDIO_ERR_INVALID_HANDLE;
+    const int64_t pending = pendingSeek.load();
+    const int64_t frame = pending >= 0 ? pending : positionFrames.load();
+    int64_t value = 0;
+    if (unit == AUDIO_TIMEUNIT_MS)
+        value = frame * 1000 / kAudioOutputRate;
+    else if (unit == AUDIO_TIMEUNIT_PCM)
+        value = frame;
+    else
+        return AUDIO_ERR_INVALID_PARAM;
+    *position = static_cast<uint32_t>(std::min<int64_t>(value, std::numeric_limits<uint32_t>::max()));
+    return AUDIO_OK;
+}
+
+int32_t cAudioChannel::isPlaying(bool* isOn) const
+{
+    if (!isOn)
+        return AUDIO_ERR_INVALID_PARAM;
+    *isOn = playing.load();
+    return AUDIO_OK;
+}
+
+int32_t cAudioChannel::setPaused(bool pause)
+{
+    if (!sound)
+        return AUDIO_ERR_INVALID_HANDLE;
+    paused = pause;
+    return AUDIO_OK;
+}
+
+int32_t cAudioChannel::getSpectrum(float* values, int count, int channelOffset, int window)
+{
+    if (!values || count < 64 || count > kMaxSpectrum || (count & (count - 1)) != 0)
+        return AUDIO_ERR_INVALID_PARAM;
+    if (channelOffset < 0 || channelOffset >= kAudioOutputChannels)
+        return AUDIO_ERR_INVALID_PARAM;
+    if (window != AUDIO_FFT_WINDOW_RECT)
+        return AUDIO_ERR_INVALID_PARAM;
+
+    // Copy the newest 2 * count samples of the channel, oldest first, then
+    // analyse outside the lock so the output thread never waits on the FFT.
+    const size_t blockFrames = 2 * static_cast<size_t>(count);
+    analysed.resize(blockFrames);
+    {
+        std::lock_guard<std::mutex> hold(historyLock);
+        size_t frame = (historyWrite + kHistoryFrames - blockFrames) % kHistoryFrames;
+        for (size_t i = 0; i < blockFrames; ++i) {
+            analysed[i] = history[frame * kAudioOutputChannels + channelOffset];
+            frame = (frame + 1) % kHistoryFrames;
+        }
+    }
+    analyser.analyse(analysed.data(), count, values);
+    return AUDIO_OK;
+}
+
+void cAudioChannel::render(float* out, int frames)
+{
+    const size_t values = static_cast<size_t>(frames) * kAudioOutputChannels;
+    std::fill(out, out + values, 0.0f);
+    if (!sound)
+        return;
+    if (!playing || paused) {
+        // A channel that has ended or is paused hands out silence, so its
+        // spectrum falls to 0 instead of holding the last sound.
+        remember(out, frames);
+        if (!playing)
+            return;
+    }
+
+    int64_t seek = pendingSeek.load();
+    if (seek >= 0) {
+        sound->seekFrame(seek);
+        positionFrames = seek;
+        // A newer request that came in meanwhile stays for the next call.
+        pendingSeek.compare_exchange_strong(seek, -1);
+    }
+    if (paused)
+        return;
+
+    const int got = sound->read(out, frames);
+    positionFrames += got;
+    for (size_t i = 0; i < values; ++i)
+        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    remember(out, frames);
+    if (got < frames) {
+        // Played to the end: what follows is silence.
+        playing = false;
+    }
+}
+
+void cAudioChannel::remember(const float* samples, int frames)
+{
+    std::lock_guard<std::mutex> hold(historyLock);
+    for (int f = 0; f < frames; ++f) {
+        for (int c = 0; c < kAudioOutputChannels; ++c)
+            history[historyWrite * kAudioOutputChannels + c] = samples[f * kAudioOutputChannels + c];
+        historyWrite = (historyWrite + 1) % kHistoryFrames;
+    }
+}
