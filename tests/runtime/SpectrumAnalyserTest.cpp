@@ -1,0 +1,92 @@
+#include "strobewerk/audio/SpectrumAnalyser.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kBins = 512;
+constexpr int kBlock = 2 * kBins;
+const double kPi = std::acos(-1.0);
+
+std::vector<float> sine(double bin, float amplitude, double phase = 0.0)
+{
+    std::vector<float> samples(kBlock);
+    for (int i = 0; i < kBlock; ++i)
+        samples[i] = amplitude * static_cast<float>(std::sin(2.0 * kPi * bin * i / kBlock + phase));
+    return samples;
+}
+
+TEST(SpectrumAnalyserTest, SineCentredOnABinReadsItsAmplitudeThereOnly)
+{
+    cSpectrumAnalyser analyser;
+    std::vector<float> bins(kBins);
+    for (int bin : {1, 40, 300, 511}) {
+        for (float amplitude : {1.0f, 0.25f}) {
+            for (double phase : {0.0, 1.0}) {
+                ASSERT_TRUE(analyser.analyse(sine(bin, amplitude, phase).data(), kBins, bins.data()));
+                EXPECT_NEAR(bins[bin], amplitude, 1e-4f) << "bin " << bin;
+                for (int k = 0; k < kBins; ++k) {
+                    if (k != bin) {
+                        ASSERT_LT(bins[k], 1e-4f) << "leak into bin " << k << " from " << bin;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(SpectrumAnalyserTest, TwoTonesAddUpInTheirOwnBins)
+{
+    cSpectrumAnalyser analyser;
+    std::vector<float> mixed = sine(10, 0.5f);
+    std::vector<float> second = sine(200, 0.3f);
+    for (int i = 0; i < kBlock; ++i)
+        mixed[i] += second[i];
+    std::vector<float> bins(kBins);
+    ASSERT_TRUE(analyser.analyse(mixed.data(), kBins, bins.data()));
+    EXPECT_NEAR(bins[10], 0.5f, 1e-4f);
+    EXPECT_NEAR(bins[200], 0.3f, 1e-4f);
+}
+
+TEST(SpectrumAnalyserTest, SilenceReadsZero)
+{
+    cSpectrumAnalyser analyser;
+    std::vector<float> silence(kBlock, 0.0f);
+    std::vector<float> bins(kBins, 7.0f);
+    ASSERT_TRUE(analyser.analyse(silence.data(), kBins, bins.data()));
+    for (float v : bins)
+        EXPECT_EQ(v, 0.0f);
+}
+
+TEST(SpectrumAnalyserTest, NoiseGivesNonNegativeFiniteValuesAtEverySize)
+{
+    cSpectrumAnalyser analyser;
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> value(-1.0f, 1.0f);
+    for (int bins : {64, 512, 8192, 512}) {
+        std::vector<float> samples(2 * bins);
+        for (float& s : samples)
+            s = value(random);
+        std::vector<float> out(bins, -1.0f);
+        ASSERT_TRUE(analyser.analyse(samples.data(), bins, out.data()));
+        for (float v : out) {
+            ASSERT_GE(v, 0.0f);
+            ASSERT_TRUE(std::isfinite(v));
+        }
+    }
+}
+
+TEST(SpectrumAnalyserTest, CountsOtherThanPowersOfTwoAreRefused)
+{
+    cSpectrumAnalyser analyser;
+    std::vector<float> samples(2048, 0.5f);
+    std::vector<float> out(1024, 3.0f);
+    for (int bins : {0, -4, 500, 513})
+        EXPECT_FALSE(analyser.analyse(samples.data(), bins, out.data()));
+    EXPECT_EQ(out[0], 3.0f);
+}
+
+} // namespace
