@@ -40,6 +40,13 @@ extern vorn::cDirectFrameBuffer windowFrameBuffer;
 // chosen song times.
 extern std::uint32_t (*frameTicks)();
 
+// The SDL video-mode flags of the window: OpenGL, hardware surface,
+// asynchronous blits, resizable, hardware palette; full screen when asked;
+// hardware acceleration when the video info reports accelerated blits
+// (a null info adds neither capability flag).
+struct SDL_VideoInfo;
+std::uint32_t videoModeFlags(bool fullscreen, const SDL_VideoInfo* info);
+
 // Fills `matrix` with gluPerspective(fov, aspect, zNear, zFar), computed on
 // the GL projection stack (saved and restored); leaves modelview mode.
 void makePerspective(vorn::mat4f& matrix, float fovDegrees, float aspect, float zNear, float zFar);

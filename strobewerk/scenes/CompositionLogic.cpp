@@ -90,11 +90,13 @@ void updateCards(sCompositionState& s, bool titleCue, bool greetingsCue, unsigne
     decay(s.cardFlash, dt, cardFlashRule.ratePerMs);
 }
 
-bool updateFlashImage(sCompositionState& s, bool cue, unsigned randomValue, unsigned imageCount, float dt)
+bool updateFlashImage(sCompositionState& s, bool cue, const std::function<int()>& random, unsigned imageCount,
+                      float dt)
 {
     const bool kicked = cue && s.flashLevel < flashLevelRule.rearmBelow;
     if (kicked) {
-        s.flashIndex = imageCount > 0 ? randomValue % imageCount : 0;
+        const unsigned value = static_cast<unsigned>(random());
+        s.flashIndex = imageCount > 0 ? value % imageCount : 0;
         s.flashLevel = flashLevelRule.kick;
         s.flashDisto = flashLevelRule.kick;
     }

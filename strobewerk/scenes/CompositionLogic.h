@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "vorn/Vec3f.h"
@@ -96,9 +97,11 @@ unsigned nextCardIndex(unsigned index, bool greetingsCue, bool& greetingsStarted
 // last card. Both flash and distortion kick together, then decay.
 void updateCards(sCompositionState& s, bool titleCue, bool greetingsCue, unsigned cardCount, float dt);
 
-// Flash image of one frame; randomValue picks the image (modulo the count)
-// when the cue kicks. Returns whether it kicked.
-bool updateFlashImage(sCompositionState& s, bool cue, unsigned randomValue, unsigned imageCount, float dt);
+// Flash image of one frame. When the cue kicks, one number is drawn from
+// `random` (std::rand in the production) and picks the image modulo the
+// count; nothing is drawn otherwise. Returns whether it kicked.
+bool updateFlashImage(sCompositionState& s, bool cue, const std::function<int()>& random, unsigned imageCount,
+                      float dt);
 
 // --- Energy and inputs ----------------------------------------------------
 

@@ -102,18 +102,29 @@ TEST(Cards, ACueWhileTheCardIsStillBrightIsIgnored)
     EXPECT_FLOAT_EQ(s.cardFlash, 1.6f - 2 * frameMs * 0.001f);
 }
 
-TEST(FlashImage, PicksByTheRandomValueAndDoesNotRestartWhileBright)
+TEST(FlashImage, PicksByTheRandomValueAndDrawsOnlyWhenItKicks)
 {
+    int draws = 0;
+    int next = 7;
+    const auto random = [&] { ++draws; return next; };
     sCompositionState s;
-    EXPECT_TRUE(updateFlashImage(s, true, 7, 2, frameMs));
+    EXPECT_FALSE(updateFlashImage(s, false, random, 2, frameMs));
+    EXPECT_EQ(draws, 0);
+    EXPECT_TRUE(updateFlashImage(s, true, random, 2, frameMs));
     EXPECT_EQ(s.flashIndex, 1u);
     EXPECT_FLOAT_EQ(s.flashLevel, 1.6f - frameMs * 0.001f);
     EXPECT_FLOAT_EQ(s.flashDisto, 1.6f - frameMs * 0.002f);
-    EXPECT_FALSE(updateFlashImage(s, true, 4, 2, frameMs));
+    // Still bright: the cue neither restarts it nor uses up a random number.
+    next = 4;
+    EXPECT_FALSE(updateFlashImage(s, true, random, 2, frameMs));
     EXPECT_EQ(s.flashIndex, 1u);
+    EXPECT_EQ(draws, 1);
+    s.flashLevel = 0.5f;
+    EXPECT_TRUE(updateFlashImage(s, true, random, 2, frameMs));
+    EXPECT_EQ(s.flashIndex, 0u);
     // No images: the index stays 0 rather than dividing by zero.
     sCompositionState empty;
-    EXPECT_TRUE(updateFlashImage(empty, true, 7, 0, frameMs));
+    EXPECT_TRUE(updateFlashImage(empty, true, random, 0, frameMs));
     EXPECT_EQ(empty.flashIndex, 0u);
 }
 

@@ -1,0 +1,257 @@
+#include "strobewerk/Runtime.h"
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+#include <SDL.h>
+
+#include "strobewerk/Config.h"
+#include "strobewerk/NoteList.h"
+#include "strobewerk/audio/AudioChannel.h"
+#include "strobewerk/audio/AudioSystem.h"
+#include "strobewerk/scenes/BlurChain.h"
+#include "strobewerk/scenes/Composition.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "vorn/ConsoleLog.h"
+#include "vorn/DirectFrameBuffer.h"
+
+std::int32_t songTime = 0;
+std::int32_t frameDelta = 0;
+std::vector<float> spectrum;
+std::int32_t windowWidth = 800;
+std::int32_t windowHeight = 600;
+vorn::mat4f projectionMatrix;
+vorn::cDirectFrameBuffer windowFrameBuffer(800, 600, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+namespace {
+
+std::uint32_t sdlTicks()
+{
+    return SDL_GetTicks();
+}
+
+bool clockStarted = false;
+std::uint32_t lastTicks = 0;
+
+constexpr std::int32_t startPosition = 0;
+constexpr int spectrumSize = 512;
+constexpr int blurSize = 256;
+
+cAudioSystem* audioSystem = nullptr;
+cAudioSound* soundtrack = nullptr;
+cAudioChannel* soundtrackChannel = nullptr;
+
+// Creates and starts the audio layer and opens the soundtrack stream.
+// Returns 0, or -1 after the fatal message when the layer cannot start.
+int startSoundtrackSystem()
+{
+    std::int32_t result = audioSystemCreate(&audioSystem);
+    if (result == AUDIO_OK)
+        result = audioSystem->init(100, AUDIO_INIT_NORMAL, nullptr);
+    if (result != AUDIO_OK) {
+        vorn::consoleLog.line("FMOD error! (", result, ") ", audioErrorString(result));
+        return -1;
+    }
+    // A missing soundtrack is not fatal: the production runs in silence.
+    audioSystem->createStream("Data/morvelane.mp3", AUDIO_SOFTWARE | AUDIO_ACCURATETIME, nullptr, &soundtrack);
+    return 0;
+}
+
+void startSoundtrack(std::int32_t positionMs)
+{
+    if (audioSystem == nullptr || soundtrack == nullptr)
+        return;
+    audioSystem->playSound(AUDIO_CHANNEL_FREE, soundtrack, false, &soundtrackChannel);
+    if (soundtrackChannel != nullptr)
+        soundtrackChannel->setPosition(static_cast<std::uint32_t>(positionMs), AUDIO_TIMEUNIT_MS);
+}
+
+void fillSpectrumFromSoundtrack(std::vector<float>& values)
+{
+    if (soundtrackChannel != nullptr && !values.empty())
+        soundtrackChannel->getSpectrum(values.data(), static_cast<int>(values.size()), 0, AUDIO_FFT_WINDOW_RECT);
+}
+
+// Advances songTime by the ticks since the last frame (0 on the first).
+void advanceClock()
+{
+    if (!clockStarted) {
+        lastTicks = frameTicks();
+        clockStarted = true;
+    }
+    const std::uint32_t now = frameTicks();
+    frameDelta = static_cast<std::int32_t>(now - lastTicks);
+    lastTicks = now;
+    songTime += frameDelta;
+}
+
+} // namespace
+
+std::uint32_t (*frameTicks)() = sdlTicks;
+
+std::uint32_t videoModeFlags(bool fullscreen, const SDL_VideoInfo* info)
+{
+    std::uint32_t flags = SDL_OPENGL | SDL_HWSURFACE | SDL_ASYNCBLIT | SDL_RESIZABLE | SDL_HWPALETTE;
+    if (fullscreen)
+        flags |= SDL_FULLSCREEN;
+    if (info != nullptr && info->hw_available)
+        flags |= SDL_HWSURFACE;
+    if (info != nullptr && info->blit_hw)
+        flags |= SDL_HWACCEL;
+    return flags;
+}
+
+void makePerspective(vorn::mat4f& matrix, float fovDegrees, float aspect, float zNear, float zFar)
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPerspective(fovDegrees, aspect, zNear, zFar);
+    glGetFloatv(GL_PROJECTION_MATRIX, matrix.data());
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void loadCamera(const vorn::mat4f& view, const vorn::mat4f& projection)
+{
+    glMatrixMode(GL_MODELVIEW);
+    glMultMatrixf(view.data());
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMultMatrixf(projection.data());
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void onResize(std::int32_t width, std::int32_t height)
+{
+    windowWidth = width;
+    windowHeight = height;
+    // Aspect 1 whatever the window's shape: the production is framed square.
+    makePerspective(projectionMatrix, 90.0f, 1.0f, 0.01f, 20000.0f);
+    windowFrameBuffer.setSize(vorn::vec2f(static_cast<float>(width), static_cast<float>(height)));
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void resetFrameClock()
+{
+    clockStarted = false;
+}
+
+void runFrame()
+{
+    fillSpectrumFromSoundtrack(spectrum);
+    windowFrameBuffer.setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
+    windowFrameBuffer.begin();
+    glEnable(GL_DEPTH_TEST);
+    glLoadIdentity();
+    advanceClock();
+    noteList.update(songTime);
+    composeFrame();
+    windowFrameBuffer.end();
+}
+
+void runSceneSetUps()
+{
+    setUpScene1();
+    setUpScene2();
+    setUpEyeOverlay();
+    setUpIntro();
+    setUpBlurChain(blurSize, blurSize);
+}
+
+namespace {
+
+// Drains every pending event, then draws one frame; after Escape or a quit
+// event exactly one more frame is drawn and shown.
+void runMainLoop()
+{
+    bool quit = false;
+    for (;;) {
+        SDL_Event event;
+        if (SDL_PollEvent(&event)) {
+            if (event.type == SDL_QUIT)
+                quit = true;
+            else if (event.type == SDL_VIDEORESIZE)
+                onResize(event.resize.w, event.resize.h);
+            else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
+                // A tap shorter than one frame is over before the keyboard
+                // state is copied; its key-down event still counts.
+                quit = true;
+            continue;
+        }
+        SDL_PumpEvents();
+        readKeyboard();
+        readJoystick(joystick);
+        if (isKeyDown(SDLK_ESCAPE))
+            quit = true;
+        runFrame();
+        SDL_GL_SwapBuffers();
+        if (quit)
+            break;
+    }
+}
+
+} // namespace
+
+int runProduction()
+{
+    vorn::consoleLog.line("hello world!");
+    vorn::consoleLog.line("hahah HAI");
+    vorn::consoleLog.line("ait:", 10);
+
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
+        vorn::consoleLog.line("EROREROC OCK");
+
+    const int audioResult = startSoundtrackSystem();
+    if (audioResult != 0)
+        return audioResult;
+
+    const sWindowConfig config = readWindowConfig();
+
+    const SDL_VideoInfo* info = SDL_GetVideoInfo();
+    if (info == nullptr)
+        vorn::consoleLog.line("EROREROC OCK 55");
+    const std::uint32_t flags = videoModeFlags(config.fullscreen, info);
+
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
+    // Without a window there is no GL context, and every GL call after this
+    // point would crash: say why and stop instead.
+    if (SDL_SetVideoMode(config.width, config.height, 32, flags) == nullptr) {
+        vorn::consoleLog.line("no window: ", SDL_GetError());
+        return 1;
+    }
+
+    windowWidth = config.width;
+    windowHeight = config.height;
+    onResize(windowWidth, windowHeight);
+
+    const GLenum glewResult = glewInit();
+    if (glewResult != GLEW_OK || !GLEW_VERSION_2_0) {
+        vorn::consoleLog.line("no OpenGL 2.0: ", reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
+        return 1;
+    }
+
+    joystick = SDL_JoystickOpen(0);
+    if (joystick != nullptr) {
+        vorn::consoleLog.line("joystick opened hurray");
+        vorn::consoleLog.line("num axes:", SDL_JoystickNumAxes(joystick));
+    }
+
+    runSceneSetUps();
+
+    spectrum.assign(spectrumSize, 0.0f);
+    songTime = startPosition;
+    noteList.load("data/mvl.txt");
+    startSoundtrack(songTime);
+    SDL_ShowCursor(SDL_DISABLE);
+
+    runMainLoop();
+
+    // Closing SDL stops the audio thread before the program's globals are
+    // torn down at exit.
+    if (joystick != nullptr)
+        SDL_JoystickClose(joystick);
+    joystick = nullptr;
+    SDL_Quit();
+    return 0;
+}

@@ -1,0 +1,230 @@
+#include "strobewerk/scenes/Composition.h"
+
+#include <GL/glew.h>
+#include <SDL.h>
+
+#include <cstdlib>
+
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/BlurChain.h"
+#include "strobewerk/scenes/CameraRig.h"
+#include "strobewerk/scenes/CompositionLogic.h"
+#include "strobewerk/scenes/Metaballs.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/scenes/SeedBoxes.h"
+#include "vorn/ConsoleLog.h"
+#include "vorn/Mesh.h"
+#include "vorn/ShaderProgram.h"
+#include "vorn/Texture.h"
+
+namespace {
+
+LayerObserver layerObserver = nullptr;
+
+void layerDone(eLayer layer)
+{
+    if (layerObserver != nullptr)
+        layerObserver(layer);
+}
+
+void setUniform(vorn::cShaderProgram* program, const char* name, float value)
+{
+    glUniform1f(program->getUniformLocation(name), value);
+}
+
+void setUniform(vorn::cShaderProgram* program, const char* name, float x, float y, float z, float w)
+{
+    glUniform4f(program->getUniformLocation(name), x, y, z, w);
+}
+
+// Joystick button indices and note cues of the cue table.
+constexpr int pointButton = 2;
+constexpr int pointFlashButton = 3;
+constexpr int shakeButton = 4;
+constexpr int fillFlashButton = 8;
+constexpr int alternateBackgroundButton = 10;
+constexpr int energyAxis = 3;
+
+bool noteHit(unsigned track, int pitchCode)
+{
+    return noteList.isNoteActive(track, pitchCode, false);
+}
+
+void drawBackground(float t, float energy)
+{
+    const sBackgroundUniforms u = backgroundUniforms(t, energy, joystickButton(alternateBackgroundButton));
+    setUniform(terskelProgram, "blackTer", u.blackTer);
+    setUniform(terskelProgram, "scroller", u.scroller);
+    setUniform(terskelProgram, "whiteTer", u.whiteTer);
+    happyTexture->bind(0);
+    drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1.0f);
+}
+
+void applyShake(float t, float bump)
+{
+    const sShakeTransform shake = shakeTransform(t, bump);
+    glTranslatef(shake.translation.x, shake.translation.y, shake.translation.z);
+    glRotatef(shake.angleDegrees, shake.axis.x, shake.axis.y, shake.axis.z);
+}
+
+void drawPointLines(const sCompositionState& s, float t)
+{
+    lineProgram->use();
+    glLineWidth(7.0f);
+    glPointSize(20.0f);
+    setUniform(lineProgram, "col", 1.0f, 1.0f, 1.0f, 0.6f);
+    const std::vector<sLineSegment> segments = pointLineSegments(s.points, t, s.pointFlash);
+    if (segments.empty())
+        return;
+    glBegin(GL_LINES);
+    for (const sLineSegment& segment : segments) {
+        glVertex3f(segment.start.x, segment.start.y, segment.start.z);
+        glVertex3f(segment.end.x, segment.end.y, segment.end.z);
+    }
+    glEnd();
+}
+
+void drawGlowAndFillFlash(sCompositionState& s, float dt)
+{
+    blurTargetA->bind(0);
+    metaballCopy->bind(1);
+    glUniform1i(blurryProgram->getUniformLocation("tex2"), 1);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    setUniform(blurryProgram, "col", 1.0f, 1.0f, 1.0f, 1.0f);
+    setUniform(blurryProgram, "fill", 0.0f, 0.0f, 0.0f, 0.0f);
+    drawOverlay(blurryProgram, 1.0f, 1.0f);
+
+    updateFillFlash(s, joystickButton(fillFlashButton) || noteHit(1, 0), dt);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    setUniform(blurryProgram, "col", 1.0f, 0.95f, 0.6f, s.fillFlash + 0.4f);
+    setUniform(blurryProgram, "fill", 1.0f, 0.95f, 0.6f, s.fillFlash);
+    drawOverlay(blurryProgram, 1.0f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    quadMesh->draw(blurryProgram, GL_TRIANGLES);
+    glDisable(GL_DEPTH_TEST);
+}
+
+void drawImageOverlay(vorn::cShaderProgram* program, vorn::cTexture* image, float disto, float t, float r, float g,
+                      float b, float a)
+{
+    image->bind(0);
+    setUniform(program, "disto", disto);
+    setUniform(program, "t", t * 0.001f);
+    setUniform(program, "col", r, g, b, a);
+    drawOverlay(program, 1.0f, 1.0f);
+}
+
+void drawFlashEyeAndCard(sCompositionState& s, float t, float dt)
+{
+    const bool titleCue = joystickHat() == SDL_HAT_UP || noteHit(1, 1);
+    const bool greetingsCue = noteHit(4, 2);
+    updateCards(s, titleCue, greetingsCue, static_cast<unsigned>(cardImages.size()), dt);
+
+    updateFlashImage(s, noteHit(4, 1), [] { return std::rand(); }, static_cast<unsigned>(flashImages.size()), dt);
+    glDisable(GL_DEPTH_TEST);
+    glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
+    if (s.flashIndex < flashImages.size())
+        drawImageOverlay(flashOverlayProgram, flashImages[s.flashIndex], s.flashDisto, t, s.flashLevel,
+                         s.flashLevel, s.flashLevel, s.flashLevel);
+
+    glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
+    drawImageOverlay(eyeOverlayProgram, eyeTexture, s.cardDisto, t, s.cardFlash, s.cardFlash, s.cardFlash,
+                     s.cardFlash);
+
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (s.cardIndex < cardImages.size())
+        drawImageOverlay(textOverlayProgram, cardImages[s.cardIndex], s.cardDisto, t, 1.0f, 1.0f, 1.0f,
+                         s.cardFlash);
+}
+
+void drawFinalComposite()
+{
+    screenCopy->bind(1);
+    copyWindowInto(screenCopy);
+
+    const sFinalBoosts boosts = finalBoosts(noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true),
+                                            noteList.noteProgress(4, 2, true));
+    metaballCopy->bind(0);
+    setUniform(lolvarlayProgram, "mixBoost", boosts.mixBoost);
+    setUniform(lolvarlayProgram, "specBoost", boosts.specBoost);
+    setUniform(lolvarlayProgram, "distBoost", boosts.distBoost);
+    drawOverlay(lolvarlayProgram, 1.0f, 1.0f);
+}
+
+} // namespace
+
+const char* layerName(eLayer layer)
+{
+    switch (layer) {
+    case eLayer::metaballs: return "metaballs";
+    case eLayer::background: return "background";
+    case eLayer::pointLines: return "pointLines";
+    case eLayer::seedBoxes: return "seedBoxes";
+    case eLayer::blur: return "blur";
+    case eLayer::overlays: return "overlays";
+    case eLayer::finalComposite: return "finalComposite";
+    }
+    return "?";
+}
+
+void setLayerObserver(LayerObserver observer)
+{
+    layerObserver = observer;
+}
+
+void composeFrame()
+{
+    sCompositionState& s = compositionState;
+    const float t = static_cast<float>(songTime);
+    const float dt = static_cast<float>(frameDelta);
+
+    drawMetaballs();
+    layerDone(eLayer::metaballs);
+
+    glLoadIdentity();
+    s.energy = updateEnergy(s.energy, spectrumMean(spectrum), dt);
+    drawBackground(t, s.energy);
+    layerDone(eLayer::background);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    partyTexture->bind(0);
+    glDisable(GL_DEPTH_TEST);
+    glClear(GL_DEPTH_BUFFER_BIT);
+
+    const vorn::vec3f cameraPosition = runCameraRig();
+
+    updateBump(s, joystickButton(shakeButton) || noteHit(3, 0), dt);
+    applyShake(t, s.bump);
+
+    const bool pointButtonDown = joystickButton(pointButton);
+    if (pointButtonDown && !s.pointButtonWasDown)
+        vorn::consoleLog.line("adding point:", cameraPosition.x, " ", cameraPosition.y, " ", cameraPosition.z);
+    updatePoints(s, pointButtonDown, cameraPosition);
+    updatePointFlash(s, joystickButton(pointFlashButton), dt);
+    drawPointLines(s, t);
+    layerDone(eLayer::pointLines);
+
+    s.energy = nudgeEnergy(s.energy, axisValue(joystickAxis(energyAxis)), dt);
+
+    glEnable(GL_DEPTH_TEST);
+    drawSeedBoxes();
+    layerDone(eLayer::seedBoxes);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    screenCopy->bind(0);
+    copyWindowInto(screenCopy);
+    blurTexture(screenCopy, 4);
+    layerDone(eLayer::blur);
+
+    drawGlowAndFillFlash(s, dt);
+    drawFlashEyeAndCard(s, t, dt);
+    layerDone(eLayer::overlays);
+
+    drawFinalComposite();
+    layerDone(eLayer::finalComposite);
+}

@@ -1,0 +1,33 @@
+// composeFrame: draws one frame of the production, the same fixed stack of
+// layers every frame, from the metaball field at the back to the final
+// composite at the front.
+//
+// runFrame calls it once per frame with the window target begun (cleared,
+// depth testing on, identity modelview), the song clock advanced and the
+// note list updated. Cues (notes of the note list, joystick inputs) push
+// up the effect values of CompositionLogic.h; they decay with time.
+//
+// The layers in order: metaballs; background; camera, shake and point
+// lines; seed boxes; screen copy and blur; glow, fill flash, flash image,
+// eye and card overlays; second screen copy and final composite.
+#pragma once
+
+// The layer groups of a frame, in drawing order. A frame observer set
+// with setLayerObserver is told as each group has been issued, so a
+// benchmark can time them (it may call glFinish); production runs set none.
+enum class eLayer {
+    metaballs,
+    background,
+    pointLines,
+    seedBoxes,
+    blur,
+    overlays,
+    finalComposite,
+};
+constexpr int layerCount = 7;
+const char* layerName(eLayer layer);
+
+using LayerObserver = void (*)(eLayer);
+void setLayerObserver(LayerObserver observer);
+
+void composeFrame();

@@ -1,0 +1,143 @@
+#include "strobewerk/scenes/SceneResources.h"
+
+#include <GL/glew.h>
+
+#include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/BlurChain.h"
+#include "strobewerk/scenes/Metaballs.h"
+#include "strobewerk/scenes/SeedBoxes.h"
+#include "vorn/ConsoleLog.h"
+#include "vorn/Mesh.h"
+#include "vorn/ShaderProgram.h"
+#include "vorn/Texture.h"
+
+vorn::cShaderProgram* lolvarlayProgram = nullptr;
+vorn::cShaderProgram* terskelProgram = nullptr;
+vorn::cShaderProgram* lineProgram = nullptr;
+vorn::cShaderProgram* blurryProgram = nullptr;
+vorn::cShaderProgram* textOverlayProgram = nullptr;
+vorn::cShaderProgram* eyeOverlayProgram = nullptr;
+vorn::cShaderProgram* flashOverlayProgram = nullptr;
+vorn::cShaderProgram* box2Program = nullptr;
+vorn::cShaderProgram* metaballProgram = nullptr;
+
+vorn::cTexture* happyTexture = nullptr;
+vorn::cTexture* partyTexture = nullptr;
+std::vector<vorn::cTexture*> cardImages;
+vorn::cTexture* eyeTexture = nullptr;
+vorn::cTexture* screenCopy = nullptr;
+vorn::cTexture* metaballCopy = nullptr;
+vorn::cTexture* colorschemeTexture = nullptr;
+std::vector<vorn::cTexture*> flashImages;
+vorn::cTexture* grad2Texture = nullptr;
+
+vorn::cMesh* quadMesh = nullptr;
+
+namespace {
+
+vorn::cShaderProgram* loadProgram(const char* vertexFile, const char* fragmentFile)
+{
+    auto* program = new vorn::cShaderProgram();
+    program->load(vertexFile, fragmentFile);
+    return program;
+}
+
+vorn::cTexture* loadImage(const char* file)
+{
+    auto* texture = new vorn::cTexture(false);
+    texture->load(file, GL_TEXTURE_2D, true);
+    return texture;
+}
+
+// An empty RGBA texture of the window's size at start-up, filtered
+// linearly, for copies of the window.
+vorn::cTexture* makeWindowCopyTexture()
+{
+    auto* texture = new vorn::cTexture(true);
+    texture->setImage(GL_TEXTURE_2D, 0, GL_RGBA, windowWidth, windowHeight, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      nullptr);
+    texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    return texture;
+}
+
+vorn::cMesh* makeQuadMesh()
+{
+    static const float corners[4 * 3] = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
+    static const GLuint triangles[2 * 3] = {0, 1, 3, 1, 2, 3};
+    auto* mesh = new vorn::cMesh();
+    mesh->positions.setData(GL_ARRAY_BUFFER, 4, 3, 4, GL_FLOAT, corners, GL_STATIC_DRAW);
+    mesh->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, 2, GL_UNSIGNED_INT, triangles, GL_STATIC_DRAW);
+    return mesh;
+}
+
+} // namespace
+
+void setUpScene1()
+{
+    vorn::consoleLog.line("initing scene1");
+}
+
+void setUpScene2()
+{
+    vorn::consoleLog.line("initing scene2");
+
+    lolvarlayProgram = loadProgram("lolvarlay.vert", "lolvarlay.frag");
+    // The final composite reads the second screen copy from unit 1.
+    glUniform1i(lolvarlayProgram->getUniformLocation("tex2"), 1);
+
+    quadMesh = makeQuadMesh();
+
+    happyTexture = loadImage("happy.png");
+    partyTexture = loadImage("party.png");
+    for (const char* card : {"OST.png", "oc.png", "cred.png", "greets1.png", "greets2.png", "greets3.png",
+                             "greets4.png", "greets5.png", "greets6.png"})
+        cardImages.push_back(loadImage(card));
+    eyeTexture = loadImage("eye.png");
+
+    terskelProgram = loadProgram("terskel.vert", "terskel.frag");
+    lineProgram = loadProgram("line.vert", "line.frag");
+    blurryProgram = loadProgram("overlay.vert", "blurryHAX.frag");
+    textOverlayProgram = loadProgram("textOverlay.vert", "textOverlay.frag");
+    eyeOverlayProgram = loadProgram("eyeOverlay.vert", "eyeOverlay.frag");
+
+    screenCopy = makeWindowCopyTexture();
+}
+
+void setUpEyeOverlay()
+{
+    flashOverlayProgram = loadProgram("eyeOverlay.vert", "eyeOverlay.frag");
+    box2Program = loadProgram("box2.vert", "box2.frag");
+    colorschemeTexture = loadImage("colorscheme.png");
+    flashImages.push_back(loadImage("f1.png"));
+    flashImages.push_back(loadImage("f2.png"));
+    buildSeedBoxesMesh();
+}
+
+void setUpIntro()
+{
+    metaballCopy = makeWindowCopyTexture();
+    grad2Texture = loadImage("grad2.png");
+    metaballProgram = loadProgram("metaball2.vert", "metaball2.frag");
+    setUpParticles();
+}
+
+void drawOverlay(vorn::cShaderProgram* program, float sizeX, float sizeY)
+{
+    glUniform1f(program->getUniformLocation("sizeX"), sizeX);
+    glUniform1f(program->getUniformLocation("sizeY"), sizeY);
+    quadMesh->draw(program, GL_TRIANGLES);
+}
+
+void drawOverlayColoured(vorn::cShaderProgram* program, const vorn::vec4f& colour, float sizeX, float sizeY)
+{
+    glUniform1f(program->getUniformLocation("sizeX"), sizeX);
+    glUniform1f(program->getUniformLocation("sizeY"), sizeY);
+    glUniform4f(program->getUniformLocation("col"), colour.x, colour.y, colour.z, colour.w);
+    quadMesh->draw(program, GL_TRIANGLES);
+}
+
+void copyWindowInto(vorn::cTexture* target)
+{
+    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, target->getWidth(), target->getHeight(), 0);
+}
