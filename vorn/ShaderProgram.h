@@ -15,6 +15,7 @@
 
 #include <GL/glew.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +32,11 @@ public:
 
     void load(const std::string& vertexFile, const std::string& fragmentFile);
     void load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles);
+    // load({"overlayShade.vert"}, {"horblur.frag", "postprocBlurh.frag"})
+    void load(std::initializer_list<std::string> vertexFiles, std::initializer_list<std::string> fragmentFiles)
+    {
+        load(std::vector<std::string>(vertexFiles), std::vector<std::string>(fragmentFiles));
+    }
 
     // (Re)creates the program from the current line lists: compiles the
     // vertex stage, then the fragment stage, attaches both and links. False
