@@ -1,0 +1,201 @@
+// The metaball layer drawn in a real GL context: where a blob lands, how
+// far it reaches, how blobs add up, and what the layer leaves behind.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/Metaballs.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "tests/glsupport/GlTestSupport.h"
+#include "vorn/Mesh.h"
+#include "vorn/ShaderProgram.h"
+#include "vorn/Texture.h"
+
+namespace {
+
+std::string repositoryData(const std::string& name)
+{
+    const std::string here = __FILE__;
+    return here.substr(0, here.rfind("/tests/scenes/")) + "/data/" + name;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+vorn::cMesh* makeQuad()
+{
+    const float corners[] = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
+    const uint32_t triangles[] = {0, 1, 3, 1, 2, 3};
+    auto* quad = new vorn::cMesh();
+    quad->positions.setData(GL_ARRAY_BUFFER, 4, 3, 4, GL_FLOAT, corners, GL_STATIC_DRAW);
+    quad->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, 2, GL_UNSIGNED_INT, triangles, GL_STATIC_DRAW);
+    return quad;
+}
+
+vorn::cTexture* makeTexture(int width, int height, const std::vector<uint8_t>* pixels)
+{
+    auto* texture = new vorn::cTexture(true);
+    texture->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                      pixels ? pixels->data() : nullptr);
+    texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    return texture;
+}
+
+sParticle blob(float x, float y, int32_t life, int32_t maxLife)
+{
+    sParticle p;
+    p.position = vorn::vec2f(x, y);
+    p.life = life;
+    p.maxLife = maxLife;
+    return p;
+}
+
+class MetaballsGlTest : public gltest::GlTest {
+protected:
+    void SetUp() override
+    {
+        gltest::GlTest::SetUp();
+        width = gltest::windowWidth;
+        height = gltest::windowHeight;
+        folder.write("metaball2.vert", readFile(repositoryData("metaball2.vert")));
+        folder.write("metaball2.frag", readFile(repositoryData("metaball2.frag")));
+        gltest::ConsoleCapture console;
+        metaballProgram = new vorn::cShaderProgram();
+        metaballProgram->load("metaball2.vert", "metaball2.frag");
+        ASSERT_EQ(console.text(), "");
+        const std::vector<uint8_t> white(4 * 4 * 4, 255);
+        grad2Texture = makeTexture(4, 4, &white);
+        metaballCopy = makeTexture(width, height, nullptr);
+        if (!quadMesh)
+            quadMesh = makeQuad();
+        noteList = cNoteList();
+        frameDelta = 0;
+        metaballClock = 0.0f;
+    }
+
+    // Red channel of metaballCopy at window pixel (x, y), rows bottom first.
+    int field(int x, int y) const { return copy[(y * width + x) * 4]; }
+
+    void drawAndRead()
+    {
+        drawMetaballs();
+        copy.assign(size_t(width) * height * 4, 0);
+        glActiveTexture(GL_TEXTURE0);
+        glBindTexture(GL_TEXTURE_2D, metaballCopy->getId());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, copy.data());
+    }
+
+    int litPixels() const
+    {
+        int lit = 0;
+        for (size_t i = 0; i < copy.size(); i += 4)
+            lit += copy[i] > 0;
+        return lit;
+    }
+
+    gltest::TempDataFolder folder;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> copy;
+};
+
+TEST_F(MetaballsGlTest, FirstFrameHasNoFieldAndLeavesTheWindowClearedWithBlendAndDepthOff)
+{
+    std::srand(1);
+    setUpParticles();
+    ASSERT_EQ(particles.size(), 169u);
+    glEnable(GL_DEPTH_TEST);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    drawAndRead();
+    EXPECT_EQ(litPixels(), 0);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND));
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
+TEST_F(MetaballsGlTest, BlobSitsAroundItsPositionAndReachesAsFarAsItsSize)
+{
+    const int cx = width / 2, cy = height / 2;
+    particles = {blob(0.0f, 0.0f, 500, 1000)};
+    drawAndRead();
+    EXPECT_EQ(particles[0].size, 0.2f);
+    EXPECT_GE(field(cx, cy), 250);
+    // The window itself is cleared again once the field is copied.
+    EXPECT_EQ(gltest::readPixel(cx, cy).r, 0);
+    EXPECT_GT(field(cx + width / 8, cy), 0);
+    // 0.2 reaches 0.32 of the half width: nothing beyond.
+    EXPECT_EQ(field(cx + width * 18 / 100, cy), 0);
+    EXPECT_EQ(field(cx, cy + height * 18 / 100), 0);
+    EXPECT_EQ(field(cx - width * 18 / 100, cy), 0);
+    const int smallLit = litPixels();
+
+    // At the top of the pulse (size 0.31) the same blob reaches further.
+    metaballClock = 3.14159265f / 2.0f / 3.1f;
+    drawAndRead();
+    EXPECT_NEAR(particles[0].size, 0.31f, 1e-4f);
+    EXPECT_GT(field(cx + width * 18 / 100, cy), 0);
+    EXPECT_GT(litPixels(), smallLit * 2);
+}
+
+TEST_F(MetaballsGlTest, BlobFollowsItsPositionAndFadesWithStrength)
+{
+    particles = {blob(-0.5f, 0.5f, 750, 1000)};
+    drawAndRead();
+    const int x = width / 4, y = height * 3 / 4;
+    EXPECT_NEAR(field(x, y), 128, 3);
+    EXPECT_EQ(field(width / 2, height / 2), 0);
+}
+
+TEST_F(MetaballsGlTest, OverlappingBlobsAddUpIntoOneField)
+{
+    const int cx = width / 2, cy = height / 2;
+    const sParticle left = blob(-0.1f, 0.0f, 125, 1000);
+    const sParticle right = blob(0.1f, 0.0f, 125, 1000);
+    particles = {left};
+    drawAndRead();
+    const int leftAlone = field(cx, cy);
+    // Same index as in the pair (the size pulse depends on it), next to a
+    // blob of no strength.
+    particles = {blob(0.9f, 0.9f, 1000, 1000), right};
+    drawAndRead();
+    const int rightAlone = field(cx, cy);
+    particles = {left, right};
+    drawAndRead();
+    ASSERT_GT(leftAlone, 20);
+    EXPECT_NEAR(field(cx, cy), leftAlone + rightAlone, 2);
+}
+
+TEST_F(MetaballsGlTest, ZeroFrameDeltaRedrawsTheSameField)
+{
+    std::srand(5);
+    setUpParticles();
+    frameDelta = 100;
+    drawMetaballs();
+    frameDelta = 0;
+    drawAndRead();
+    const std::vector<uint8_t> first = copy;
+    const std::vector<sParticle> before = particles;
+    drawAndRead();
+    EXPECT_GT(litPixels(), 0);
+    EXPECT_EQ(copy, first);
+    for (size_t i = 0; i < particles.size(); ++i) {
+        ASSERT_EQ(particles[i].life, before[i].life);
+        ASSERT_EQ(particles[i].position, before[i].position);
+    }
+}
+
+} // namespace
