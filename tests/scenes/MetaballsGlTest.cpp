@@ -87,6 +87,12 @@ protected:
         metaballClock = 0.0f;
     }
 
+    void TearDown() override
+    {
+        metaballClock = 0.0f;
+        frameDelta = 0;
+    }
+
     // Red channel of metaballCopy at window pixel (x, y), rows bottom first.
     int field(int x, int y) const { return copy[(y * width + x) * 4]; }
 

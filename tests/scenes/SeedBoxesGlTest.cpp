@@ -1,0 +1,253 @@
+// The seed-boxes layer: building the 100-copy cloud from the template box,
+// and drawing it only once its cue has fired.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "strobewerk/Input.h"
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/scenes/SeedBoxes.h"
+#include "tests/glsupport/GlTestSupport.h"
+#include "vorn/Mesh.h"
+#include "vorn/MeshData.h"
+#include "vorn/ShaderProgram.h"
+#include "vorn/Texture.h"
+
+using vorn::vec3f;
+
+namespace {
+
+// A cube of half-size h: 8 corners, 12 triangles, a "normal" per corner.
+vorn::cMeshData cube(float h)
+{
+    vorn::cMeshData box;
+    for (int i = 0; i < 8; ++i)
+        box.positions.push_back(vec3f(i & 1 ? h : -h, i & 2 ? h : -h, i & 4 ? h : -h));
+    box.triangles = {{0, 1, 3}, {0, 3, 2}, {4, 6, 7}, {4, 7, 5}, {0, 4, 5}, {0, 5, 1},
+                     {2, 3, 7}, {2, 7, 6}, {0, 2, 6}, {0, 6, 4}, {1, 5, 7}, {1, 7, 3}};
+    for (const vec3f& p : box.positions)
+        box.vec3Attributes["normal"].push_back(vorn::normalize(p));
+    return box;
+}
+
+TEST(SeedCloud, HundredCopiesOfTheTemplateEachWithItsOwnSeed)
+{
+    const vorn::cMeshData box = cube(1.0f);
+    std::srand(11);
+    const std::vector<sSeedCopy> plan = planSeedCopies([] { return std::rand(); });
+    const vorn::cMeshData cloud = buildSeedCloud(box, plan);
+
+    ASSERT_EQ(cloud.positions.size(), 800u);
+    ASSERT_EQ(cloud.triangles.size(), 1200u);
+    ASSERT_EQ(cloud.floatAttributes.count("seedHax"), 1u);
+    const std::vector<float>& seeds = cloud.floatAttributes.at("seedHax");
+    ASSERT_EQ(seeds.size(), 800u);
+    // The template's own attributes come along for every copy.
+    EXPECT_EQ(cloud.vec3Attributes.at("normal").size(), 800u);
+    for (size_t k = 0; k < plan.size(); ++k) {
+        for (size_t v = 0; v < 8; ++v) {
+            ASSERT_EQ(seeds[k * 8 + v], plan[k].seed) << "copy " << k;
+            const vec3f expected = box.positions[v] * plan[k].scale + plan[k].offset;
+            ASSERT_EQ(cloud.positions[k * 8 + v], expected) << "copy " << k;
+        }
+        for (size_t t = 0; t < 12; ++t)
+            for (int c = 0; c < 3; ++c)
+                ASSERT_EQ(cloud.triangles[k * 12 + t][c], box.triangles[t][c] + 8 * k);
+    }
+}
+
+std::string repositoryData(const std::string& name)
+{
+    const std::string here = __FILE__;
+    return here.substr(0, here.rfind("/tests/scenes/")) + "/data/" + name;
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// The mesh file of a template: positions and triangles, no attributes.
+std::string meshFile(const vorn::cMeshData& data)
+{
+    std::string bytes;
+    auto put = [&bytes](const void* p, size_t n) { bytes.append(static_cast<const char*>(p), n); };
+    auto block = [&](int32_t target, int32_t count, int32_t type, const void* contents) {
+        const int32_t header[6] = {GL_STATIC_DRAW, target, 4, count, 3, type};
+        put(header, sizeof header);
+        put(contents, size_t(count) * 12);
+    };
+    block(GL_ARRAY_BUFFER, int32_t(data.positions.size()), GL_FLOAT, data.positions.data());
+    block(GL_ELEMENT_ARRAY_BUFFER, int32_t(data.triangles.size()), GL_UNSIGNED_INT, data.triangles.data());
+    const uint32_t attributes = 0;
+    put(&attributes, 4);
+    return bytes;
+}
+
+vorn::cTexture* whiteTexture()
+{
+    const std::vector<uint8_t> white(4 * 4 * 4, 255);
+    auto* texture = new vorn::cTexture(true);
+    texture->setImage(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, white.data());
+    texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    return texture;
+}
+
+class SeedBoxesGlTest : public gltest::GlTest {
+protected:
+    void SetUp() override
+    {
+        gltest::GlTest::SetUp();
+        folder.write("box2.vert", readFile(repositoryData("box2.vert")));
+        folder.write("box2.frag", readFile(repositoryData("box2.frag")));
+        gltest::ConsoleCapture console;
+        box2Program = new vorn::cShaderProgram();
+        box2Program->load("box2.vert", "box2.frag");
+        ASSERT_EQ(console.text(), "");
+        colorschemeTexture = whiteTexture();
+        seedBoxes = sSeedBoxesState();
+        joystickState = sJoystickState();
+        noteList = cNoteList();
+        songTime = 0;
+        frameDelta = 16;
+    }
+
+    // Other scene tests in this program start from a layer that has never
+    // been cued.
+    void TearDown() override
+    {
+        seedBoxes = sSeedBoxesState();
+        joystickState = sJoystickState();
+        noteList = cNoteList();
+        songTime = 0;
+    }
+
+    // Draws one frame of the layer into a 128 x 128 target through a camera
+    // 400 units out, and counts the pixels it lit.
+    int drawFrame()
+    {
+        gltest::ScratchTarget target(128, 128);
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(90.0, 1.0, 0.01, 20000.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glTranslatef(0.0f, 0.0f, -400.0f);
+        drawSeedBoxes();
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_BLEND);
+        int lit = 0;
+        for (const gltest::rgba& c : gltest::readPixels(0, 0, 128, 128))
+            lit += (c.r | c.g | c.b) != 0;
+        return lit;
+    }
+
+    static GLint boundTexture()
+    {
+        GLint bound = -1;
+        glActiveTexture(GL_TEXTURE0);
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        return bound;
+    }
+
+    gltest::TempDataFolder folder;
+};
+
+TEST_F(SeedBoxesGlTest, MeshHoldsAHundredTemplatesWithOneSeedPerCopy)
+{
+    folder.write("aBox.obj.bin", readFile(repositoryData("aBox.obj.bin")));
+    vorn::cMesh box;
+    box.load("aBox.obj.bin");
+    const int templateVertices = box.positions.elementCount;
+    ASSERT_GT(templateVertices, 0) << "the repository's template box did not load";
+
+    buildSeedBoxesMesh();
+    ASSERT_NE(seedBoxesMesh, nullptr);
+    EXPECT_EQ(seedBoxesMesh->positions.elementCount, 100 * templateVertices);
+    EXPECT_EQ(seedBoxesMesh->indices.elementCount, 100 * box.indices.elementCount);
+    ASSERT_EQ(seedBoxesMesh->attributes.count("seedHax"), 1u);
+    EXPECT_EQ(seedBoxesMesh->attributes.at("seedHax").componentCount, 1);
+
+    vorn::cMeshData back;
+    back.readBack(*seedBoxesMesh);
+    const std::vector<float>& seeds = back.floatAttributes["seedHax"];
+    ASSERT_EQ(seeds.size(), size_t(100 * templateVertices));
+    for (int k = 0; k < 100; ++k)
+        for (int v = 1; v < templateVertices; ++v)
+            ASSERT_EQ(seeds[k * templateVertices + v], seeds[k * templateVertices]) << "copy " << k;
+}
+
+TEST_F(SeedBoxesGlTest, MissingTemplateGivesAnEmptyCloudThatDrawsNothing)
+{
+    buildSeedBoxesMesh();
+    ASSERT_NE(seedBoxesMesh, nullptr);
+    EXPECT_EQ(seedBoxesMesh->positions.elementCount, 0);
+    joystickState.buttons[9] = 1;
+    EXPECT_EQ(drawFrame(), 0);
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
+TEST_F(SeedBoxesGlTest, DrawsNothingAndBindsNothingBeforeTheButtonCue)
+{
+    folder.write("aBox.obj.bin", meshFile(cube(12.0f)));
+    buildSeedBoxesMesh();
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    for (int i = 0; i < 3; ++i) {
+        songTime += frameDelta;
+        EXPECT_EQ(drawFrame(), 0);
+        EXPECT_EQ(boundTexture(), 0);
+    }
+    EXPECT_FALSE(seedBoxes.seedBoxesOn);
+
+    joystickState.buttons[9] = 1;
+    songTime += frameDelta;
+    EXPECT_GT(drawFrame(), 50);
+    EXPECT_EQ(boundTexture(), GLint(colorschemeTexture->getId()));
+    EXPECT_FLOAT_EQ(seedBoxes.seedPower, 5.0f - 16.0f * 0.008f);
+    EXPECT_FLOAT_EQ(seedBoxes.seedAnim, songTime * 0.001f);
+
+    // On for good once cued.
+    joystickState.buttons[9] = 0;
+    songTime += frameDelta;
+    EXPECT_GT(drawFrame(), 50);
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
+TEST_F(SeedBoxesGlTest, NoteCueSwitchesTheLayerOnInTheFrameItSounds)
+{
+    folder.write("aBox.obj.bin", meshFile(cube(12.0f)));
+    buildSeedBoxesMesh();
+    // Five tracks; track 4 holds one hit of pitch code 0 at 1000 ms.
+    folder.write("cues.txt", "5\n0\n0\n0\n0\n1\nn 1000 0\n");
+    noteList.load(folder.root() + "/data/cues.txt");
+    songTime = 990;
+    noteList.update(songTime);
+    EXPECT_EQ(drawFrame(), 0);
+    songTime = 1006;
+    noteList.update(songTime);
+    ASSERT_TRUE(noteList.isNoteActive(4, 0, false));
+    EXPECT_GT(drawFrame(), 50);
+    EXPECT_FLOAT_EQ(seedBoxes.seedAnim, 1.006f);
+}
+
+} // namespace
