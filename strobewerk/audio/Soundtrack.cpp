@@ -8,8 +8,6 @@
 
 const char* const soundtrackFile = "Data/morvelane.mp3";
 
-cSoundtrack soundtrack;
-
 namespace {
 
 constexpr int kMaxChannels = 100;

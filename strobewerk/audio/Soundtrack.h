@@ -1,5 +1,7 @@
-// cSoundtrack: the production's one soundtrack, played through the audio
-// layer in the order start-up and the frame driver need it:
+// cSoundtrack: a soundtrack played through the audio layer in the order
+// start-up and the frame driver need it (create, initialise and open the
+// stream; play and position; read the spectrum each frame):
+//     cSoundtrack soundtrack;
 //     if (int32_t result = soundtrack.open(soundtrackFile); result != AUDIO_OK)
 //         exitOnAudioError(result);          // the layer could not start
 //     ...                                    // scenes, note list
@@ -52,8 +54,6 @@ private:
     cAudioChannel* channel = nullptr;
     int32_t openResult = AUDIO_ERR_UNINITIALIZED;
 };
-
-extern cSoundtrack soundtrack;
 
 // The fatal start-up message for a result: "FMOD error! (<code>) <text>".
 std::string audioFatalMessage(int32_t result);
