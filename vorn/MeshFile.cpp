@@ -7,14 +7,33 @@ namespace vorn {
 
 namespace {
 
-// Contents are read in pieces of at most this size, so a header that claims
-// more bytes than the file holds costs no more memory than the file itself.
+// From a stream that cannot tell its length, contents are read in pieces of
+// at most this size, so a header that claims more bytes than the stream
+// holds costs no more memory than the stream itself.
 constexpr int64_t readPiece = 1 << 20;
 
 bool readExactly(std::istream& in, uint8_t* to, std::streamsize count)
 {
     in.read(reinterpret_cast<char*>(to), count);
     return in.gcount() == count;
+}
+
+// Bytes between the read position and the end, or -1 when the stream cannot
+// tell (it cannot seek).
+int64_t bytesLeft(std::istream& in)
+{
+    const std::streampos here = in.tellg();
+    if (here == std::streampos(-1))
+        return -1;
+    in.seekg(0, std::ios::end);
+    const std::streampos end = in.tellg();
+    in.seekg(here);
+    if (end == std::streampos(-1) || !in.good()) {
+        in.clear();
+        in.seekg(here);
+        return -1;
+    }
+    return int64_t(end - here);
 }
 
 } // namespace
@@ -57,6 +76,19 @@ bool readMeshBlock(std::istream& in, meshFileBlock& block)
     block.contents.clear();
     if (size < 0)
         return false;
+    // A stream that knows its length answers at once whether the contents
+    // are there; then they are read in one piece.
+    const int64_t left = bytesLeft(in);
+    if (left >= 0) {
+        if (left < size)
+            return false;
+        block.contents.resize(size_t(size));
+        if (size > 0 && !readExactly(in, block.contents.data(), std::streamsize(size))) {
+            block.contents.clear();
+            return false;
+        }
+        return true;
+    }
     while (int64_t(block.contents.size()) < size) {
         const size_t have = block.contents.size();
         const int64_t piece = std::min(readPiece, size - int64_t(have));

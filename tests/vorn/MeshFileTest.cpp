@@ -42,6 +42,18 @@ std::vector<uint8_t> header(int32_t bpc, int32_t elements, int32_t components)
     return out;
 }
 
+// A stream that cannot seek (like a pipe): it cannot tell its length.
+class pipeBuffer : public std::streambuf {
+public:
+    explicit pipeBuffer(std::string bytes) : data(std::move(bytes))
+    {
+        setg(data.data(), data.data(), data.data() + data.size());
+    }
+
+private:
+    std::string data;
+};
+
 } // namespace
 
 TEST(MeshFileTest, BlockRoundTripIsLittleEndianAndUnpadded)
@@ -108,6 +120,36 @@ TEST(MeshFileTest, AbsurdSizesAreRefusedWithoutAllocating)
 
     std::istringstream negative(bytes(header(4, -1, 3)));
     EXPECT_FALSE(readMeshBlock(negative, b));
+}
+
+TEST(MeshFileTest, UnseekableStreamsReadInPieces)
+{
+    std::vector<uint8_t> file;
+    writeMeshBlock(file, floatBlock(100000, 4)); // 1.6 MB: more than one piece
+    {
+        pipeBuffer buffer(bytes(file));
+        std::istream in(&buffer);
+        ASSERT_EQ(in.tellg(), std::streampos(-1));
+        meshFileBlock b;
+        ASSERT_TRUE(readMeshBlock(in, b));
+        EXPECT_EQ(b.contents, floatBlock(100000, 4).contents);
+    }
+    {
+        file.resize(file.size() - 1);
+        pipeBuffer buffer(bytes(file));
+        std::istream in(&buffer);
+        meshFileBlock b;
+        EXPECT_FALSE(readMeshBlock(in, b));
+    }
+    {
+        std::vector<uint8_t> lying = header(4, 0x7fffffff / 16, 4);
+        lying.resize(lying.size() + 100);
+        pipeBuffer buffer(bytes(lying));
+        std::istream in(&buffer);
+        meshFileBlock b;
+        EXPECT_FALSE(readMeshBlock(in, b));
+        EXPECT_LT(b.contents.capacity(), size_t(1) << 22);
+    }
 }
 
 TEST(MeshFileTest, AttributeNames)
