@@ -1,0 +1,346 @@
+// Frames of the whole composition drawn in a real GL context at chosen song
+// times, from a note list and images made for the test, and read back.
+//
+// The scene set-ups run once per process and the song clock only moves
+// forward, so the tests below run along one timeline; each renders at song
+// times later than the one before.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/Composition.h"
+#include "strobewerk/scenes/CompositionLogic.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/scenes/SeedBoxes.h"
+#include "tests/glsupport/GlTestSupport.h"
+#include "vorn/DirectFrameBuffer.h"
+#include "vorn/Texture.h"
+
+namespace fs = std::filesystem;
+using gltest::rgba;
+
+namespace {
+
+// The repository's data folder, found by walking up from the test's
+// working folder (the build tree lies inside the repository).
+fs::path repositoryData()
+{
+    for (fs::path dir = fs::current_path(); !dir.empty(); dir = dir.parent_path()) {
+        if (fs::exists(dir / "data" / "lolvarlay.frag"))
+            return dir / "data";
+        if (dir == dir.root_path())
+            break;
+    }
+    return {};
+}
+
+std::vector<uint8_t> solidPng(int size, int r, int g, int b, int a)
+{
+    std::vector<uint16_t> samples;
+    for (int i = 0; i < size * size; ++i)
+        samples.insert(samples.end(), {uint16_t(r), uint16_t(g), uint16_t(b), uint16_t(a)});
+    return gltest::encodePng(size, size, gltest::pngRgba, 8, samples);
+}
+
+// A soft white disc fading to transparent at its rim.
+std::vector<uint8_t> discPng(int size)
+{
+    std::vector<uint16_t> samples;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const float dx = (x + 0.5f) / size - 0.5f, dy = (y + 0.5f) / size - 0.5f;
+            const float v = std::max(0.0f, 1.0f - std::sqrt(dx * dx + dy * dy) * 2.0f);
+            const uint16_t c = uint16_t(v * 255.0f);
+            samples.insert(samples.end(), {c, c, c, c});
+        }
+    return gltest::encodePng(size, size, gltest::pngRgba, 8, samples);
+}
+
+// A cube of half-size 6 in the mesh file layout: positions, triangles, no
+// attributes.
+std::string boxMeshFile()
+{
+    std::string bytes;
+    const auto put = [&](const void* p, size_t n) { bytes.append(static_cast<const char*>(p), n); };
+    const auto putInt = [&](int32_t v) { put(&v, 4); };
+    const float h = 6.0f;
+    const float corners[8][3] = {{-h, -h, -h}, {h, -h, -h}, {h, h, -h}, {-h, h, -h},
+                                 {-h, -h, h},  {h, -h, h},  {h, h, h},  {-h, h, h}};
+    const uint32_t triangles[12][3] = {{0, 2, 1}, {0, 3, 2}, {4, 5, 6}, {4, 6, 7}, {0, 1, 5}, {0, 5, 4},
+                                       {2, 3, 7}, {2, 7, 6}, {1, 2, 6}, {1, 6, 5}, {0, 4, 7}, {0, 7, 3}};
+    for (int32_t v : {int32_t(GL_STATIC_DRAW), int32_t(GL_ARRAY_BUFFER), 4, 8, 3, int32_t(GL_FLOAT)})
+        putInt(v);
+    put(corners, sizeof corners);
+    for (int32_t v : {int32_t(GL_STATIC_DRAW), int32_t(GL_ELEMENT_ARRAY_BUFFER), 4, 12, 3, int32_t(GL_UNSIGNED_INT)})
+        putInt(v);
+    put(triangles, sizeof triangles);
+    putInt(0);
+    return bytes;
+}
+
+// Card k is a solid colour of its own; card 1 (the first title cue's) is
+// pure green.
+const rgba cardColours[9] = {{255, 0, 0, 255},   {0, 255, 0, 255},   {0, 0, 255, 255},
+                             {255, 255, 0, 255}, {0, 255, 255, 255}, {255, 0, 255, 255},
+                             {128, 0, 0, 255},   {0, 128, 0, 255},   {0, 0, 128, 255}};
+
+// The timeline's cues: a fill flash at 1000 ms, the seed boxes at 2000 ms
+// and a title card at 3000 ms.
+const char* const noteListText = "21\n"
+                                 "0\n"
+                                 "2\nn 1000 0\nn 3000 1\n"
+                                 "0\n0\n"
+                                 "1\nn 2000 0\n"
+                                 "0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n";
+
+std::unique_ptr<gltest::TempDataFolder> folder;
+std::uint32_t fakeTicks = 0;
+std::uint32_t readFakeTicks()
+{
+    return fakeTicks;
+}
+
+// What the layer observer saw during the last frame.
+std::vector<eLayer> layersSeen;
+std::vector<rgba> afterPointLines;
+std::vector<rgba> afterSeedBoxes;
+std::vector<rgba> afterOverlays;
+
+void observeLayer(eLayer layer)
+{
+    layersSeen.push_back(layer);
+    const auto grab = [] { return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight); };
+    if (layer == eLayer::pointLines)
+        afterPointLines = grab();
+    else if (layer == eLayer::seedBoxes)
+        afterSeedBoxes = grab();
+    else if (layer == eLayer::overlays)
+        afterOverlays = grab();
+}
+
+double meanBrightness(const std::vector<rgba>& pixels)
+{
+    double sum = 0.0;
+    for (const rgba& p : pixels)
+        sum += (p.r + p.g + p.b) / 3.0;
+    return pixels.empty() ? 0.0 : sum / double(pixels.size());
+}
+
+// The median brightness: the background's level, whatever a few bright
+// blobs do.
+double medianBrightness(const std::vector<rgba>& pixels)
+{
+    std::vector<int> levels;
+    levels.reserve(pixels.size());
+    for (const rgba& p : pixels)
+        levels.push_back(p.r + p.g + p.b);
+    if (levels.empty())
+        return 0.0;
+    std::nth_element(levels.begin(), levels.begin() + levels.size() / 2, levels.end());
+    return levels[levels.size() / 2] / 3.0;
+}
+
+int differingPixels(const std::vector<rgba>& a, const std::vector<rgba>& b)
+{
+    int count = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        count += a[i].near(b[i], 2) ? 0 : 1;
+    return count;
+}
+
+std::vector<rgba> finalFrame()
+{
+    return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight);
+}
+
+// Draws one frame whose song time is `ms` (the clock runs on the fake tick
+// counter, so the frame's delta is the time since the previous frame).
+void renderAt(int ms)
+{
+    ASSERT_GE(ms, songTime);
+    fakeTicks += static_cast<std::uint32_t>(ms - songTime);
+    layersSeen.clear();
+    runFrame();
+    ASSERT_EQ(songTime, ms);
+}
+
+class CompositionFrames : public gltest::GlTest {
+protected:
+    static void SetUpTestSuite()
+    {
+        gltest::GlTest::SetUpTestSuite();
+        if (folder)
+            return;
+        const fs::path data = repositoryData();
+        ASSERT_FALSE(data.empty()) << "the repository's data folder was not found";
+        folder = std::make_unique<gltest::TempDataFolder>();
+        for (const auto& entry : fs::directory_iterator(data)) {
+            const auto ext = entry.path().extension();
+            if (ext == ".vert" || ext == ".frag")
+                fs::copy_file(entry.path(), fs::path(folder->root()) / "data" / entry.path().filename());
+        }
+        for (const char* name : {"happy.png", "party.png", "colorscheme.png"})
+            folder->write(name, solidPng(64, 90, 90, 110, 255));
+        const char* cards[9] = {"OST.png",     "oc.png",      "cred.png",    "greets1.png", "greets2.png",
+                                "greets3.png", "greets4.png", "greets5.png", "greets6.png"};
+        for (int k = 0; k < 9; ++k)
+            folder->write(cards[k], solidPng(64, cardColours[k].r, cardColours[k].g, cardColours[k].b, 255));
+        for (const char* name : {"eye.png", "f1.png", "f2.png"})
+            folder->write(name, solidPng(64, 200, 40, 200, 255));
+        folder->write("grad2.png", discPng(64));
+        folder->write("aBox.obj.bin", boxMeshFile());
+        folder->write("mvl.txt", noteListText);
+
+        windowWidth = gltest::windowWidth;
+        windowHeight = gltest::windowHeight;
+        onResize(windowWidth, windowHeight);
+        {
+            gltest::ConsoleCapture console;
+            runSceneSetUps();
+            setUpLines = console.lines();
+        }
+        spectrum.assign(512, 0.0f);
+        songTime = 0;
+        noteList.load("data/mvl.txt");
+        frameTicks = readFakeTicks;
+        fakeTicks = 5000;
+        setLayerObserver(observeLayer);
+    }
+
+    static std::vector<std::string> setUpLines;
+};
+
+std::vector<std::string> CompositionFrames::setUpLines;
+
+} // namespace
+
+TEST_F(CompositionFrames, SetUpsLoadEverythingTheTestProvides)
+{
+    ASSERT_GE(setUpLines.size(), 2u);
+    EXPECT_EQ(setUpLines[0], "initing scene1");
+    EXPECT_EQ(setUpLines[1], "initing scene2");
+    // Every shader compiles and every image loads: no failure line at all.
+    for (size_t i = 2; i < setUpLines.size(); ++i)
+        ADD_FAILURE() << "unexpected set-up line: " << setUpLines[i];
+    EXPECT_EQ(cardImages.size(), 9u);
+    EXPECT_EQ(flashImages.size(), 2u);
+    EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
+    EXPECT_EQ(metaballCopy->getHeight(), gltest::windowHeight);
+}
+
+TEST_F(CompositionFrames, FirstFrameShowsSongTimeZeroThenTheClockFollowsTheTicks)
+{
+    fakeTicks += 1234; // ticks that passed before the first frame do not count
+    runFrame();
+    EXPECT_EQ(songTime, 0);
+    EXPECT_EQ(frameDelta, 0);
+    fakeTicks += 17;
+    runFrame();
+    EXPECT_EQ(songTime, 17);
+    EXPECT_EQ(frameDelta, 17);
+}
+
+TEST_F(CompositionFrames, WithoutNotesEveryLayerDrawsAndNothingFlashes)
+{
+    renderAt(500);
+    const std::vector<eLayer> order{eLayer::metaballs, eLayer::background, eLayer::pointLines, eLayer::seedBoxes,
+                                    eLayer::blur,      eLayer::overlays,   eLayer::finalComposite};
+    EXPECT_EQ(layersSeen, order);
+    EXPECT_EQ(compositionState.fillFlash, 0.0f);
+    EXPECT_EQ(compositionState.cardFlash, 0.0f);
+    EXPECT_EQ(compositionState.flashLevel, 0.0f);
+    EXPECT_EQ(compositionState.bump, 0.0f);
+    EXPECT_EQ(compositionState.cardIndex, 8u);
+
+    // The background fills the window; the final frame is neither black nor
+    // washed out.
+    const double quiet = medianBrightness(finalFrame());
+    EXPECT_GT(quiet, 10.0);
+    EXPECT_LT(quiet, 200.0);
+    // The metaball field was drawn and kept in its copy.
+    std::vector<rgba> field(size_t(metaballCopy->getWidth()) * size_t(metaballCopy->getHeight()));
+    metaballCopy->bind(0);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, field.data());
+    EXPECT_GT(meanBrightness(field), 0.05);
+    // No card over the frame: the overlays leave it far from card 8's colour.
+    const rgba centre = afterOverlays[size_t(gltest::windowHeight / 2) * gltest::windowWidth + gltest::windowWidth / 2];
+    EXPECT_FALSE(centre.near(cardColours[8], 30)) << centre;
+
+    renderAt(984);
+    EXPECT_NEAR(medianBrightness(finalFrame()), quiet, 12.0);
+}
+
+TEST_F(CompositionFrames, FillFlashHitBrightensTheFrame)
+{
+    renderAt(990);
+    const double before = medianBrightness(finalFrame());
+    renderAt(1000);
+    EXPECT_GT(compositionState.fillFlash, 0.5f);
+    const double flashed = medianBrightness(finalFrame());
+    EXPECT_GT(flashed, before + 40.0) << "before " << before << ", flashed " << flashed;
+    // After a long frame the flash has decayed past 0 without darkening the
+    // frame ...
+    renderAt(1900);
+    EXPECT_LT(compositionState.fillFlash, 0.0f);
+    EXPECT_NEAR(medianBrightness(finalFrame()), before, 12.0);
+    // ... and rests at 0 from the next frame on.
+    renderAt(1950);
+    EXPECT_EQ(compositionState.fillFlash, 0.0f);
+    EXPECT_NEAR(medianBrightness(finalFrame()), before, 12.0);
+}
+
+TEST_F(CompositionFrames, SeedBoxesAppearOnlyAfterTheirCue)
+{
+    renderAt(1990);
+    EXPECT_FALSE(seedBoxes.seedBoxesOn);
+    EXPECT_EQ(differingPixels(afterPointLines, afterSeedBoxes), 0);
+    renderAt(2000);
+    EXPECT_TRUE(seedBoxes.seedBoxesOn);
+    EXPECT_GT(differingPixels(afterPointLines, afterSeedBoxes), 100);
+    renderAt(2500);
+    EXPECT_GT(differingPixels(afterPointLines, afterSeedBoxes), 100);
+}
+
+TEST_F(CompositionFrames, TitleCardShowsAfterItsCue)
+{
+    const auto centre = [] {
+        return afterOverlays[size_t(gltest::windowHeight / 2) * gltest::windowWidth + gltest::windowWidth / 2];
+    };
+    renderAt(2990);
+    EXPECT_FALSE(centre().near(cardColours[1], 40)) << centre();
+    renderAt(3000);
+    EXPECT_EQ(compositionState.cardIndex, 1u);
+    EXPECT_TRUE(centre().near(cardColours[1], 40)) << centre();
+    // It fades: 1.6 s after the cue the card is gone.
+    renderAt(4700);
+    EXPECT_FALSE(centre().near(cardColours[1], 40)) << centre();
+}
+
+TEST_F(CompositionFrames, ResizeKeepsAspectOneAndTheCopiesTheirSize)
+{
+    onResize(1600, 900);
+    EXPECT_EQ(windowWidth, 1600);
+    EXPECT_FLOAT_EQ(projectionMatrix(0, 0), projectionMatrix(1, 1));
+    GLint viewport[4] = {};
+    windowFrameBuffer.begin();
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    windowFrameBuffer.end();
+    EXPECT_EQ(viewport[2], 1600);
+    EXPECT_EQ(viewport[3], 900);
+    renderAt(4800);
+    EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
+    EXPECT_EQ(metaballCopy->getWidth(), gltest::windowWidth);
+    onResize(gltest::windowWidth, gltest::windowHeight);
+}
