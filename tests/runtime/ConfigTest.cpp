@@ -70,37 +70,23 @@ TEST_F(ConfigTest, FileFoundWhateverItsLetterCase)
     EXPECT_EQ(config.width, 640);
 }
 
-TEST_F(ConfigTest, FlagIsADigitNotAWord)
+TEST_F(ConfigTest, UnreadableValuesGiveTheDefaultWindowAndOneLine)
 {
-    expectDefaultsWithOneLine(read("fullscreen:true\nwidth:1024\nheight:768\n"));
-}
-
-TEST_F(ConfigTest, FlagOtherThanZeroOrOneIsRefused)
-{
-    expectDefaultsWithOneLine(read("fullscreen:2\nwidth:1024\nheight:768\n"));
-}
-
-TEST_F(ConfigTest, FullscreenWithBadSizeFallsBackToAWindow)
-{
-    expectDefaultsWithOneLine(read("fullscreen:1\nwidth:wide\nheight:768\n"));
-}
-
-TEST_F(ConfigTest, MissingHeightIsReported)
-{
-    expectDefaultsWithOneLine(read("fullscreen:0\nwidth:1024\n"));
-    EXPECT_NE(console.str().find("height"), std::string::npos);
-}
-
-TEST_F(ConfigTest, SizeOfZeroOrBelowIsRefused)
-{
-    expectDefaultsWithOneLine(read("f:0\nw:0\nh:768\n"));
-    console.str("");
-    expectDefaultsWithOneLine(read("f:0\nw:640\nh:-1\n"));
-}
-
-TEST_F(ConfigTest, OutOfRangeNumberIsRefused)
-{
-    expectDefaultsWithOneLine(read("f:0\nw:99999999999\nh:768\n"));
+    const char* const files[] = {
+        "fullscreen:true\nwidth:1024\nheight:768\n", // a word, not a digit
+        "fullscreen:2\nwidth:1024\nheight:768\n",    // neither 0 nor 1
+        "fullscreen:1\nwidth:wide\nheight:768\n",    // fullscreen is not kept either
+        "fullscreen:0\nwidth:1024\n",                 // no height
+        "fullscreen:0 width 1024 height 768\n",        // no colons
+        "f:0\nw:0\nh:768\n",                          // no size
+        "f:0\nw:640\nh:-1\n",
+        "f:0\nw:99999999999\nh:768\n",                // out of range
+    };
+    for (const char* text : files) {
+        console.str("");
+        SCOPED_TRACE(text);
+        expectDefaultsWithOneLine(read(text));
+    }
 }
 
 } // namespace

@@ -221,10 +221,8 @@ TEST_F(NoteListTest, DamagedLinesAreLeftOut)
     EXPECT_EQ(list.trackNotes(1)[0].endMs, 20);
     list.update(0);
     EXPECT_FALSE(list.isNoteActive(0, 0, false));
-}
 
-TEST_F(NoteListTest, HugeCountsDoNotAllocateAhead)
-{
+    // Counts far beyond the file's content allocate nothing ahead.
     load("2000000000\n4000000000\nn 1 1\n");
     ASSERT_EQ(list.trackCount(), 1u);
     EXPECT_EQ(list.trackNotes(0).size(), 1u);

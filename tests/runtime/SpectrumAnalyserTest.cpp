@@ -38,19 +38,6 @@ TEST(SpectrumAnalyserTest, SineCentredOnABinReadsItsAmplitudeThereOnly)
     }
 }
 
-TEST(SpectrumAnalyserTest, TwoTonesAddUpInTheirOwnBins)
-{
-    cSpectrumAnalyser analyser;
-    std::vector<float> mixed = sine(10, 0.5f);
-    std::vector<float> second = sine(200, 0.3f);
-    for (int i = 0; i < kBlock; ++i)
-        mixed[i] += second[i];
-    std::vector<float> bins(kBins);
-    ASSERT_TRUE(analyser.analyse(mixed.data(), kBins, bins.data()));
-    EXPECT_NEAR(bins[10], 0.5f, 1e-4f);
-    EXPECT_NEAR(bins[200], 0.3f, 1e-4f);
-}
-
 TEST(SpectrumAnalyserTest, SilenceReadsZero)
 {
     cSpectrumAnalyser analyser;
