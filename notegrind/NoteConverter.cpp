@@ -55,8 +55,9 @@ cNoteLists cNoteConverter::convert(const smfkit::MIDIMultiTrack& store)
         report.text("track ").number(j).endLine();
         open.fill(sNoteBlock{});
         std::vector<sNoteBlock>& list = lists[static_cast<size_t>(j)];
-
         int count = track->GetCount();
+        list.reserve(static_cast<size_t>(count / 2));
+
         for (int i = 0; i < count; ++i) {
             const smfkit::MIDIStoredEvent& ev = *track->GetEvent(i);
             if (ev.IsTempo()) {

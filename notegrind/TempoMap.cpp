@@ -27,6 +27,7 @@ void cTempoMap::clear()
 {
     entries.clear();
     candidates.clear();
+    hint = 0;
 }
 
 void cTempoMap::add(const sTimeChange& change)
@@ -39,16 +40,31 @@ void cTempoMap::add(const sTimeChange& change)
 
 const sTimeChange& cTempoMap::entryFor(int32_t tick) const
 {
-    // Last candidate whose tick lies before `tick`.
-    size_t lo = 0;
-    size_t hi = candidates.size();
-    while (lo < hi) {
-        size_t mid = lo + (hi - lo) / 2;
-        if (entries[candidates[mid]].tick < tick)
-            lo = mid + 1;
-        else
-            hi = mid;
+    // lo = the number of candidates whose tick lies before `tick`. Notes
+    // mostly come in tick order, so the previous answer or the next one
+    // usually holds; otherwise a binary search finds it.
+    size_t n = candidates.size();
+    auto fits = [&](size_t k) {
+        return (k == 0 || entries[candidates[k - 1]].tick < tick) &&
+               (k == n || entries[candidates[k]].tick >= tick);
+    };
+    size_t lo = hint <= n ? hint : n;
+    if (!fits(lo)) {
+        if (lo < n && fits(lo + 1)) {
+            ++lo;
+        } else {
+            lo = 0;
+            size_t hi = n;
+            while (lo < hi) {
+                size_t mid = lo + (hi - lo) / 2;
+                if (entries[candidates[mid]].tick < tick)
+                    lo = mid + 1;
+                else
+                    hi = mid;
+            }
+        }
     }
+    hint = lo;
     if (lo == 0)
         return entries.front();
     return entries[candidates[lo - 1]];

@@ -6,7 +6,8 @@
 // keeps, beside the entries, the indices that can still be an answer (an
 // entry followed later by one at an equal or earlier tick never can), whose
 // ticks therefore rise; a binary search over them makes each lookup
-// logarithmic, whatever order the changes come in.
+// logarithmic, whatever order the changes come in, and lookups in rising
+// tick order (the usual case) start from where the previous one ended.
 //
 // tickSpanToMs is the time arithmetic itself, free of any state:
 //     ms = trunc(span / division / (bpm32 / 32) * 60000 + baseMs)
@@ -44,6 +45,7 @@ public:
 private:
     std::vector<sTimeChange> entries;
     std::vector<uint32_t> candidates; // indices into entries, ticks strictly rising
+    mutable size_t hint = 0;          // where the last lookup ended among the candidates
 };
 
 } // namespace notegrind
