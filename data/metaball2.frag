@@ -2,10 +2,13 @@
 // One blob: a smooth bump, 1 at the centre and 0 at the rim of its quad,
 // coloured from the gradient on unit 0 by the distance from the centre and
 // faded by "strength". Drawn with additive blending (source alpha, one), so
-// overlapping blobs add up into one field.
+// overlapping blobs add up into one field: a lone blob peaks at half
+// brightness, and where blobs meet the field runs up to white.
 uniform sampler2D tex;
 uniform float strength;
 varying vec2 local;
+
+const float blobPeak = 0.5;
 
 void main()
 {
@@ -14,5 +17,5 @@ void main()
         discard;
     float bump = (1.0 - r2) * (1.0 - r2);
     vec3 tint = texture2D(tex, vec2(sqrt(r2), 0.5)).rgb;
-    gl_FragColor = vec4(tint, bump * strength);
+    gl_FragColor = vec4(tint, bump * strength * blobPeak);
 }

@@ -139,7 +139,8 @@ TEST_F(MetaballsGlTest, BlobSitsAroundItsPositionAndReachesAsFarAsItsSize)
     particles = {blob(0.0f, 0.0f, 500, 1000)};
     drawAndRead();
     EXPECT_EQ(particles[0].size, 0.2f);
-    EXPECT_GE(field(cx, cy), 250);
+    // A lone blob at full strength peaks at half brightness.
+    EXPECT_NEAR(field(cx, cy), 128, 3);
     // The window itself is cleared again once the field is copied.
     EXPECT_EQ(gltest::readPixel(cx, cy).r, 0);
     EXPECT_GT(field(cx + width / 8, cy), 0);
@@ -162,7 +163,7 @@ TEST_F(MetaballsGlTest, BlobFollowsItsPositionAndFadesWithStrength)
     particles = {blob(-0.5f, 0.5f, 750, 1000)};
     drawAndRead();
     const int x = width / 4, y = height * 3 / 4;
-    EXPECT_NEAR(field(x, y), 128, 3);
+    EXPECT_NEAR(field(x, y), 64, 3);
     EXPECT_EQ(field(width / 2, height / 2), 0);
 }
 
@@ -181,7 +182,7 @@ TEST_F(MetaballsGlTest, OverlappingBlobsAddUpIntoOneField)
     const int rightAlone = field(cx, cy);
     particles = {left, right};
     drawAndRead();
-    ASSERT_GT(leftAlone, 20);
+    ASSERT_GT(leftAlone, 10);
     EXPECT_NEAR(field(cx, cy), leftAlone + rightAlone, 2);
 }
 
