@@ -3,10 +3,14 @@
 // exits with 0.
 #include "notegrind/Notegrind.h"
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char** argv)
 {
+    // A reader of the report that goes away (notegrind | head) must not
+    // stop the conversions: writes to it then simply fail.
+    std::signal(SIGPIPE, SIG_IGN);
     std::ios::sync_with_stdio(false);
     try {
         notegrind::runNotegrind(argc, argv, std::cout);
