@@ -41,7 +41,6 @@ void cMeshData::append(const cMeshData& other)
     appendKind(matrixAttributes, other.matrixAttributes, base, count);
     positions.insert(positions.end(), other.positions.begin(), other.positions.end());
     const uint32_t shift = uint32_t(base);
-    triangles.reserve(triangles.size() + other.triangles.size());
     for (const meshTriangle& t : other.triangles)
         triangles.push_back({t[0] + shift, t[1] + shift, t[2] + shift});
 }
