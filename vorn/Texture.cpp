@@ -53,6 +53,21 @@ void makeUploadable()
         ilConvertImage(ILenum(format), IL_UNSIGNED_BYTE);
 }
 
+// After a failed load the image library's current image may be left half
+// made (a damaged file can leave the size from its header with no pixels
+// behind it). Such an image is replaced by one transparent black pixel, the
+// same thing a missing file gives, so nothing reads or scales pixels that
+// are not there.
+void makeSafeAfterLoad(bool loaded)
+{
+    const ILint w = ilGetInteger(IL_IMAGE_WIDTH);
+    const ILint h = ilGetInteger(IL_IMAGE_HEIGHT);
+    if (loaded && ilGetData() && w > 0 && h > 0)
+        return;
+    static const ILubyte clear[4] = {0, 0, 0, 0};
+    ilTexImage(1, 1, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, const_cast<ILubyte*>(clear));
+}
+
 // Reads "label:value" lines; the value is everything after the first colon.
 std::string readDescriptionValue(std::istream& in)
 {
@@ -119,8 +134,10 @@ void cTexture::loadImage(const std::string& path, const std::string& name, GLenu
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    if (!ilLoadImage(resolveDataPath(path).c_str()))
+    const bool loaded = ilLoadImage(resolveDataPath(path).c_str());
+    if (!loaded)
         consoleLog.line("OH SHIT. the devil fails:", name);
+    makeSafeAfterLoad(loaded);
     makeUploadable();
 
     if (!buildMipmaps) {
@@ -162,8 +179,10 @@ void cTexture::loadCube(const std::string& name)
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
-        if (!ilLoadImage(resolveDataPath(dataFile(faceName)).c_str()))
+        const bool loaded = ilLoadImage(resolveDataPath(dataFile(faceName)).c_str());
+        if (!loaded)
             consoleLog.line("OH SHIT. the devil fails");
+        makeSafeAfterLoad(loaded);
         makeUploadable();
 
         if (mipmaps) {

@@ -145,6 +145,45 @@ TEST_F(GlTest, ExtensionsAndMissingFiles)
     gltest::takeGlErrors();
 }
 
+TEST_F(GlTest, DamagedImagesLeaveOneClearPixel)
+{
+    gltest::TempDataFolder data;
+    // A valid header claiming 60000 x 60000 pixels, with 16 x 16 behind it.
+    std::vector<uint8_t> png = gltest::encodePng(16, 16, gltest::pngRgb, 8, std::vector<uint16_t>(768, 90));
+    const uint32_t side = 60000;
+    for (int i = 0; i < 4; ++i)
+        png[size_t(16 + i)] = png[size_t(20 + i)] = uint8_t(side >> (24 - 8 * i));
+    uint32_t crc = ~0u;
+    for (size_t i = 12; i < 29; ++i) {
+        crc ^= png[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i)
+        png[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+    data.write("huge.png", png);
+    const std::vector<uint8_t> whole = solidPng(16, 16, 1, 2, 3);
+    data.write("cut.png", std::vector<uint8_t>(whole.begin(), whole.begin() + long(whole.size() / 2)));
+
+    gltest::ConsoleCapture console;
+    for (const char* name : {"huge.png", "cut.png"}) {
+        for (bool mipmaps : {false, true}) {
+            cTexture texture(false);
+            texture.load(name, GL_TEXTURE_2D, mipmaps); // scaling a phantom image would crash
+            EXPECT_EQ(texture.getWidth(), 1) << name;
+            EXPECT_EQ(texture.getHeight(), 1) << name;
+            glBindTexture(GL_TEXTURE_2D, texture.getId());
+            EXPECT_EQ(texels(GL_TEXTURE_2D, 0).at(0), rgba(0, 0, 0, 0)) << name;
+        }
+    }
+    EXPECT_EQ(console.lines(), (std::vector<std::string>{"OH SHIT. the devil fails:huge.png",
+                                                         "OH SHIT. the devil fails:huge.png",
+                                                         "OH SHIT. the devil fails:cut.png",
+                                                         "OH SHIT. the devil fails:cut.png"}));
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
 TEST_F(GlTest, SixteenBitPalettedAndGreyImagesArriveAsEightBit)
 {
     gltest::TempDataFolder data;
