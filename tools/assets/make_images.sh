@@ -140,7 +140,7 @@ palette() {  # palette <file> <colours...>: a 256x1 ramp through the colours, wr
   done
   convert "${parts[@]}" -append -rotate 90 -resize 256x1\! "$file"
 }
-palette "$tmp/warm.png" "#1a0638" "#7b1fa2" "#ff4f8b" "#ffb347" "#2ad4ff"
+palette "$tmp/warm.png" "#04021a" "#1d0b52" "#4a1478" "#0b2f66" "#12607a" "#2a0a4a"
 convert -size 512x512 xc:black -fx "
   xq = i / w; yq = j / h;
   aq = sin(2 * pi * (2 * xq + 0.35 * sin(2 * pi * yq)));
