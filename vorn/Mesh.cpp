@@ -48,7 +48,9 @@ void cMesh::draw(cShaderProgram* program, GLenum mode)
         program->use();
         for (auto& [name, buffer] : attributes) {
             const GLint location = program->getAttribLocation(name);
-            if (location == -1)
+            // An attribute of a layout GL cannot take (from a damaged file)
+            // is left out rather than enabled with no valid pointer.
+            if (location == -1 || buffer.componentCount < 1 || buffer.componentCount > 4)
                 continue;
             glEnableVertexAttribArray(GLuint(location));
             glBindBuffer(buffer.target, buffer.id);
@@ -58,9 +60,10 @@ void cMesh::draw(cShaderProgram* program, GLenum mode)
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glBindBuffer(positions.target, positions.id);
-    // A mesh without positions (never filled, or its file missing) has
-    // nothing to draw; GL is not handed its empty description.
-    if (positions.hasData) {
+    // A mesh without positions (never filled, or its file missing), or with
+    // positions GL cannot take as vertices, has nothing to draw; GL is not
+    // handed a description that would leave an old vertex pointer in use.
+    if (positions.hasData && positions.componentCount >= 2 && positions.componentCount <= 4) {
         glVertexPointer(positions.componentCount, positions.type, 0, nullptr);
         if (mode != GL_POINTS) {
             if (indices.hasData) {

@@ -272,6 +272,39 @@ TEST_F(MeshTest, DamagedFilesAreReadAsFarAsTheyAreWhole)
     }
 }
 
+TEST_F(MeshTest, LayoutsGlCannotTakeAreNotFedToIt)
+{
+    data.write("attr.vert", attributeVert);
+    data.write("colour.frag", varyingFrag);
+    cShaderProgram program;
+    program.load("attr.vert", "colour.frag");
+    meshFileBlock sevenWide = floats(GL_ARRAY_BUFFER, 7, std::vector<float>(28, 1.0f));
+    meshFileBlock flatPositions = floats(GL_ARRAY_BUFFER, 1, {0, 0, 0, 0});
+    data.write("wide.obj.bin", meshFile(floats(GL_ARRAY_BUFFER, 3, leftHalf), triangles(twoTriangles),
+                                        {{"seedHax", sevenWide}}));
+    data.write("flat.obj.bin", meshFile(flatPositions, triangles(twoTriangles), {}));
+    gltest::ScratchTarget target(16, 16);
+
+    cMesh wide;
+    wide.load("wide.obj.bin");
+    ASSERT_EQ(wide.attributes.count("seedHax"), 1u);
+    const GLint seed = program.getAttribLocation("seedHax");
+    ASSERT_GE(seed, 0);
+    glVertexAttrib1f(GLuint(seed), 1.0f);
+    clearTarget();
+    wide.draw(&program, GL_TRIANGLES);
+    EXPECT_EQ(target.pixel(3, 8), rgba(255, 0, 0, 255)); // drawn, seedHax from the constant 1
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+
+    cMesh flat;
+    flat.load("flat.obj.bin");
+    clearTarget();
+    flat.draw(nullptr, GL_TRIANGLES);
+    flat.draw(nullptr, GL_POINTS);
+    EXPECT_EQ(target.pixel(3, 8), rgba(0, 0, 0, 255));
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
 TEST_F(MeshTest, RepeatedAttributeNameKeepsTheLaterEntry)
 {
     data.write("r.obj.bin", meshFile(floats(GL_ARRAY_BUFFER, 3, leftHalf), triangles(twoTriangles),
