@@ -19,7 +19,12 @@ void main()
     vec2 p = uv + grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
     vec2 spread = (uv - 0.5) * specBoost * 0.08;
     vec3 c = vec3(texture2D(tex2, p + spread).r, texture2D(tex2, p).g, texture2D(tex2, p - spread).b);
-    c += field * vec3(0.6, 0.8, 1.0) * max(mixBoost, 0.0) * 2.5;
+    // The field's edge as coloured light, its bodies as a faint wash.
+    float level = dot(field, vec3(0.3333));
+    float body = smoothstep(0.25, 0.6, level);
+    float rim = body * (1.0 - smoothstep(0.6, 0.97, level));
+    float m = max(mixBoost, 0.0);
+    c += (rim * vec3(1.0, 0.5, 0.9) * 2.5 + body * vec3(0.2, 0.3, 0.5)) * m;
     vec2 d = uv - 0.5;
     c *= 1.0 - dot(d, d) * 0.5;
     gl_FragColor = vec4(c, 1.0);

@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# End-to-end run of strobewerk: plays a few seconds in a temporary folder,
+# is resized, gets Escape, and must leave the expected console lines, no
+# engine failure line, nothing on the error stream and exit code 0.
+# Usage: plays.sh <strobewerk binary> <data folder>; needs DISPLAY, xdotool
+# and ImageMagick's import.
+set -u
+binary=$1
+data=$2
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+if [ -z "${DISPLAY:-}" ]; then
+  echo "FAIL: no display; run under xvfb-run"
+  exit 1
+fi
+
+work=$(mktemp -d)
+pid=
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+ln -s "$data" "$work/data"
+printf 'fullscreen:0\nwidth:640\nheight:480\n' >"$work/res.conf"
+
+cd "$work"
+SDL_AUDIODRIVER=dummy "$binary" >out.txt 2>err.txt &
+pid=$!
+
+window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
+if [ -z "$window" ]; then
+  fail "no window appeared"
+  cat out.txt err.txt
+  exit 1
+fi
+
+sleep 3
+xdotool windowsize "$window" 900 500
+sleep 2
+import -window "$window" shot.png 2>/dev/null
+xdotool mousemove --window "$window" 20 20
+xdotool windowfocus "$window" 2>/dev/null
+xdotool key Escape
+
+for _ in $(seq 60); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.5
+done
+if kill -0 "$pid" 2>/dev/null; then
+  fail "still running 30 s after Escape"
+  kill -9 "$pid"
+fi
+wait "$pid"
+status=$?
+pid=
+[ "$status" -eq 0 ] || fail "exit code $status"
+
+# The start-up lines, in order.
+expected=("hello world!" "hahah HAI" "ait:10" "initing scene1" "initing scene2")
+mapfile -t lines <out.txt
+for i in "${!expected[@]}"; do
+  [ "${lines[$i]:-}" = "${expected[$i]}" ] || fail "line $((i + 1)) is '${lines[$i]:-}', expected '${expected[$i]}'"
+done
+
+# No engine failure line: shaders all compile, framebuffers are complete.
+for pattern in "file error:" "compile and link failed" "framebuffer" "GL_FRAMEBUFFER" \
+               "incomplete read buffer" "FMOD error!" "no window" "no OpenGL"; do
+  if grep -qF "$pattern" out.txt; then fail "console shows: $(grep -F "$pattern" out.txt | head -1)"; fi
+done
+# Every image that exists loads; a missing one is reported as missing.
+for image in happy.png party.png OST.png oc.png cred.png greets1.png greets2.png greets3.png \
+             greets4.png greets5.png greets6.png eye.png colorscheme.png f1.png f2.png grad2.png; do
+  reported=no
+  grep -qxF "OH SHIT. the devil fails:$image" out.txt && reported=yes
+  if [ -f "data/$image" ] && [ $reported = yes ]; then fail "$image exists but did not load"; fi
+  if [ ! -f "data/$image" ] && [ $reported = no ]; then fail "$image is missing but was not reported"; fi
+done
+[ -s err.txt ] && fail "error stream: $(head -3 err.txt)"
+
+# The window followed the resize: the frame fills the new size, also right
+# of the start-up width.
+if [ -f shot.png ]; then
+  size=$(identify -format '%wx%h' shot.png)
+  [ "$size" = "900x500" ] || fail "window is $size after the resize"
+  level=$(convert shot.png -crop 180x200+700+150 -colorspace Gray -format '%[fx:mean*255]' info:)
+  awk -v l="$level" 'BEGIN { exit !(l > 4) }' || fail "nothing drawn right of the start-up width (mean $level)"
+else
+  fail "no screenshot"
+fi
+
+if [ "$failures" -ne 0 ]; then
+  echo "--- console"
+  cat out.txt | head -40
+  exit 1
+fi
+echo "strobewerk played, followed the resize and ended with Escape"
