@@ -57,7 +57,8 @@ make_audio() {
   work=$(mktemp -d)
   fluidsynth -ni -q -g 0.3 -r 44100 -O s16 -T wav -F "$work/render.wav" \
     "$soundfont" data/morvelane.mid >/dev/null 2>&1
-  sox "$work/render.wav" "$work/song.wav" trim "${render_latency_samples}s" gain -n -1
+  # -R: sox dithers with a fixed seed, so the same score gives the same bytes.
+  sox -R "$work/render.wav" "$work/song.wav" trim "${render_latency_samples}s" gain -n -1
   # CBR 160 kbit/s; lame writes its info tag with the encoder delay and
   # padding, so gapless decoders start exactly at the first rendered sample.
   lame --quiet -b 160 --noreplaygain \

@@ -31,7 +31,8 @@ for f in "$bold" "$condensed" "$light"; do
 done
 
 W=1024; H=576           # card canvas; squeezed to 1024x512 at the end
-save() { convert "$1" -resize "$2"\! -depth 8 -define png:color-type=6 "PNG32:$3"; }
+# No date or time chunks: the same sources give the same bytes.
+save() { convert "$1" -resize "$2"\! -depth 8 -define png:color-type=6 -define png:exclude-chunks=date,time "PNG32:$3"; }
 
 # text_layer <file> <font> <size> <y offset> <text> <gradient from> <gradient to> <glow colour>
 # A line of type filled with a vertical gradient, over a wide soft glow and a
