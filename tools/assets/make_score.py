@@ -338,10 +338,11 @@ def riser(s, bar, bars, key, top=120):
 
 
 def write_layer_cues(s):
-    # Taiko on C: the seed boxes appear with the first drop, then pulse on beat 3.
-    s.cues_layers.note(TAIKO, at(DROP1[0]), DIVISION, 48, 120)
+    # Taiko on a low C (a thud more than a pitch, so it sits under any chord):
+    # the seed boxes appear with the first drop, then pulse on beat 3.
+    s.cues_layers.note(TAIKO, at(DROP1[0]), DIVISION, 36, 120)
     for bar in list(range(DROP1[0], DROP1[1])) + list(range(DROP2[0], DROP2[1])) + list(range(72, 88)):
-        s.cues_layers.note(TAIKO, at(bar, 8), DIVISION, 48, 92 + 12 * (bar % 2))
+        s.cues_layers.note(TAIKO, at(bar, 8), DIVISION, 36, 92 + 12 * (bar % 2))
     # Greetings: a low bell D every two bars near the end (credits, then six cards).
     for bar in range(OUTRO[0], OUTRO[1], 2):
         s.cues_layers.note(BELLS, at(bar), 2 * DIVISION, 74, 96)
