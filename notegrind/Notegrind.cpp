@@ -7,6 +7,7 @@
 #include "smfkit/MIDIFileReadStreamFile.h"
 #include "smfkit/MIDIMultiTrack.h"
 
+#include <filesystem>
 #include <fstream>
 
 namespace notegrind {
@@ -41,6 +42,13 @@ void convertFile(const std::string& name, std::ostream& report)
     {
         smfkit::MIDIFileReadStreamFile in(name.c_str());
         lists = convertStream(in, name, report);
+    }
+    // An input whose own name is its note list's name ("song.txt") would be
+    // overwritten by its conversion: keep the input and say so.
+    std::error_code error;
+    if (std::filesystem::equivalent(name, outputName, error)) {
+        report << "not writing " << outputName << ": it is the input itself" << std::endl;
+        return;
     }
     // A note list that cannot be created is skipped without a word.
     std::ofstream file(outputName, std::ios::out | std::ios::trunc);

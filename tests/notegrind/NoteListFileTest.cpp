@@ -84,6 +84,21 @@ TEST(NoteListFile, UnreadableInputStillWritesEmptySections)
     EXPECT_NE(report.str().find("the division? well it is:0\n"), std::string::npos);
 }
 
+TEST(NoteListFile, InputNamedLikeItsNoteListIsNeverOverwritten)
+{
+    ngtest::cTempFolder folder;
+    smftest::cTrackBytes t;
+    t.tempo(0, 500000).noteOn(0, 0, 64).noteOff(480, 0, 64).end();
+    std::vector<uint8_t> bytes = smftest::cSmfBytes().header(0, 1, 480).track(t).bytes;
+    folder.write("score.txt", bytes);
+
+    std::ostringstream report;
+    notegrind::convertFile(folder.file("score.txt"), report);
+    EXPECT_EQ(folder.read("score.txt"), std::string(bytes.begin(), bytes.end()));
+    EXPECT_NE(report.str().find("not writing " + folder.file("score.txt") + ": it is the input itself\n"),
+              std::string::npos);
+}
+
 TEST(NoteListFile, UncreatableOutputIsSkippedSilently)
 {
     ngtest::cTempFolder folder;
