@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end run of strobewerk: plays a few seconds in a temporary folder,
-# is resized, gets Escape, and must leave the expected console lines, no
-# engine failure line, nothing on the error stream and exit code 0.
-# Usage: plays.sh <strobewerk binary> <data folder>; needs DISPLAY, xdotool
-# and ImageMagick's import.
+# is resized, is ended with a tap of Escape or by closing its window, and
+# must leave the expected console lines, no engine failure line, nothing
+# on the error stream and exit code 0.
+# Usage: plays.sh <strobewerk binary> <data folder> [escape|close <send_window_close>]
+# Needs DISPLAY, xdotool and ImageMagick.
 set -u
 binary=$1
 data=$2
+ending=${3:-escape}
+closer=${4:-}
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
@@ -41,16 +44,20 @@ sleep 3
 xdotool windowsize "$window" 900 500
 sleep 2
 import -window "$window" shot.png 2>/dev/null
-xdotool mousemove --window "$window" 20 20
-xdotool windowfocus "$window" 2>/dev/null
-xdotool key Escape
+if [ "$ending" = close ]; then
+  "$closer" "$window" || fail "could not ask the window to close"
+else
+  xdotool mousemove --window "$window" 20 20
+  xdotool windowfocus "$window" 2>/dev/null
+  xdotool key Escape
+fi
 
 for _ in $(seq 60); do
   kill -0 "$pid" 2>/dev/null || break
   sleep 0.5
 done
 if kill -0 "$pid" 2>/dev/null; then
-  fail "still running 30 s after Escape"
+  fail "still running 30 s after the $ending"
   kill -9 "$pid"
 fi
 wait "$pid"
@@ -96,4 +103,4 @@ if [ "$failures" -ne 0 ]; then
   cat out.txt | head -40
   exit 1
 fi
-echo "strobewerk played, followed the resize and ended with Escape"
+echo "strobewerk played, followed the resize and ended on $ending"
