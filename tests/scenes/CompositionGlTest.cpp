@@ -22,6 +22,7 @@
 #include "strobewerk/Runtime.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/CompositionLogic.h"
+#include "strobewerk/scenes/CameraRig.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "strobewerk/scenes/SeedBoxes.h"
 #include "tests/glsupport/GlTestSupport.h"
@@ -114,6 +115,7 @@ std::uint32_t readFakeTicks()
 
 // What the layer observer saw during the last frame.
 std::vector<eLayer> layersSeen;
+std::vector<rgba> afterBackground;
 std::vector<rgba> afterPointLines;
 std::vector<rgba> afterSeedBoxes;
 std::vector<rgba> afterOverlays;
@@ -122,7 +124,9 @@ void observeLayer(eLayer layer)
 {
     layersSeen.push_back(layer);
     const auto grab = [] { return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight); };
-    if (layer == eLayer::pointLines)
+    if (layer == eLayer::background)
+        afterBackground = grab();
+    else if (layer == eLayer::pointLines)
         afterPointLines = grab();
     else if (layer == eLayer::seedBoxes)
         afterSeedBoxes = grab();
@@ -343,4 +347,31 @@ TEST_F(CompositionFrames, ResizeKeepsAspectOneAndTheCopiesTheirSize)
     EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
     EXPECT_EQ(metaballCopy->getWidth(), gltest::windowWidth);
     onResize(gltest::windowWidth, gltest::windowHeight);
+}
+
+TEST_F(CompositionFrames, PointButtonStoresTheCameraPositionOnceAndLinesJoinThePoints)
+{
+    gltest::ConsoleCapture console;
+    const size_t before = compositionState.points.size();
+    joystickState.buttons[2] = 1;
+    renderAt(5000);
+    renderAt(5016); // still held: no second point
+    joystickState.buttons[2] = 0;
+    renderAt(5032);
+    ASSERT_EQ(compositionState.points.size(), before + 1);
+    const vorn::vec3f stored = compositionState.points.back();
+    std::ostringstream expected;
+    expected << "adding point:" << stored.x << " " << stored.y << " " << stored.z;
+    ASSERT_EQ(console.lines().size(), 1u);
+    EXPECT_EQ(console.lines()[0], expected.str());
+    // The camera hangs on a sphere around the origin.
+    EXPECT_NEAR(std::sqrt(vorn::dot(stored, stored)), std::fabs(cameraRig.cameraDistance), 1.0f);
+
+    // One point draws no line; three points around the origin draw two.
+    compositionState.points = {{0, 0, 0}};
+    renderAt(5048);
+    EXPECT_EQ(differingPixels(afterBackground, afterPointLines), 0);
+    compositionState.points = {{-150, -80, 0}, {0, 120, 0}, {150, -80, 0}};
+    renderAt(5064);
+    EXPECT_GT(differingPixels(afterBackground, afterPointLines), 500);
 }
