@@ -12,6 +12,7 @@
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "tests/glsupport/GlTestSupport.h"
+#include "tests/scenes/SceneTestFiles.h"
 #include "vorn/DirectFrameBuffer.h"
 #include "vorn/Mesh.h"
 #include "vorn/OffscreenFrameBuffer.h"
@@ -38,19 +39,8 @@ TEST(BlurPassPlan, RoundsExtraPassesUpToEvenAndEndsHorizontallyInA)
     }
 }
 
-std::string repositoryData(const std::string& name)
-{
-    const std::string here = __FILE__;
-    return here.substr(0, here.rfind("/tests/scenes/")) + "/data/" + name;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using scenetest::readFile;
+using scenetest::repositoryData;
 
 constexpr int side = 256;
 constexpr int centre = 128;

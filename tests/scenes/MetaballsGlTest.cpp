@@ -15,25 +15,15 @@
 #include "strobewerk/scenes/Metaballs.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "tests/glsupport/GlTestSupport.h"
+#include "tests/scenes/SceneTestFiles.h"
 #include "vorn/Mesh.h"
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
 
 namespace {
 
-std::string repositoryData(const std::string& name)
-{
-    const std::string here = __FILE__;
-    return here.substr(0, here.rfind("/tests/scenes/")) + "/data/" + name;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using scenetest::readFile;
+using scenetest::repositoryData;
 
 vorn::cMesh* makeQuad()
 {

@@ -18,6 +18,7 @@
 #include "strobewerk/scenes/SceneResources.h"
 #include "strobewerk/scenes/SeedBoxes.h"
 #include "tests/glsupport/GlTestSupport.h"
+#include "tests/scenes/SceneTestFiles.h"
 #include "vorn/Mesh.h"
 #include "vorn/MeshData.h"
 #include "vorn/ShaderProgram.h"
@@ -66,19 +67,8 @@ TEST(SeedCloud, HundredCopiesOfTheTemplateEachWithItsOwnSeed)
     }
 }
 
-std::string repositoryData(const std::string& name)
-{
-    const std::string here = __FILE__;
-    return here.substr(0, here.rfind("/tests/scenes/")) + "/data/" + name;
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using scenetest::readFile;
+using scenetest::repositoryData;
 
 // The mesh file of a template: positions and triangles, no attributes.
 std::string meshFile(const vorn::cMeshData& data)
