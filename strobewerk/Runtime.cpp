@@ -6,8 +6,7 @@
 
 #include "strobewerk/Config.h"
 #include "strobewerk/NoteList.h"
-#include "strobewerk/audio/AudioChannel.h"
-#include "strobewerk/audio/AudioSystem.h"
+#include "strobewerk/audio/Soundtrack.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/SceneResources.h"
@@ -36,40 +35,8 @@ constexpr std::int32_t startPosition = 0;
 constexpr int spectrumSize = 512;
 constexpr int blurSize = 256;
 
-cAudioSystem* audioSystem = nullptr;
-cAudioSound* soundtrack = nullptr;
-cAudioChannel* soundtrackChannel = nullptr;
-
-// Creates and starts the audio layer and opens the soundtrack stream.
-// Returns 0, or -1 after the fatal message when the layer cannot start.
-int startSoundtrackSystem()
-{
-    std::int32_t result = audioSystemCreate(&audioSystem);
-    if (result == AUDIO_OK)
-        result = audioSystem->init(100, AUDIO_INIT_NORMAL, nullptr);
-    if (result != AUDIO_OK) {
-        vorn::consoleLog.line("FMOD error! (", result, ") ", audioErrorString(result));
-        return -1;
-    }
-    // A missing soundtrack is not fatal: the production runs in silence.
-    audioSystem->createStream("Data/morvelane.mp3", AUDIO_SOFTWARE | AUDIO_ACCURATETIME, nullptr, &soundtrack);
-    return 0;
-}
-
-void startSoundtrack(std::int32_t positionMs)
-{
-    if (audioSystem == nullptr || soundtrack == nullptr)
-        return;
-    audioSystem->playSound(AUDIO_CHANNEL_FREE, soundtrack, false, &soundtrackChannel);
-    if (soundtrackChannel != nullptr)
-        soundtrackChannel->setPosition(static_cast<std::uint32_t>(positionMs), AUDIO_TIMEUNIT_MS);
-}
-
-void fillSpectrumFromSoundtrack(std::vector<float>& values)
-{
-    if (soundtrackChannel != nullptr && !values.empty())
-        soundtrackChannel->getSpectrum(values.data(), static_cast<int>(values.size()), 0, AUDIO_FFT_WINDOW_RECT);
-}
+// The soundtrack and its channel, played from the start position.
+cSoundtrack soundtrack;
 
 // Advances songTime by the ticks since the last frame (0 on the first).
 void advanceClock()
@@ -138,7 +105,7 @@ void resetFrameClock()
 
 void runFrame()
 {
-    fillSpectrumFromSoundtrack(spectrum);
+    soundtrack.fillSpectrum(spectrum.data(), spectrum.size());
     windowFrameBuffer.setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
     windowFrameBuffer.begin();
     glEnable(GL_DEPTH_TEST);
@@ -201,9 +168,12 @@ int runProduction()
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         vorn::consoleLog.line("EROREROC OCK");
 
-    const int audioResult = startSoundtrackSystem();
-    if (audioResult != 0)
-        return audioResult;
+    // Only an audio layer that cannot start is fatal; a missing soundtrack
+    // plays in silence.
+    if (const std::int32_t result = soundtrack.open(soundtrackFile); result != AUDIO_OK) {
+        vorn::consoleLog.line(audioFatalMessage(result));
+        return -1;
+    }
 
     const sWindowConfig config = readWindowConfig();
 
@@ -242,7 +212,7 @@ int runProduction()
     spectrum.assign(spectrumSize, 0.0f);
     songTime = startPosition;
     noteList.load("data/mvl.txt");
-    startSoundtrack(songTime);
+    soundtrack.play(songTime);
     SDL_ShowCursor(SDL_DISABLE);
 
     runMainLoop();
