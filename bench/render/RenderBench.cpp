@@ -62,7 +62,7 @@ bool startUp()
     if (startedUp)
         return true;
     if (!enterRepository()) {
-        std::fprintf(stderr, "render_bench: run it from inside the repository\n");
+        std::printf("render_bench: run it from inside the repository\n");
         return false;
     }
     if (SDL_Init(SDL_INIT_VIDEO) < 0)

@@ -196,7 +196,7 @@ TEST(ObjBakeProgram, FailsWithoutWritingForAnUnusableInput) {
     const std::string in = "objbake_empty_test.obj", out = "objbake_empty_test.obj.bin";
     std::ofstream(in) << "# no faces\nv 0 0 0\n";
     std::remove(out.c_str());
-    const std::string command = std::string("\"") + OBJBAKE_PATH + "\" " + in + " " + out + " 2> /dev/null";
+    const std::string command = std::string("\"") + OBJBAKE_PATH + "\" " + in + " " + out + " > /dev/null";
     EXPECT_NE(std::system(command.c_str()), 0);
     EXPECT_FALSE(std::ifstream(out).good());
     std::remove(in.c_str());

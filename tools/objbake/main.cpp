@@ -13,24 +13,24 @@
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::cerr << "usage: objbake <input.obj> <output.obj.bin>\n";
+        std::cout << "usage: objbake <input.obj> <output.obj.bin>\n";
         return 2;
     }
     const std::string input = argv[1], output = argv[2];
     std::ifstream file(input);
     if (!file) {
-        std::cerr << "objbake: cannot open " << input << "\n";
+        std::cout << "objbake: cannot open " << input << "\n";
         return 1;
     }
     objbake::sBakedMesh mesh;
     std::string error;
     if (!objbake::bakeObj(file, mesh, error)) {
-        std::cerr << "objbake: " << input << ": " << error << "\n";
+        std::cout << "objbake: " << input << ": " << error << "\n";
         return 1;
     }
     if (!objbake::writeMeshFile(mesh, output, error)) {
         std::remove(output.c_str());
-        std::cerr << "objbake: " << error << "\n";
+        std::cout << "objbake: " << error << "\n";
         return 1;
     }
     std::cout << "objbake: " << output << ": " << mesh.vertexCount() << " vertices, "
