@@ -71,6 +71,17 @@ void cMeshData::readBack(cMesh& mesh)
         if (buffer.bytesPerComponent != 4 || buffer.componentCount < 1 || buffer.componentCount > 4)
             continue;
         const std::string key = name;
+        // A readable layout gives its list even when the buffer holds no
+        // elements: an empty list under that name, like any other length.
+        if (buffer.elementCount <= 0) {
+            switch (buffer.componentCount) {
+            case 1: floatAttributes[key].clear(); break;
+            case 2: vec2Attributes[key].clear(); break;
+            case 3: vec3Attributes[key].clear(); break;
+            default: vec4Attributes[key].clear(); break;
+            }
+            continue;
+        }
         withMapped(buffer, size_t(4 * buffer.componentCount), [&](const void* data, size_t count, size_t stride) {
             switch (buffer.componentCount) {
             case 1: floatAttributes[key] = copyElements<float>(data, count, stride); break;

@@ -134,3 +134,28 @@ TEST_F(GlTest, ReadBackSkipsBuffersTooNarrowForTheirKind)
     back.readBack(mesh);
     EXPECT_EQ(back.positions, (std::vector<vec3f>{{1, 2, 3}, {4, 5, 6}}));
 }
+
+TEST_F(GlTest, ReadBackKeepsAnEmptyAttributeUnderItsName)
+{
+    // A template with no vertices yet but a "seedHax" list: the name survives
+    // the read back, so copies appended to it keep their seeds.
+    cMesh mesh;
+    mesh.attributes["seedHax"].setData(GL_ARRAY_BUFFER, 4, 1, 0, GL_FLOAT, nullptr, GL_STATIC_DRAW);
+    mesh.attributes["uv"].setData(GL_ARRAY_BUFFER, 4, 2, 0, GL_FLOAT, nullptr, GL_STATIC_DRAW);
+    mesh.attributes["packed"].setData(GL_ARRAY_BUFFER, 2, 2, 0, GL_SHORT, nullptr, GL_STATIC_DRAW);
+    cMeshData back;
+    back.readBack(mesh);
+    ASSERT_EQ(back.floatAttributes.count("seedHax"), 1u);
+    EXPECT_TRUE(back.floatAttributes.at("seedHax").empty());
+    ASSERT_EQ(back.vec2Attributes.count("uv"), 1u);
+    EXPECT_EQ(back.vec2Attributes.count("packed"), 0u);
+    EXPECT_TRUE(back.positions.empty());
+
+    cMeshData copy;
+    copy.positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+    copy.triangles = {{0, 1, 2}};
+    copy.floatAttributes["seedHax"] = {0.5f, 0.5f, 0.5f};
+    back.append(copy);
+    EXPECT_EQ(back.floatAttributes.at("seedHax"), copy.floatAttributes.at("seedHax"));
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
