@@ -125,10 +125,6 @@ void runSceneSetUps()
     setUpBlurChain(blurSize, blurSize);
 }
 
-namespace {
-
-// Drains every pending event, then draws one frame; after Escape or a quit
-// event exactly one more frame is drawn and shown.
 void runMainLoop()
 {
     bool quit = false;
@@ -156,8 +152,6 @@ void runMainLoop()
             break;
     }
 }
-
-} // namespace
 
 int runProduction()
 {

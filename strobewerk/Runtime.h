@@ -71,5 +71,11 @@ void resetFrameClock();
 // window size in place).
 void runSceneSetUps();
 
+// The main loop: drains every pending event (quit, resize; Escape's key-down
+// counts as well), then reads the inputs, draws one frame and swaps; after
+// Escape or a quit event exactly one more frame is drawn and shown before
+// it returns. Needs everything start-up makes.
+void runMainLoop();
+
 // The whole program: start-up and main loop. Returns the exit code.
 int runProduction();

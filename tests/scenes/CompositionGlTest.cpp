@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
+#include <SDL.h>
 
 #include <cstdint>
 #include <algorithm>
@@ -119,10 +120,14 @@ std::vector<rgba> afterBackground;
 std::vector<rgba> afterPointLines;
 std::vector<rgba> afterSeedBoxes;
 std::vector<rgba> afterOverlays;
+// The viewport the background was drawn with.
+GLint backgroundViewport[4] = {};
 
 void observeLayer(eLayer layer)
 {
     layersSeen.push_back(layer);
+    if (layer == eLayer::background)
+        glGetIntegerv(GL_VIEWPORT, backgroundViewport);
     const auto grab = [] { return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight); };
     if (layer == eLayer::background)
         afterBackground = grab();
@@ -374,4 +379,47 @@ TEST_F(CompositionFrames, PointButtonStoresTheCameraPositionOnceAndLinesJoinTheP
     compositionState.points = {{-150, -80, 0}, {0, 120, 0}, {150, -80, 0}};
     renderAt(5064);
     EXPECT_GT(differingPixels(afterBackground, afterPointLines), 500);
+}
+
+namespace {
+
+// Runs the main loop on the events queued so far (plus `events`) and
+// returns the number of frames it drew.
+long framesOfMainLoop(std::vector<SDL_Event> events)
+{
+    SDL_Event stale;
+    while (SDL_PollEvent(&stale) != 0) {
+    }
+    for (SDL_Event& event : events)
+        EXPECT_EQ(SDL_PushEvent(&event), 0);
+    layersSeen.clear();
+    runMainLoop();
+    return std::count(layersSeen.begin(), layersSeen.end(), eLayer::finalComposite);
+}
+
+} // namespace
+
+TEST_F(CompositionFrames, MainLoopHandlesEveryQueuedEventBeforeTheFrameAndEndsOneFrameAfterAQuit)
+{
+    // A quit queued before a resize: the resize is still handled before
+    // the one frame that is drawn after the quit.
+    SDL_Event quit{};
+    quit.type = SDL_QUIT;
+    SDL_Event resize{};
+    resize.type = SDL_VIDEORESIZE;
+    resize.resize.w = 1000;
+    resize.resize.h = 700;
+    EXPECT_EQ(framesOfMainLoop({quit, resize}), 1);
+    EXPECT_EQ(windowWidth, 1000);
+    EXPECT_EQ(windowHeight, 700);
+    EXPECT_EQ(backgroundViewport[2], 1000);
+    EXPECT_EQ(backgroundViewport[3], 700);
+    onResize(gltest::windowWidth, gltest::windowHeight);
+
+    // Escape ends the loop the same way, however short the press.
+    SDL_Event escape{};
+    escape.type = SDL_KEYDOWN;
+    escape.key.state = SDL_PRESSED;
+    escape.key.keysym.sym = SDLK_ESCAPE;
+    EXPECT_EQ(framesOfMainLoop({escape}), 1);
 }
