@@ -195,4 +195,28 @@ TEST_F(MetaballsGlTest, ZeroFrameDeltaRedrawsTheSameField)
     }
 }
 
+TEST_F(MetaballsGlTest, OnlyAHeldNoteOfTrackFourPitchThreeSpeedsUpThePulse)
+{
+    particles = {blob(0.0f, 0.0f, 1000000, 2000000)};
+    // Track 3 holds (3, 3) from 0 ms; track 4 holds (4, 2) from 2000 ms, a
+    // hit (4, 3) at 4000 ms and the held (4, 3) from 6000 to 7000 ms.
+    folder.write("pulse.txt", "5\n0\n0\n0\n1\nhn 0 1000 3\n3\nhn 2000 3000 2\nn 4000 3\nhn 6000 7000 3\n");
+    noteList.load(folder.root() + "/data/pulse.txt");
+    frameDelta = 10;
+    const float slow = 10.0f * 0.0001f;
+    for (int32_t t : {250, 2250, 4000}) {
+        noteList.update(t);
+        const float before = metaballClock;
+        drawMetaballs();
+        EXPECT_NEAR(metaballClock - before, slow, 1e-6f) << "at " << t << " ms";
+    }
+    // A quarter into the held note the boost curve is near its peak.
+    noteList.update(6250);
+    ASSERT_TRUE(noteList.isNoteActive(4, 3, true));
+    const float before = metaballClock;
+    drawMetaballs();
+    EXPECT_GT(metaballClock - before, 10.0f * 0.005f);
+    EXPECT_LT(metaballClock - before, 10.0f * 0.0072f);
+}
+
 } // namespace
