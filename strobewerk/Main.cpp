@@ -2,9 +2,17 @@
 // and data/; Escape or closing the window ends it.
 #include <SDL.h>
 
+#include <cstdlib>
+
 #include "strobewerk/Runtime.h"
 
 int main(int, char**)
 {
+    // The production binds the window's framebuffer itself between its
+    // offscreen passes. A windowing layer that draws the program into a
+    // scaling framebuffer of its own and shows only that would hide every
+    // layer drawn after such a bind, so ask it to draw into the window
+    // directly (unless the user has chosen otherwise).
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
     return runProduction();
 }
