@@ -94,6 +94,11 @@ if [ -f shot.png ]; then
   [ "$size" = "900x500" ] || fail "window is $size after the resize"
   level=$(convert shot.png -crop 180x200+700+150 -colorspace Gray -format '%[fx:mean*255]' info:)
   awk -v l="$level" 'BEGIN { exit !(l > 4) }' || fail "nothing drawn right of the start-up width (mean $level)"
+  # What reaches the screen holds the layers drawn over the background: the
+  # metaball field's bright rim is there seconds into the song, and nothing
+  # else in a frame without cues comes near white.
+  bright=$(convert shot.png -colorspace Gray -threshold 70% -format '%[fx:mean]' info:)
+  awk -v b="$bright" 'BEGIN { exit !(b > 0.002) }' || fail "the screen shows no bright layer over the background (bright share $bright)"
 else
   fail "no screenshot"
 fi
