@@ -69,7 +69,7 @@ bool startUp()
         return false;
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     if (SDL_SetVideoMode(windowW, windowH, 32, SDL_OPENGL) == nullptr) {
-        std::fprintf(stderr, "render_bench: no window (%s)\n", SDL_GetError());
+        std::printf("render_bench: no window (%s)\n", SDL_GetError());
         return false;
     }
     if (glewInit() != GLEW_OK)
@@ -239,7 +239,7 @@ int writeSnapshots(const std::string& folder, const std::string& times)
         const std::string name = (out / ("frame" + std::to_string(ms))).string();
         if (!savePng(name + ".png", windowWidth, windowHeight, readWindow(windowWidth, windowHeight)) ||
             !savePng(name + "-field.png", metaballCopy->getWidth(), metaballCopy->getHeight(), readField()))
-            std::fprintf(stderr, "render_bench: could not write %s\n", name.c_str());
+            std::printf("render_bench: could not write %s\n", name.c_str());
         SDL_GL_SwapBuffers();
     }
     return 0;
