@@ -5,6 +5,7 @@
 #include <GL/glew.h>
 #include <GL/glu.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -238,6 +239,36 @@ TEST_F(SeedBoxesGlTest, NoteCueSwitchesTheLayerOnInTheFrameItSounds)
     ASSERT_TRUE(noteList.isNoteActive(4, 0, false));
     EXPECT_GT(drawFrame(), 50);
     EXPECT_FLOAT_EQ(seedBoxes.seedAnim, 1.006f);
+}
+
+TEST_F(SeedBoxesGlTest, KickReachesTheProgramAsPowahAndTheMatrixIsLeftAsFound)
+{
+    folder.write("aBox.obj.bin", meshFile(cube(12.0f)));
+    buildSeedBoxesMesh();
+    joystickState.buttons[9] = 1;
+    songTime = 2000;
+    EXPECT_GT(drawFrame(), 50);
+    joystickState.buttons[9] = 0;
+    songTime = 2016;
+
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1.0f, 2.0f, -400.0f);
+    drawSeedBoxes();
+    vorn::mat4f after;
+    glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
+    EXPECT_EQ(after, vorn::mat4f::translation({1.0f, 2.0f, -400.0f}));
+
+    // Read back from the program itself: a uniform set under another name
+    // would leave these at 0.
+    GLfloat anim = 0.0f, powah = 0.0f;
+    glGetUniformfv(box2Program->program, box2Program->getUniformLocation("anim"), &anim);
+    glGetUniformfv(box2Program->program, box2Program->getUniformLocation("powah"), &powah);
+    EXPECT_FLOAT_EQ(anim, 2.0f);
+    EXPECT_FLOAT_EQ(seedBoxes.seedPower, 5.0f - 2.0f * 16.0f * 0.008f);
+    EXPECT_FLOAT_EQ(powah, (seedBoxes.seedPower + 0.3f) * (std::sin(2.016f) * 1.4f + 1.4f));
+    EXPECT_GT(powah, 10.0f);
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
 } // namespace
