@@ -226,3 +226,22 @@ TEST_F(FrameBufferTest, NonFlatTexturesAreNotAttached)
     EXPECT_EQ(console.lines(), (std::vector<std::string>{"GL_FRAMEBUFFER_INCOMPLETE_MISSING_ATTACHMENT_EXT"}));
     EXPECT_EQ(boundFbo(), 0);
 }
+
+TEST_F(FrameBufferTest, EmptyAttachmentIsReportedAndTheTargetStaysUsable)
+{
+    gltest::ConsoleCapture console;
+    cTexture empty(true);
+    empty.setImage(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    cOffscreenFrameBuffer target(8, 8, GL_COLOR_BUFFER_BIT);
+    target.attachTexture(&empty, GL_COLOR_ATTACHMENT0_EXT, 0);
+    EXPECT_EQ(target.getAttachedTextures().size(), 1u);
+    EXPECT_FALSE(target.checkStatus());
+    EXPECT_EQ(console.lines(), (std::vector<std::string>{"GL_FRAMEBUFFER_INCOMPLETE_ATTACHMENT_EXT"}));
+    EXPECT_EQ(boundFbo(), 0);
+    // Used all the same: begin and end keep the stack and the binding sound.
+    target.begin();
+    target.end();
+    EXPECT_TRUE(frameBufferStack.empty());
+    EXPECT_EQ(boundFbo(), 0);
+    gltest::takeGlErrors(); // drawing into an incomplete target is GL's error, not ours
+}
