@@ -15,6 +15,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <vector>
@@ -28,6 +29,7 @@
 #include "strobewerk/scenes/SeedBoxes.h"
 #include "tests/glsupport/GlTestSupport.h"
 #include "vorn/DirectFrameBuffer.h"
+#include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
 
 namespace fs = std::filesystem;
@@ -123,9 +125,43 @@ std::vector<rgba> afterOverlays;
 // The viewport the background was drawn with.
 GLint backgroundViewport[4] = {};
 
+// The GL state a layer group leaves for the next one.
+struct sLayerGlState {
+    bool blend = false;
+    bool depthTest = false;
+    GLint blendSource = 0;
+    GLint blendDestination = 0;
+    GLfloat lineWidth = 0.0f;
+    GLfloat pointSize = 0.0f;
+    GLint program = 0;
+    GLint textureOnUnit[2] = {};
+};
+std::map<eLayer, sLayerGlState> glStateAfter;
+
+sLayerGlState currentGlState()
+{
+    sLayerGlState state;
+    state.blend = glIsEnabled(GL_BLEND) == GL_TRUE;
+    state.depthTest = glIsEnabled(GL_DEPTH_TEST) == GL_TRUE;
+    glGetIntegerv(GL_BLEND_SRC_RGB, &state.blendSource);
+    glGetIntegerv(GL_BLEND_DST_RGB, &state.blendDestination);
+    glGetFloatv(GL_LINE_WIDTH, &state.lineWidth);
+    glGetFloatv(GL_POINT_SIZE, &state.pointSize);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &state.program);
+    GLint activeUnit = GL_TEXTURE0;
+    glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
+    for (int unit = 0; unit < 2; ++unit) {
+        glActiveTexture(GLenum(GL_TEXTURE0 + unit));
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &state.textureOnUnit[unit]);
+    }
+    glActiveTexture(GLenum(activeUnit));
+    return state;
+}
+
 void observeLayer(eLayer layer)
 {
     layersSeen.push_back(layer);
+    glStateAfter[layer] = currentGlState();
     if (layer == eLayer::background)
         glGetIntegerv(GL_VIEWPORT, backgroundViewport);
     const auto grab = [] { return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight); };
@@ -379,6 +415,63 @@ TEST_F(CompositionFrames, PointButtonStoresTheCameraPositionOnceAndLinesJoinTheP
     compositionState.points = {{-150, -80, 0}, {0, 120, 0}, {150, -80, 0}};
     renderAt(5064);
     EXPECT_GT(differingPixels(afterBackground, afterPointLines), 500);
+}
+
+TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
+{
+    renderAt(5080);
+    const auto programOf = [](vorn::cShaderProgram* p) { return GLint(p->program); };
+    const auto textureOf = [](vorn::cTexture* t) { return GLint(t->getId()); };
+
+    // The metaballs and the background leave blending and depth testing off.
+    EXPECT_FALSE(glStateAfter[eLayer::metaballs].blend);
+    EXPECT_FALSE(glStateAfter[eLayer::metaballs].depthTest);
+    const sLayerGlState& background = glStateAfter[eLayer::background];
+    EXPECT_FALSE(background.blend);
+    EXPECT_FALSE(background.depthTest);
+    EXPECT_EQ(background.program, programOf(terskelProgram));
+    EXPECT_EQ(background.textureOnUnit[0], textureOf(happyTexture));
+
+    // Point lines: alpha blending, no depth test, wide lines, the party image.
+    const sLayerGlState& lines = glStateAfter[eLayer::pointLines];
+    EXPECT_TRUE(lines.blend);
+    EXPECT_EQ(lines.blendSource, GL_SRC_ALPHA);
+    EXPECT_EQ(lines.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FALSE(lines.depthTest);
+    EXPECT_EQ(lines.lineWidth, 7.0f);
+    EXPECT_EQ(lines.pointSize, 20.0f);
+    EXPECT_EQ(lines.program, programOf(lineProgram));
+    EXPECT_EQ(lines.textureOnUnit[0], textureOf(partyTexture));
+
+    // The seed boxes are drawn with depth testing on and the same blending.
+    const sLayerGlState& boxes = glStateAfter[eLayer::seedBoxes];
+    EXPECT_TRUE(boxes.depthTest);
+    EXPECT_TRUE(boxes.blend);
+    EXPECT_EQ(boxes.blendSource, GL_SRC_ALPHA);
+    EXPECT_EQ(boxes.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
+
+    // The card layer is the last overlay: alpha blending, no depth test.
+    const sLayerGlState& overlays = glStateAfter[eLayer::overlays];
+    EXPECT_TRUE(overlays.blend);
+    EXPECT_EQ(overlays.blendSource, GL_SRC_ALPHA);
+    EXPECT_EQ(overlays.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FALSE(overlays.depthTest);
+    EXPECT_EQ(overlays.program, programOf(textOverlayProgram));
+    EXPECT_EQ(overlays.textureOnUnit[0], textureOf(cardImages[compositionState.cardIndex]));
+
+    // The final composite reads the metaball copy on unit 0 and the second
+    // screen copy on unit 1, with the card layer's blending still set.
+    const sLayerGlState& last = glStateAfter[eLayer::finalComposite];
+    EXPECT_EQ(last.program, programOf(lolvarlayProgram));
+    EXPECT_EQ(last.textureOnUnit[0], textureOf(metaballCopy));
+    EXPECT_EQ(last.textureOnUnit[1], textureOf(screenCopy));
+    EXPECT_TRUE(last.blend);
+    EXPECT_EQ(last.blendSource, GL_SRC_ALPHA);
+    EXPECT_EQ(last.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FALSE(last.depthTest);
+    GLint tex2Unit = -1;
+    glGetUniformiv(lolvarlayProgram->program, lolvarlayProgram->getUniformLocation("tex2"), &tex2Unit);
+    EXPECT_EQ(tex2Unit, 1);
 }
 
 namespace {
