@@ -10,35 +10,11 @@ binary=$1
 data=$2
 ending=${3:-escape}
 closer=${4:-}
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "FAIL: no display; run under xvfb-run"
-  exit 1
-fi
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/common.sh"
 
 ln -s "$data" "$work/data"
 printf 'fullscreen:0\nwidth:640\nheight:480\n' >"$work/res.conf"
-
-cd "$work"
-SDL_AUDIODRIVER=dummy "$binary" >out.txt 2>err.txt &
-pid=$!
-
-window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
-if [ -z "$window" ]; then
-  fail "no window appeared"
-  cat out.txt err.txt
-  exit 1
-fi
+start_production "$binary"
 
 sleep 3
 xdotool windowsize "$window" 900 500
@@ -47,23 +23,9 @@ import -window "$window" shot.png 2>/dev/null
 if [ "$ending" = close ]; then
   "$closer" "$window" || fail "could not ask the window to close"
 else
-  xdotool mousemove --window "$window" 20 20
-  xdotool windowfocus "$window" 2>/dev/null
-  xdotool key Escape
+  press_escape
 fi
-
-for _ in $(seq 60); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.5
-done
-if kill -0 "$pid" 2>/dev/null; then
-  fail "still running 30 s after the $ending"
-  kill -9 "$pid"
-fi
-wait "$pid"
-status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit code $status"
+wait_for_exit "$ending"
 
 # The start-up lines, in order.
 expected=("hello world!" "hahah HAI" "ait:10" "initing scene1" "initing scene2")

@@ -7,53 +7,16 @@
 # Needs DISPLAY and xdotool.
 set -u
 binary=$1
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "FAIL: no display; run under xvfb-run"
-  exit 1
-fi
-
-work=$(mktemp -d)
-pid=
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "$0")/common.sh"
 
 mkdir "$work/data"
 printf 'fullscreen:0\nwidth:320\nheight:240\n' >"$work/res.conf"
+start_production "$binary"
 
-cd "$work"
-SDL_AUDIODRIVER=dummy "$binary" >out.txt 2>err.txt &
-pid=$!
-
-window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
-if [ -z "$window" ]; then
-  fail "no window appeared"
-  cat out.txt err.txt
-  exit 1
-fi
 sleep 2
 kill -0 "$pid" 2>/dev/null || fail "ended before Escape"
-xdotool mousemove --window "$window" 20 20
-xdotool windowfocus "$window" 2>/dev/null
-xdotool key Escape
-
-for _ in $(seq 60); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.5
-done
-if kill -0 "$pid" 2>/dev/null; then
-  fail "still running 30 s after Escape"
-  kill -9 "$pid"
-fi
-wait "$pid"
-status=$?
-pid=
-[ "$status" -eq 0 ] || fail "exit code $status"
+press_escape
+wait_for_exit Escape
 
 # Greeting, set-up lines and the failures of set-up 2, the eye-overlay
 # set-up and the intro set-up, in their order (the mesh file is missing
