@@ -13,5 +13,5 @@ add_library(strobewerk_core STATIC
   ${strobewerk_audio_sources})
 target_include_directories(strobewerk_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(strobewerk_core PUBLIC vorn_base PkgConfig::SW_SDL
-  PkgConfig::SW_MPG123 PkgConfig::SW_KISSFFT Threads::Threads)
+  PkgConfig::SW_MPG123 PkgConfig::SW_KISSFFT Threads::Threads ${CMAKE_DL_LIBS})
 project_target(strobewerk_core)

@@ -2,6 +2,7 @@
 
 #include "strobewerk/audio/AudioChannel.h"
 #include "strobewerk/audio/AudioSound.h"
+#include "strobewerk/audio/SoundLibraryQuiet.h"
 #include "vorn/ConsoleLog.h"
 
 #include <SDL.h>
@@ -56,6 +57,8 @@ int32_t cAudioSystem::init(int maxChannels, uint32_t flags, void* /*extraDriverD
     if (flags & AUDIO_INIT_NO_OUTPUT)
         return AUDIO_OK;
 
+    // The outcome of the probing below is reported in our own words.
+    quietSoundLibraryDiagnostics();
     bool haveSdlAudio = SDL_WasInit(SDL_INIT_AUDIO) != 0;
     if (!haveSdlAudio && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         haveSdlAudio = true;

@@ -1,7 +1,8 @@
 // Playback through SDL's audio output: the "disk" driver writes what the
 // device would play into a file that the test reads back, the "dummy"
 // driver plays nowhere at the device's pace, and an unknown driver leaves
-// the layer without a device.
+// the layer without a device. The system's own ALSA back end is probed too:
+// whatever it finds, nothing reaches the error stream.
 #include "strobewerk/audio/AudioChannel.h"
 #include "strobewerk/audio/AudioSystem.h"
 #include "strobewerk/audio/SpectrumAnalyser.h"
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -177,6 +179,33 @@ TEST_F(PlaybackTest, WithoutADeviceTheChannelStillMovesOnInRealTime)
     for (float v : bins)
         sum += v;
     EXPECT_GT(sum, 0.05f);
+}
+
+TEST_F(PlaybackTest, ProbingTheSystemBackEndLeavesTheErrorStreamEmpty)
+{
+    // Where there is no sound card (as on build machines) ALSA would print
+    // its failed look-ups; where there is one, the device simply opens.
+    fflush(stderr);
+    const int savedError = dup(STDERR_FILENO);
+    ASSERT_GE(savedError, 0);
+    const std::string captured = folder.path() + "/stderr.txt";
+    FILE* sink = fopen(captured.c_str(), "w");
+    ASSERT_NE(sink, nullptr);
+    dup2(fileno(sink), STDERR_FILENO);
+    start("alsa");
+    fflush(stderr);
+    dup2(savedError, STDERR_FILENO);
+    close(savedError);
+    fclose(sink);
+
+    std::ifstream in(captured);
+    const std::string written((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(written, "");
+    // The outcome is still told: either a device or one console line.
+    const std::string said = console.str();
+    if (!system->hasDevice()) {
+        EXPECT_NE(said.find("playing in silence"), std::string::npos) << said;
+    }
 }
 
 } // namespace
