@@ -49,8 +49,12 @@ void cMesh::draw(cShaderProgram* program, GLenum mode)
         for (auto& [name, buffer] : attributes) {
             const GLint location = program->getAttribLocation(name);
             // An attribute of a layout GL cannot take (from a damaged file)
-            // is left out rather than enabled with no valid pointer.
-            if (location == -1 || buffer.componentCount < 1 || buffer.componentCount > 4)
+            // is left out rather than enabled with no valid pointer. So is
+            // one not filed as vertex data: the pointer call reads the
+            // array-buffer binding, and with none there GL would take
+            // offset 0 as an address in client memory.
+            if (location == -1 || buffer.componentCount < 1 || buffer.componentCount > 4 ||
+                buffer.target != GL_ARRAY_BUFFER)
                 continue;
             glEnableVertexAttribArray(GLuint(location));
             glBindBuffer(buffer.target, buffer.id);
@@ -63,10 +67,14 @@ void cMesh::draw(cShaderProgram* program, GLenum mode)
     // A mesh without positions (never filled, or its file missing), or with
     // positions GL cannot take as vertices, has nothing to draw; GL is not
     // handed a description that would leave an old vertex pointer in use.
-    if (positions.hasData && positions.componentCount >= 2 && positions.componentCount <= 4) {
+    // Positions and indices must sit where the pointer and draw calls look
+    // for them (array and element-array buffer); otherwise GL would read
+    // client memory at address 0.
+    if (positions.hasData && positions.componentCount >= 2 && positions.componentCount <= 4 &&
+        positions.target == GL_ARRAY_BUFFER) {
         glVertexPointer(positions.componentCount, positions.type, 0, nullptr);
         if (mode != GL_POINTS) {
-            if (indices.hasData) {
+            if (indices.hasData && indices.target == GL_ELEMENT_ARRAY_BUFFER) {
                 glBindBuffer(indices.target, indices.id);
                 glDrawElements(mode, indices.elementCount * indices.componentCount, indices.type, nullptr);
             }

@@ -50,6 +50,11 @@ int64_t meshBlockByteSize(int32_t bytesPerComponent, int32_t componentCount, int
     return perElement * elementCount;
 }
 
+bool isMeshBufferTarget(int32_t target)
+{
+    return target == 0x8892 || target == 0x8893; // GL_ARRAY_BUFFER, GL_ELEMENT_ARRAY_BUFFER
+}
+
 bool readMeshU32(std::istream& in, uint32_t& value)
 {
     uint8_t b[4];
@@ -74,7 +79,7 @@ bool readMeshBlock(std::istream& in, meshFileBlock& block)
 
     const int64_t size = meshBlockByteSize(block.bytesPerComponent, block.componentCount, block.elementCount);
     block.contents.clear();
-    if (size < 0)
+    if (size < 0 || !isMeshBufferTarget(block.target))
         return false;
     // A stream that knows its length answers at once whether the contents
     // are there; then they are read in one piece.

@@ -9,8 +9,9 @@
 //
 // These readers never read past the end of the stream and never allocate more
 // than the stream actually delivers: a block whose sizes are negative, whose
-// byte size overflows, or whose contents the stream does not hold is refused
-// (false), and the caller stops reading there. cBufferObject::read and
+// byte size overflows, whose contents the stream does not hold, or whose
+// target is neither vertex nor index data is refused (false), and the caller
+// stops reading there. cBufferObject::read and
 // cMesh::read are built on them; tests use them directly.
 #pragma once
 
@@ -36,11 +37,18 @@ struct meshFileBlock {
 // signed, and a real mesh never comes near that).
 int64_t meshBlockByteSize(int32_t bytesPerComponent, int32_t componentCount, int32_t elementCount);
 
+// True for the two binding targets a mesh's buffers can have: vertex data
+// (GL_ARRAY_BUFFER) and indices (GL_ELEMENT_ARRAY_BUFFER). A block filed
+// under any other target is damage: uploading it would leave the buffer
+// bound where later pixel transfers or other GL calls would pick it up.
+bool isMeshBufferTarget(int32_t target);
+
 // Reads one little-endian 32-bit value; false at the end of the stream.
 bool readMeshU32(std::istream& in, uint32_t& value);
 
 // Reads one buffer block. False (block left unusable) when the header or the
-// contents end early or the sizes are absurd.
+// contents end early, the sizes are absurd or the target is not a mesh
+// buffer's.
 bool readMeshBlock(std::istream& in, meshFileBlock& block);
 
 // Reads an attribute name: bytes up to a zero byte, which ends it and is not

@@ -98,6 +98,21 @@ TEST(MeshFileTest, CutOffBlocksAreRefused)
     }
 }
 
+TEST(MeshFileTest, OnlyVertexAndIndexTargetsAreAccepted)
+{
+    // GL_ARRAY_BUFFER and GL_ELEMENT_ARRAY_BUFFER; a pixel-unpack buffer, a
+    // zero and a nonsense target are damage.
+    for (int32_t target : {0x8892, 0x8893, 0x88EC, 0, 0x1234}) {
+        meshFileBlock block = floatBlock(1, 3);
+        block.target = target;
+        std::vector<uint8_t> file;
+        writeMeshBlock(file, block);
+        std::istringstream in(bytes(file));
+        meshFileBlock b;
+        EXPECT_EQ(readMeshBlock(in, b), target == 0x8892 || target == 0x8893) << target;
+    }
+}
+
 TEST(MeshFileTest, AbsurdSizesAreRefusedWithoutAllocating)
 {
     EXPECT_EQ(meshBlockByteSize(4, 3, 2), 24);

@@ -315,3 +315,61 @@ TEST_F(MeshTest, RepeatedAttributeNameKeepsTheLaterEntry)
     ASSERT_EQ(mesh.attributes.size(), 1u);
     EXPECT_EQ(mesh.attributes.at("seedHax").componentCount, 2);
 }
+
+TEST_F(MeshTest, BuffersFiledUnderTheWrongTargetAreNeverDrawnFromClientMemory)
+{
+    // With no buffer bound where the pointer calls look, GL would take offset
+    // 0 as an address in client memory.
+    gltest::ScratchTarget target(16, 16);
+    const GLenum wrong[] = {GL_ELEMENT_ARRAY_BUFFER, GL_PIXEL_UNPACK_BUFFER, 0x1234};
+    for (GLenum positionsTarget : wrong) {
+        meshFileBlock positions = floats(GL_ARRAY_BUFFER, 3, leftHalf);
+        positions.target = int32_t(positionsTarget);
+        data.write("p.obj.bin", meshFile(positions, triangles(twoTriangles), {}));
+        cMesh mesh;
+        mesh.load("p.obj.bin");
+        gltest::takeGlErrors();
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        clearTarget();
+        glColor4f(1, 1, 1, 1);
+        mesh.draw(nullptr, GL_TRIANGLES);
+        mesh.draw(nullptr, GL_POINTS);
+        EXPECT_EQ(target.pixel(3, 8), rgba(0, 0, 0, 255)) << positionsTarget;
+        EXPECT_TRUE(gltest::takeGlErrors().empty()) << positionsTarget;
+    }
+    for (GLenum indicesTarget : {GLenum(GL_ARRAY_BUFFER), GLenum(GL_PIXEL_UNPACK_BUFFER)}) {
+        meshFileBlock indices = triangles(twoTriangles);
+        indices.target = int32_t(indicesTarget);
+        data.write("i.obj.bin", meshFile(floats(GL_ARRAY_BUFFER, 3, leftHalf), indices, {}));
+        cMesh mesh;
+        mesh.load("i.obj.bin");
+        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        clearTarget();
+        glColor4f(1, 1, 1, 1);
+        mesh.draw(nullptr, GL_TRIANGLES);
+        EXPECT_EQ(target.pixel(3, 8), rgba(0, 0, 0, 255)) << indicesTarget;
+        mesh.draw(nullptr, GL_POINTS); // points need no indices
+        EXPECT_TRUE(gltest::takeGlErrors().empty()) << indicesTarget;
+    }
+    {   // an attribute filed as element data feeds nothing
+        data.write("attr.vert", attributeVert);
+        data.write("colour.frag", varyingFrag);
+        cShaderProgram program;
+        program.load("attr.vert", "colour.frag");
+        meshFileBlock seed = floats(GL_ARRAY_BUFFER, 1, {0.5f, 0.5f, 0.5f, 0.5f});
+        seed.target = GL_ELEMENT_ARRAY_BUFFER;
+        data.write("a.obj.bin", meshFile(floats(GL_ARRAY_BUFFER, 3, leftHalf), triangles(twoTriangles),
+                                         {{"seedHax", seed}}));
+        cMesh mesh;
+        mesh.load("a.obj.bin");
+        const GLint location = program.getAttribLocation("seedHax");
+        ASSERT_GE(location, 0);
+        glVertexAttrib1f(GLuint(location), 1.0f);
+        glBindBuffer(GL_ARRAY_BUFFER, 0);
+        clearTarget();
+        mesh.draw(&program, GL_TRIANGLES);
+        EXPECT_EQ(target.pixel(3, 8), rgba(255, 0, 0, 255)); // seedHax from the constant 1
+        EXPECT_TRUE(gltest::takeGlErrors().empty());
+    }
+}
