@@ -32,6 +32,12 @@ void appendKind(std::map<std::string, std::vector<T>>& to, const std::map<std::s
 
 void cMeshData::append(const cMeshData& other)
 {
+    // Appending a mesh to itself reads the lists it is growing: take a copy.
+    if (&other == this) {
+        const cMeshData copy(other);
+        append(copy);
+        return;
+    }
     const size_t base = positions.size();
     const size_t count = other.positions.size();
     appendKind(floatAttributes, other.floatAttributes, base, count);

@@ -115,3 +115,16 @@ TEST(MeshDataTest, CopiesAreIndependent)
     a = b;
     EXPECT_EQ(a.positions[0], vec3f(9, 9, 9));
 }
+
+TEST(MeshDataTest, AppendingAMeshToItselfDoublesIt)
+{
+    cMeshData a = cube(0);
+    a.floatAttributes["seedHax"] = std::vector<float>(8, 0.25f);
+    a.append(a);
+    ASSERT_EQ(a.positions.size(), 16u);
+    ASSERT_EQ(a.triangles.size(), 24u);
+    EXPECT_EQ(a.positions[8], a.positions[0]);
+    EXPECT_EQ(a.triangles[12], (meshTriangle{8, 9, 10}));
+    EXPECT_EQ(a.triangles[23], (meshTriangle{a.triangles[11][0] + 8, a.triangles[11][1] + 8, a.triangles[11][2] + 8}));
+    EXPECT_EQ(a.floatAttributes["seedHax"], std::vector<float>(16, 0.25f));
+}
