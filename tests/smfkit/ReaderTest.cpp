@@ -193,6 +193,22 @@ TEST(ReaderErrors, RunningStatusAfterMetaIsAnUnexpectedByte)
                                  "error Unexpected Byte", "end 0"}));
 }
 
+TEST(ReaderErrors, RunningStatusAfterSysExOrEscapeIsAnUnexpectedByte)
+{
+    // A complete sysex and an escape both leave their own byte as the
+    // running status, so the note's running status is gone.
+    for (int system : {0xF0, 0xF7}) {
+        cTrackBytes t;
+        t.noteOn(0, 0, 60).event(0, {system, 0x01, 0xF7}).event(0, {0x3C, 0x00}).end();
+        sParse p;
+        parse(p, oneTrack(t));
+        EXPECT_FALSE(p.complete) << system;
+        EXPECT_EQ(p.events.errors, (Log{"Unexpected Byte"})) << system;
+        ASSERT_EQ(p.events.log.size(), 6u) << system;
+        EXPECT_EQ(p.events.log[4], "error Unexpected Byte") << system;
+    }
+}
+
 TEST(ReaderErrors, SystemBytesStartNoEvent)
 {
     for (int status : {0xF1, 0xF4, 0xF8, 0xFE}) {
