@@ -8,6 +8,44 @@
 
 namespace vorn {
 
+namespace {
+
+// Bytes of one component of a GL data type; 0 for a type GL does not take
+// for vertex or index data.
+long long componentBytes(GLenum type)
+{
+    switch (type) {
+    case GL_BYTE:
+    case GL_UNSIGNED_BYTE: return 1;
+    case GL_SHORT:
+    case GL_UNSIGNED_SHORT:
+    case GL_HALF_FLOAT: return 2;
+    case GL_INT:
+    case GL_UNSIGNED_INT:
+    case GL_FLOAT: return 4;
+    case GL_DOUBLE: return 8;
+    default: return 0;
+    }
+}
+
+// True when GL, reading `components` components of the buffer as its type
+// says, stays inside the bytes the buffer holds. A damaged mesh file can
+// give a buffer fewer bytes per component than its type (down to none at
+// all, with counts in the millions): GL would read past the buffer, or
+// spend minutes on a draw of nothing.
+bool holdsComponents(const cBufferObject& buffer, long long components)
+{
+    const long long bytes = componentBytes(buffer.type);
+    return bytes > 0 && components * bytes <= buffer.byteSize();
+}
+
+long long componentTotal(const cBufferObject& buffer)
+{
+    return (long long)buffer.elementCount * buffer.componentCount;
+}
+
+} // namespace
+
 void cMesh::load(const std::string& name)
 {
     std::ifstream in(resolveDataPath(dataFile(name)), std::ios::binary);
@@ -54,7 +92,7 @@ void cMesh::draw(cShaderProgram* program, GLenum mode)
             // array-buffer binding, and with none there GL would take
             // offset 0 as an address in client memory.
             if (location == -1 || buffer.componentCount < 1 || buffer.componentCount > 4 ||
-                buffer.target != GL_ARRAY_BUFFER)
+                buffer.target != GL_ARRAY_BUFFER || !holdsComponents(buffer, componentTotal(buffer)))
                 continue;
             glEnableVertexAttribArray(GLuint(location));
             glBindBuffer(buffer.target, buffer.id);
@@ -70,13 +108,15 @@ void cMesh::draw(cShaderProgram* program, GLenum mode)
     // Positions and indices must sit where the pointer and draw calls look
     // for them (array and element-array buffer); otherwise GL would read
     // client memory at address 0.
+    // Neither draw call may read more than the buffers hold.
     if (positions.hasData && positions.componentCount >= 2 && positions.componentCount <= 4 &&
-        positions.target == GL_ARRAY_BUFFER) {
+        positions.target == GL_ARRAY_BUFFER && holdsComponents(positions, componentTotal(positions))) {
         glVertexPointer(positions.componentCount, positions.type, 0, nullptr);
         if (mode != GL_POINTS) {
-            if (indices.hasData && indices.target == GL_ELEMENT_ARRAY_BUFFER) {
+            if (indices.hasData && indices.target == GL_ELEMENT_ARRAY_BUFFER &&
+                holdsComponents(indices, componentTotal(indices))) {
                 glBindBuffer(indices.target, indices.id);
-                glDrawElements(mode, indices.elementCount * indices.componentCount, indices.type, nullptr);
+                glDrawElements(mode, GLsizei(componentTotal(indices)), indices.type, nullptr);
             }
         } else {
             glDrawArrays(GL_POINTS, 0, positions.elementCount);

@@ -373,3 +373,63 @@ TEST_F(MeshTest, BuffersFiledUnderTheWrongTargetAreNeverDrawnFromClientMemory)
         EXPECT_TRUE(gltest::takeGlErrors().empty());
     }
 }
+
+TEST_F(MeshTest, DrawsNeverReadPastTheirBuffers)
+{
+    // Blocks whose bytes per component are fewer than their type needs: GL,
+    // reading by the type, would run past the end of the buffer.
+    gltest::ScratchTarget target(16, 16);
+    meshFileBlock narrowIndices = triangles(twoTriangles);
+    narrowIndices.bytesPerComponent = 1;
+    narrowIndices.contents = {0, 1, 2, 0, 2, 3};
+    meshFileBlock narrowPositions = floats(GL_ARRAY_BUFFER, 3, leftHalf);
+    narrowPositions.bytesPerComponent = 1;
+    narrowPositions.contents.resize(12);
+    // No bytes at all behind a million points: every fetch would land at the
+    // origin, in the middle of the target.
+    meshFileBlock phantom = floats(GL_ARRAY_BUFFER, 3, {});
+    phantom.bytesPerComponent = 0;
+    phantom.elementCount = 1 << 20;
+    data.write("ni.obj.bin", meshFile(floats(GL_ARRAY_BUFFER, 3, leftHalf), narrowIndices, {}));
+    data.write("np.obj.bin", meshFile(narrowPositions, triangles(twoTriangles), {}));
+    data.write("ph.obj.bin", meshFile(phantom, triangles(twoTriangles), {}));
+    glColor4f(1, 1, 1, 1);
+    glPointSize(4);
+    for (const char* name : {"ni.obj.bin", "np.obj.bin", "ph.obj.bin"}) {
+        cMesh mesh;
+        mesh.load(name);
+        ASSERT_TRUE(mesh.indices.hasData) << name;
+        clearTarget();
+        mesh.draw(nullptr, GL_TRIANGLES);
+        EXPECT_EQ(target.pixel(3, 8), rgba(0, 0, 0, 255)) << name;
+        if (std::string(name) != "ni.obj.bin") {
+            mesh.draw(nullptr, GL_POINTS);
+            EXPECT_EQ(target.pixel(8, 8), rgba(0, 0, 0, 255)) << name;
+        }
+        EXPECT_TRUE(gltest::takeGlErrors().empty()) << name;
+    }
+    glPointSize(1);
+
+    {   // an attribute narrower than its type feeds nothing; the mesh still draws
+        data.write("attr.vert", attributeVert);
+        data.write("colour.frag", varyingFrag);
+        cShaderProgram program;
+        program.load("attr.vert", "colour.frag");
+        meshFileBlock seed = floats(GL_ARRAY_BUFFER, 1, {});
+        seed.bytesPerComponent = 1;
+        seed.elementCount = 4;
+        seed.contents = {0, 0, 0, 0};
+        data.write("na.obj.bin", meshFile(floats(GL_ARRAY_BUFFER, 3, leftHalf), triangles(twoTriangles),
+                                          {{"seedHax", seed}}));
+        cMesh mesh;
+        mesh.load("na.obj.bin");
+        ASSERT_EQ(mesh.attributes.count("seedHax"), 1u);
+        const GLint location = program.getAttribLocation("seedHax");
+        ASSERT_GE(location, 0);
+        glVertexAttrib1f(GLuint(location), 1.0f);
+        clearTarget();
+        mesh.draw(&program, GL_TRIANGLES);
+        EXPECT_EQ(target.pixel(3, 8), rgba(255, 0, 0, 255));
+        EXPECT_TRUE(gltest::takeGlErrors().empty());
+    }
+}
