@@ -10,7 +10,13 @@
 // are skipped. Mode 0 (GL_POINTS) draws every vertex once, ignoring the
 // indices. A mesh file that is damaged or ends early is read as far as it
 // is whole (see MeshFile.h); a missing one leaves the mesh empty, and an
-// empty mesh draws nothing. Meshes are never freed.
+// empty mesh draws nothing. A buffer that sits under another target than
+// its role needs (vertex data in the array buffer, indices in the element
+// array) or holds fewer bytes than its type and counts call for is not
+// handed to GL: a draw never asks GL for more elements than a buffer holds,
+// nor points it at client memory. (Index values are not checked against
+// the vertex count.)
+// Meshes are never freed.
 #pragma once
 
 #include <GL/glew.h>
