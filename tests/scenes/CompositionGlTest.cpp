@@ -18,13 +18,16 @@
 #include <map>
 #include <memory>
 #include <sstream>
+#include <string>
 #include <vector>
 
 #include "strobewerk/NoteList.h"
 #include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/CompositionLogic.h"
 #include "strobewerk/scenes/CameraRig.h"
+#include "strobewerk/scenes/Metaballs.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "strobewerk/scenes/SeedBoxes.h"
 #include "tests/glsupport/GlTestSupport.h"
@@ -100,13 +103,15 @@ const rgba cardColours[9] = {{255, 0, 0, 255},   {0, 255, 0, 255},   {0, 0, 255,
                              {255, 255, 0, 255}, {0, 255, 255, 255}, {255, 0, 255, 255},
                              {128, 0, 0, 255},   {0, 128, 0, 255},   {0, 0, 128, 255}};
 
-// The timeline's cues: a fill flash at 1000 ms, the seed boxes at 2000 ms
-// and a title card at 3000 ms.
+// The timeline's cues: a fill flash at 1000 ms, the seed boxes at 2000 ms,
+// a title card at 3000 ms, the first greetings card at 5500 ms, and from
+// 6000 ms the three held notes of the final composite's boosts (of 1000,
+// 2000 and 500 ms) with a flash image at 6250 ms.
 const char* const noteListText = "21\n"
                                  "0\n"
                                  "2\nn 1000 0\nn 3000 1\n"
                                  "0\n0\n"
-                                 "1\nn 2000 0\n"
+                                 "6\nn 2000 0\nn 5500 2\nhn 6000 7000 0\nhn 6000 8000 1\nhn 6000 6500 2\nn 6250 1\n"
                                  "0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n";
 
 std::unique_ptr<gltest::TempDataFolder> folder;
@@ -283,6 +288,120 @@ TEST_F(CompositionFrames, SetUpsLoadEverythingTheTestProvides)
     EXPECT_EQ(flashImages.size(), 2u);
     EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
     EXPECT_EQ(metaballCopy->getHeight(), gltest::windowHeight);
+}
+
+namespace {
+
+// The active uniforms of a program by name, with their GL types (GL's own
+// gl_ state left out).
+std::map<std::string, GLenum> activeUniforms(const vorn::cShaderProgram* program)
+{
+    std::map<std::string, GLenum> uniforms;
+    GLint count = 0;
+    glGetProgramiv(program->program, GL_ACTIVE_UNIFORMS, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256] = {};
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(program->program, GLuint(i), sizeof name, nullptr, &size, &type, name);
+        if (std::string(name).rfind("gl_", 0) != 0)
+            uniforms[name] = type;
+    }
+    return uniforms;
+}
+
+// The active generic attributes of a program (GL's own gl_ inputs left out).
+std::vector<std::string> activeAttributes(const vorn::cShaderProgram* program)
+{
+    std::vector<std::string> attributes;
+    GLint count = 0;
+    glGetProgramiv(program->program, GL_ACTIVE_ATTRIBUTES, &count);
+    for (GLint i = 0; i < count; ++i) {
+        char name[256] = {};
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveAttrib(program->program, GLuint(i), sizeof name, nullptr, &size, &type, name);
+        if (std::string(name).rfind("gl_", 0) != 0)
+            attributes.push_back(name);
+    }
+    return attributes;
+}
+
+std::vector<float> uniformValues(vorn::cShaderProgram* program, const char* name, size_t count)
+{
+    std::vector<float> values(count, -12345.0f);
+    const GLint location = program->getUniformLocation(name);
+    if (location != -1)
+        glGetUniformfv(program->program, location, values.data());
+    return values;
+}
+
+float uniformValue(vorn::cShaderProgram* program, const char* name)
+{
+    return uniformValues(program, name, 1)[0];
+}
+
+GLint samplerUnit(vorn::cShaderProgram* program, const char* name)
+{
+    GLint unit = -1;
+    const GLint location = program->getUniformLocation(name);
+    if (location != -1)
+        glGetUniformiv(program->program, location, &unit);
+    return unit;
+}
+
+void expectValues(const std::vector<float>& actual, const std::vector<float>& expected, const char* what)
+{
+    ASSERT_EQ(actual.size(), expected.size()) << what;
+    for (size_t i = 0; i < expected.size(); ++i)
+        EXPECT_NEAR(actual[i], expected[i], 1e-4f) << what << " component " << i;
+}
+
+} // namespace
+
+// Each shader reads exactly the uniforms that the frame sets on its program,
+// of the types the frame's glUniform calls need (a mismatch would be a GL
+// error and the value would never arrive), plus the samplers of the units
+// the frame binds its textures on.
+TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
+{
+    const GLenum f = GL_FLOAT, v2 = GL_FLOAT_VEC2, v4 = GL_FLOAT_VEC4, s2 = GL_SAMPLER_2D;
+    using Uniforms = std::map<std::string, GLenum>;
+    const Uniforms overlay{{"tex", s2}, {"disto", f}, {"t", f}, {"col", v4}, {"sizeX", f}, {"sizeY", f}};
+    const std::vector<std::pair<const char*, std::pair<vorn::cShaderProgram*, Uniforms>>> programs{
+        {"lolvarlay",
+         {lolvarlayProgram,
+          {{"tex", s2}, {"tex2", s2}, {"mixBoost", f}, {"specBoost", f}, {"distBoost", f}, {"sizeX", f},
+           {"sizeY", f}}}},
+        {"terskel",
+         {terskelProgram,
+          {{"tex", s2}, {"blackTer", f}, {"scroller", f}, {"whiteTer", f}, {"sizeX", f}, {"sizeY", f},
+           {"col", v4}}}},
+        {"line", {lineProgram, {{"tex", s2}, {"col", v4}}}},
+        {"blurry",
+         {blurryProgram, {{"tex", s2}, {"tex2", s2}, {"col", v4}, {"fill", v4}, {"sizeX", f}, {"sizeY", f}}}},
+        {"textOverlay", {textOverlayProgram, overlay}},
+        {"eyeOverlay", {eyeOverlayProgram, overlay}},
+        {"flashOverlay", {flashOverlayProgram, overlay}},
+        {"box2", {box2Program, {{"tex", s2}, {"anim", f}, {"powah", f}}}},
+        {"metaball", {metaballProgram, {{"tex", s2}, {"size", f}, {"strength", f}, {"pos", v2}}}},
+        {"horBlur", {horBlurProgram, {{"tex", s2}}}},
+        {"verBlur", {verBlurProgram, {{"tex", s2}}}},
+    };
+    for (const auto& [name, entry] : programs) {
+        const auto& [program, expected] = entry;
+        EXPECT_EQ(activeUniforms(program), expected) << name;
+        EXPECT_EQ(samplerUnit(program, "tex"), 0) << name;
+        const std::vector<std::string> attributes = activeAttributes(program);
+        if (program == box2Program)
+            EXPECT_EQ(attributes, std::vector<std::string>{"seedHax"}) << name;
+        else
+            EXPECT_TRUE(attributes.empty()) << name;
+    }
+    // The final composite reads the second screen copy from unit 1 from the
+    // set-up on.
+    EXPECT_EQ(samplerUnit(lolvarlayProgram, "tex2"), 1);
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
 TEST_F(CompositionFrames, FirstFrameShowsSongTimeZeroThenTheClockFollowsTheTicks)
@@ -515,4 +634,76 @@ TEST_F(CompositionFrames, MainLoopHandlesEveryQueuedEventBeforeTheFrameAndEndsOn
     escape.key.state = SDL_PRESSED;
     escape.key.keysym.sym = SDLK_ESCAPE;
     EXPECT_EQ(framesOfMainLoop({escape}), 1);
+}
+
+// The values the frame hands each layer: a frame with the flash image just
+// cued, a greetings card fading and the three boosts' held notes sounding.
+TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
+{
+    renderAt(5490);
+    renderAt(5500); // the first greetings cue shows card 2
+    EXPECT_EQ(compositionState.cardIndex, 2u);
+    renderAt(6240);
+    gltest::takeGlErrors();
+    renderAt(6250); // flash image cue
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+
+    // The card was kicked to 1.6 at 5500 and has decayed over 750 ms since
+    // (its distortion twice as fast); the flash was kicked in this frame.
+    const float cardFlash = 1.6f - 0.76f, cardDisto = 1.6f - 1.52f;
+    const float flashLevel = 1.6f - 0.01f, flashDisto = 1.6f - 0.02f;
+    const float t = 6.25f;
+
+    // Final composite: (4, 0) is a quarter through its 1000 ms, at the
+    // curve's peak; (4, 1) an eighth through its 2000 ms, on the rise; (4, 2)
+    // halfway through its 500 ms, on the middle key.
+    EXPECT_NEAR(uniformValue(lolvarlayProgram, "distBoost"), 0.2f, 1e-5f);
+    EXPECT_NEAR(uniformValue(lolvarlayProgram, "specBoost"), 0.53125f * 0.3f, 1e-5f);
+    EXPECT_NEAR(uniformValue(lolvarlayProgram, "mixBoost"), 0.5f * 0.3f, 1e-5f);
+
+    // Flash image, eye and card layers.
+    expectValues(uniformValues(flashOverlayProgram, "col", 4), {flashLevel, flashLevel, flashLevel, flashLevel},
+                 "flash col");
+    EXPECT_NEAR(uniformValue(flashOverlayProgram, "disto"), flashDisto, 1e-4f);
+    EXPECT_NEAR(uniformValue(flashOverlayProgram, "t"), t, 1e-5f);
+    expectValues(uniformValues(eyeOverlayProgram, "col", 4), {cardFlash, cardFlash, cardFlash, cardFlash},
+                 "eye col");
+    EXPECT_NEAR(uniformValue(eyeOverlayProgram, "disto"), cardDisto, 1e-4f);
+    EXPECT_NEAR(uniformValue(eyeOverlayProgram, "t"), t, 1e-5f);
+    expectValues(uniformValues(textOverlayProgram, "col", 4), {1.0f, 1.0f, 1.0f, cardFlash}, "card col");
+    EXPECT_NEAR(uniformValue(textOverlayProgram, "disto"), cardDisto, 1e-4f);
+    EXPECT_NEAR(uniformValue(textOverlayProgram, "t"), t, 1e-5f);
+
+    // Glow and fill flash: the last draw's values, no flash running.
+    EXPECT_EQ(compositionState.fillFlash, 0.0f);
+    expectValues(uniformValues(blurryProgram, "col", 4), {1.0f, 0.95f, 0.6f, 0.4f}, "glow col");
+    expectValues(uniformValues(blurryProgram, "fill", 4), {1.0f, 0.95f, 0.6f, 0.0f}, "glow fill");
+    EXPECT_EQ(samplerUnit(blurryProgram, "tex2"), 1);
+
+    // Background, with the energy at rest (silent spectrum).
+    EXPECT_EQ(compositionState.energy, 0.0f);
+    EXPECT_NEAR(uniformValue(terskelProgram, "blackTer"), std::cos(6250.0f * 0.0001f) * 0.5f + 0.5f, 1e-5f);
+    EXPECT_NEAR(uniformValue(terskelProgram, "scroller"), 6250.0f * 0.0001f, 1e-5f);
+    EXPECT_NEAR(uniformValue(terskelProgram, "whiteTer"), std::sin(6250.0f * 0.000113f) * 0.5f + 0.5f, 1e-5f);
+    expectValues(uniformValues(terskelProgram, "col", 4), {1.0f, 1.0f, 1.0f, 1.0f}, "background col");
+
+    expectValues(uniformValues(lineProgram, "col", 4), {1.0f, 1.0f, 1.0f, 0.6f}, "line col");
+
+    // Seed boxes, on since 2000 ms and long past their kick.
+    EXPECT_NEAR(uniformValue(box2Program, "anim"), 2.0f, 1e-6f);
+    EXPECT_NEAR(uniformValue(box2Program, "powah"), 0.3f * (std::sin(6.25f) * 1.4f + 1.4f), 1e-5f);
+
+    // Metaballs: the last particle's values of this frame.
+    const sParticle& last = particles.back();
+    EXPECT_NEAR(uniformValue(metaballProgram, "size"), last.size, 1e-6f);
+    EXPECT_NEAR(uniformValue(metaballProgram, "strength"),
+                1.0f - 2.0f * std::fabs(float(last.life) / float(last.maxLife) - 0.5f), 1e-5f);
+    expectValues(uniformValues(metaballProgram, "pos", 2), {last.position.x, last.position.y}, "metaball pos");
+
+    // Every overlay is drawn at sizeX = sizeY = 1.
+    for (vorn::cShaderProgram* program :
+         {lolvarlayProgram, terskelProgram, blurryProgram, textOverlayProgram, eyeOverlayProgram, flashOverlayProgram}) {
+        EXPECT_EQ(uniformValue(program, "sizeX"), 1.0f);
+        EXPECT_EQ(uniformValue(program, "sizeY"), 1.0f);
+    }
 }
