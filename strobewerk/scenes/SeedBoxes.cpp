@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -19,10 +20,22 @@ sSeedBoxesState seedBoxes;
 
 vorn::cMeshData buildSeedCloud(const vorn::cMeshData& boxTemplate, const std::vector<sSeedCopy>& plan)
 {
+    // A damaged template file may name vertices it does not hold. In the
+    // cloud such a triangle would reach into the next copy or past the end
+    // of the vertex buffer, where GL reads undefined memory; it is left out.
+    vorn::cMeshData source = boxTemplate;
+    const size_t vertexCount = source.positions.size();
+    source.triangles.erase(std::remove_if(source.triangles.begin(), source.triangles.end(),
+                                          [vertexCount](const vorn::meshTriangle& t) {
+                                              return t[0] >= vertexCount || t[1] >= vertexCount
+                                                  || t[2] >= vertexCount;
+                                          }),
+                           source.triangles.end());
+
     vorn::cMeshData merged;
     bool first = true;
     for (const sSeedCopy& copy : plan) {
-        vorn::cMeshData box = boxTemplate;
+        vorn::cMeshData box = source;
         std::vector<float> seeds;
         seeds.reserve(box.positions.size());
         placeSeedCopy(box.positions, seeds, copy);

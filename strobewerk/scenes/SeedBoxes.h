@@ -23,6 +23,8 @@ extern sSeedBoxesState seedBoxes;
 // Turns the template into the 100-copy cloud: copy k of `plan` is the
 // template scaled, moved and tagged with "seedHax" = its seed. The first
 // copy is the start of the result, the rest are appended in order.
+// Template triangles that name a vertex the template lacks (a damaged file)
+// are left out of every copy.
 vorn::cMeshData buildSeedCloud(const vorn::cMeshData& boxTemplate,
                                const std::vector<sSeedCopy>& plan);
 

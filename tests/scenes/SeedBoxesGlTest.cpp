@@ -68,6 +68,26 @@ TEST(SeedCloud, HundredCopiesOfTheTemplateEachWithItsOwnSeed)
     }
 }
 
+TEST(SeedCloud, TrianglesNamingVerticesTheTemplateLacksAreLeftOut)
+{
+    // A damaged template: two triangles name vertices past its eight.
+    vorn::cMeshData box = cube(1.0f);
+    box.triangles.push_back({0, 1, 8});
+    box.triangles.push_back({4000000000u, 2, 3});
+    std::srand(5);
+    const vorn::cMeshData cloud = buildSeedCloud(box, planSeedCopies([] { return std::rand(); }));
+    ASSERT_EQ(cloud.positions.size(), 800u);
+    ASSERT_EQ(cloud.triangles.size(), 1200u);
+    // Every triangle stays inside its own copy's eight vertices.
+    for (size_t i = 0; i < cloud.triangles.size(); ++i) {
+        const uint32_t first = uint32_t(i / 12) * 8;
+        for (uint32_t v : cloud.triangles[i]) {
+            ASSERT_GE(v, first) << "triangle " << i;
+            ASSERT_LT(v, first + 8) << "triangle " << i;
+        }
+    }
+}
+
 using scenetest::readFile;
 using scenetest::repositoryData;
 
