@@ -9,6 +9,7 @@
 
 #include "vorn/ConsoleLog.h"
 #include "vorn/DataFile.h"
+#include "vorn/ImageHeader.h"
 #include "vorn/MipmapChain.h"
 
 namespace vorn {
@@ -66,6 +67,16 @@ void makeSafeAfterLoad(bool loaded)
         return;
     static const ILubyte clear[4] = {0, 0, 0, 0};
     ilTexImage(1, 1, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, const_cast<ILubyte*>(clear));
+}
+
+// Loads the file into the bound image-library image, unless its header is
+// one the library would mis-size (see ImageHeader.h): such a file counts as
+// one that does not load.
+bool loadImageFile(const std::string& path)
+{
+    if (!imageHeaderFitsLibrary(readImageHeader(path)))
+        return false;
+    return ilLoadImage(path.c_str());
 }
 
 // Reads "label:value" lines; the value is everything after the first colon.
@@ -134,7 +145,7 @@ void cTexture::loadImage(const std::string& path, const std::string& name, GLenu
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    const bool loaded = ilLoadImage(resolveDataPath(path).c_str());
+    const bool loaded = loadImageFile(resolveDataPath(path));
     if (!loaded)
         consoleLog.line("OH SHIT. the devil fails:", name);
     makeSafeAfterLoad(loaded);
@@ -179,7 +190,7 @@ void cTexture::loadCube(const std::string& name)
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
-        const bool loaded = ilLoadImage(resolveDataPath(dataFile(faceName)).c_str());
+        const bool loaded = loadImageFile(resolveDataPath(dataFile(faceName)));
         if (!loaded)
             consoleLog.line("OH SHIT. the devil fails");
         makeSafeAfterLoad(loaded);

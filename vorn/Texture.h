@@ -9,7 +9,9 @@
 //    setImage(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr)
 //    and setParameter for the filters.
 // Images always reach GL at 8 bits per channel: 16-bit images are converted
-// and palette images expanded before upload. Problems are reported on the
+// and palette images expanded before upload. A file is handed to the image
+// library only when it starts with a PNG or DDS header of a sane size
+// (ImageHeader.h); any other file counts as one that does not load. Problems are reported on the
 // console and the texture is used all the same. Textures are never deleted.
 #pragma once
 

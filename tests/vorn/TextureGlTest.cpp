@@ -184,6 +184,51 @@ TEST_F(GlTest, DamagedImagesLeaveOneClearPixel)
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
+TEST_F(GlTest, HeadersThatWouldWrapTheLibrarysSizesDoNotLoad)
+{
+    // Two real rows of 65536 RGBA pixels under a header claiming 65536 rows:
+    // 2^34 bytes, which the image library's 32-bit sizes make 0, and the
+    // first decoded row would be written far past that.
+    gltest::TempDataFolder data;
+    std::vector<uint8_t> png =
+        gltest::encodePng(65536, 2, gltest::pngRgba, 8, std::vector<uint16_t>(65536 * 2 * 4, 7));
+    const uint32_t rows = 65536;
+    for (int i = 0; i < 4; ++i)
+        png[size_t(20 + i)] = uint8_t(rows >> (24 - 8 * i));
+    uint32_t crc = ~0u;
+    for (size_t i = 12; i < 29; ++i) {
+        crc ^= png[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i)
+        png[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+    data.write("wrap.png", png);
+    data.write("wrap.dds", png); // the same bytes under the other name
+    data.write("face.png", solidPng(4, 4, 9, 9, 9));
+    data.writeOutside("sky.cub", "mode:none\nxp:wrap.png\nxn:face.png\nyp:face.png\nyn:face.png\n"
+                                 "zp:face.png\nzn:face.png\n");
+
+    gltest::ConsoleCapture console;
+    for (const char* name : {"wrap.png", "wrap.dds"}) {
+        cTexture texture(false);
+        texture.load(name, GL_TEXTURE_2D, true);
+        EXPECT_EQ(texture.getWidth(), 1) << name;
+        EXPECT_EQ(texture.getHeight(), 1) << name;
+        glBindTexture(GL_TEXTURE_2D, texture.getId());
+        EXPECT_EQ(texels(GL_TEXTURE_2D, 0).at(0), rgba(0, 0, 0, 0)) << name;
+    }
+    cTexture sky(false);
+    sky.load("sky.cub", GL_TEXTURE_2D, true);
+    EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP_POSITIVE_X, 0), 1);
+    EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP_NEGATIVE_X, 0), 4);
+    EXPECT_EQ(console.lines(), (std::vector<std::string>{"OH SHIT. the devil fails:wrap.png",
+                                                         "OH SHIT. the devil fails:wrap.dds",
+                                                         "OH SHIT. the devil fails"}));
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
 TEST_F(GlTest, SixteenBitPalettedAndGreyImagesArriveAsEightBit)
 {
     gltest::TempDataFolder data;
