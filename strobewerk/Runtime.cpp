@@ -153,6 +153,22 @@ void runMainLoop()
     }
 }
 
+namespace {
+
+// Closing SDL stops the audio thread before the program's globals (the
+// soundtrack among them) are torn down at exit; every way out goes through
+// here.
+int shutDown(int exitCode)
+{
+    if (joystick != nullptr)
+        SDL_JoystickClose(joystick);
+    joystick = nullptr;
+    SDL_Quit();
+    return exitCode;
+}
+
+} // namespace
+
 int runProduction()
 {
     vorn::consoleLog.line("hello world!");
@@ -166,7 +182,7 @@ int runProduction()
     // plays in silence.
     if (const std::int32_t result = soundtrack.open(soundtrackFile); result != AUDIO_OK) {
         vorn::consoleLog.line(audioFatalMessage(result));
-        return -1;
+        return shutDown(-1);
     }
 
     const sWindowConfig config = readWindowConfig();
@@ -182,7 +198,7 @@ int runProduction()
     // point would crash: say why and stop instead.
     if (SDL_SetVideoMode(config.width, config.height, 32, flags) == nullptr) {
         vorn::consoleLog.line("no window: ", SDL_GetError());
-        return 1;
+        return shutDown(1);
     }
 
     windowWidth = config.width;
@@ -192,7 +208,7 @@ int runProduction()
     const GLenum glewResult = glewInit();
     if (glewResult != GLEW_OK || !GLEW_VERSION_2_0) {
         vorn::consoleLog.line("no OpenGL 2.0: ", reinterpret_cast<const char*>(glewGetErrorString(glewResult)));
-        return 1;
+        return shutDown(1);
     }
 
     joystick = SDL_JoystickOpen(0);
@@ -210,12 +226,5 @@ int runProduction()
     SDL_ShowCursor(SDL_DISABLE);
 
     runMainLoop();
-
-    // Closing SDL stops the audio thread before the program's globals are
-    // torn down at exit.
-    if (joystick != nullptr)
-        SDL_JoystickClose(joystick);
-    joystick = nullptr;
-    SDL_Quit();
-    return 0;
+    return shutDown(0);
 }
