@@ -1,5 +1,6 @@
 #include "vorn/ImageHeader.h"
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 
@@ -21,43 +22,102 @@ bool sizeFits(uint64_t width, uint64_t height, uint64_t depth)
 {
     if (width == 0 || height == 0 || depth == 0)
         return false;
-    // Each factor is below 2^32, so the first product cannot overflow 64 bits.
+    // Each factor is below 2^32, so the first product cannot overflow.
     const uint64_t area = width * height;
     return area <= maxImagePixels && area * depth <= maxImagePixels;
 }
 
+bool pngFits(const std::vector<uint8_t>& head)
+{
+    // The IHDR chunk (length 13) comes first, width and height big-endian.
+    if (head.size() < 24 || std::memcmp(head.data() + 12, "IHDR", 4) != 0)
+        return false;
+    return sizeFits(bigEndian32(head.data() + 16), bigEndian32(head.data() + 20), 1);
+}
+
+// DDS header fields (offsets from the file start, "DDS " included).
+constexpr size_t ddsSize = 4, ddsFlags = 8, ddsHeight = 12, ddsWidth = 16, ddsDepth = 24, ddsMipmaps = 28,
+                 ddsFormatSize = 76, ddsFormatFlags = 80, ddsFourCC = 84, ddsBitCount = 88, ddsCaps2 = 112;
+constexpr uint32_t ddsMipmapCountFlag = 0x20000, ddsFourCCFlag = 0x4, ddsCubeMapCaps = 0x200;
+
+bool ddsFits(const std::vector<uint8_t>& head, uint64_t fileSize)
+{
+    if (head.size() < imageHeaderBytes || fileSize < imageHeaderBytes)
+        return false;
+    auto field = [&](size_t at) { return littleEndian32(head.data() + at); };
+    if (field(ddsSize) != 124 || field(ddsFormatSize) != 32)
+        return false;
+    // The depth is counted whenever it is set, whatever the flags say: a
+    // file that is not a volume has 0 or 1 there.
+    const uint64_t width = field(ddsWidth), height = field(ddsHeight);
+    const uint64_t depth = std::max<uint32_t>(1, field(ddsDepth));
+    if (!sizeFits(width, height, depth))
+        return false;
+
+    // Bytes of one level of w x h x d: 4 x 4 blocks, or whole bytes a pixel.
+    uint64_t blockBytes = 0, pixelBytes = 0;
+    if (field(ddsFormatFlags) & ddsFourCCFlag) {
+        const uint8_t* code = head.data() + ddsFourCC;
+        if (std::memcmp(code, "DXT", 3) != 0 || code[3] < '1' || code[3] > '5')
+            return false;
+        blockBytes = code[3] == '1' ? 8 : 16;
+    } else {
+        const uint32_t bits = field(ddsBitCount);
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32)
+            return false;
+        pixelBytes = bits / 8;
+    }
+    auto levelBytes = [&](uint64_t w, uint64_t h, uint64_t d) {
+        if (blockBytes)
+            return ((w + 3) / 4) * ((h + 3) / 4) * blockBytes * d;
+        return w * h * d * pixelBytes;
+    };
+
+    uint64_t levels = 1;
+    if (field(ddsFlags) & ddsMipmapCountFlag) {
+        levels = std::max<uint32_t>(1, field(ddsMipmaps));
+        if (levels > 32)
+            return false;
+    }
+    const uint64_t faces = (field(ddsCaps2) & ddsCubeMapCaps) ? 6 : 1;
+    uint64_t needed = 0;
+    for (uint64_t face = 0; face < faces; ++face) {
+        uint64_t w = width, h = height, d = depth;
+        for (uint64_t level = 0; level < levels; ++level) {
+            needed += levelBytes(w, h, d);
+            w = std::max<uint64_t>(1, w / 2);
+            h = std::max<uint64_t>(1, h / 2);
+            d = std::max<uint64_t>(1, d / 2);
+        }
+    }
+    return needed <= fileSize - imageHeaderBytes;
+}
+
 } // namespace
 
-bool imageHeaderFitsLibrary(const std::vector<uint8_t>& head)
+bool imageHeaderFitsLibrary(const std::vector<uint8_t>& head, uint64_t fileSize)
 {
-    // PNG: the signature, then the IHDR chunk (length 13) with the width and
-    // height as big-endian 32-bit values.
     static const uint8_t pngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    if (head.size() >= 8 && std::memcmp(head.data(), pngSignature, 8) == 0) {
-        if (head.size() < 24 || std::memcmp(head.data() + 12, "IHDR", 4) != 0)
-            return false;
-        return sizeFits(bigEndian32(head.data() + 16), bigEndian32(head.data() + 20), 1);
-    }
-    // DDS: "DDS " and a 124-byte header: height at 12, width at 16, depth
-    // at 24 (counted whenever it is set, whatever the flags say).
-    if (head.size() >= 4 && std::memcmp(head.data(), "DDS ", 4) == 0) {
-        if (head.size() < imageHeaderBytes)
-            return false;
-        const uint32_t depth = littleEndian32(head.data() + 24);
-        return sizeFits(littleEndian32(head.data() + 16), littleEndian32(head.data() + 12), depth ? depth : 1);
-    }
+    if (head.size() >= 8 && std::memcmp(head.data(), pngSignature, 8) == 0)
+        return pngFits(head);
+    if (head.size() >= 4 && std::memcmp(head.data(), "DDS ", 4) == 0)
+        return ddsFits(head, fileSize);
     return false;
 }
 
-std::vector<uint8_t> readImageHeader(const std::string& path)
+bool imageFileFitsLibrary(const std::string& path)
 {
-    std::vector<uint8_t> head(imageHeaderBytes);
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in.is_open())
-        return {};
+        return false;
+    const std::streamoff size = in.tellg();
+    if (size < 0)
+        return false;
+    in.seekg(0);
+    std::vector<uint8_t> head(imageHeaderBytes);
     in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
     head.resize(size_t(in.gcount()));
-    return head;
+    return imageHeaderFitsLibrary(head, uint64_t(size));
 }
 
 } // namespace vorn

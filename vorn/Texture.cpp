@@ -74,7 +74,7 @@ void makeSafeAfterLoad(bool loaded)
 // one that does not load.
 bool loadImageFile(const std::string& path)
 {
-    if (!imageHeaderFitsLibrary(readImageHeader(path)))
+    if (!imageFileFitsLibrary(path))
         return false;
     return ilLoadImage(path.c_str());
 }

@@ -10,8 +10,9 @@
 //    and setParameter for the filters.
 // Images always reach GL at 8 bits per channel: 16-bit images are converted
 // and palette images expanded before upload. A file is handed to the image
-// library only when it starts with a PNG or DDS header of a sane size
-// (ImageHeader.h); any other file counts as one that does not load. Problems are reported on the
+// library only when its header is a PNG or DDS header of a sane size and,
+// for DDS, of a plain layout whose data is all in the file (ImageHeader.h);
+// any other file counts as one that does not load. Problems are reported on the
 // console and the texture is used all the same. Textures are never deleted.
 #pragma once
 

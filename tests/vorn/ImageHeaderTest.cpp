@@ -1,6 +1,6 @@
-// The header check that stands between image files and the image library:
-// which PNG and DDS headers pass, and which sizes would make the library's
-// 32-bit size arithmetic wrap.
+// The check that stands between image files and the image library: which PNG
+// and DDS headers pass, which sizes would make the library's 32-bit size
+// arithmetic wrap, and which DDS layouts or lengths it would read past.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -23,7 +23,14 @@ std::vector<uint8_t> pngHead(uint32_t width, uint32_t height)
     return h;
 }
 
-std::vector<uint8_t> ddsHead(uint32_t width, uint32_t height, uint32_t depth)
+struct ddsLayout {
+    uint32_t width = 16, height = 16, depth = 0, mipmaps = 0;
+    const char* fourCC = nullptr; // else uncompressed
+    uint32_t bitCount = 32;
+    bool cube = false;
+};
+
+std::vector<uint8_t> ddsHead(const ddsLayout& l)
 {
     std::vector<uint8_t> h(128, 0);
     auto put = [&](size_t at, uint32_t v) {
@@ -32,9 +39,21 @@ std::vector<uint8_t> ddsHead(uint32_t width, uint32_t height, uint32_t depth)
     };
     h[0] = 'D', h[1] = 'D', h[2] = 'S', h[3] = ' ';
     put(4, 124);
-    put(12, height);
-    put(16, width);
-    put(24, depth);
+    put(8, 0x1007 | (l.mipmaps ? 0x20000u : 0u));
+    put(12, l.height);
+    put(16, l.width);
+    put(24, l.depth);
+    put(28, l.mipmaps);
+    put(76, 32);
+    if (l.fourCC) {
+        put(80, 0x4);
+        for (int i = 0; i < 4; ++i)
+            h[84 + size_t(i)] = uint8_t(l.fourCC[i]);
+    } else {
+        put(80, 0x41);
+        put(88, l.bitCount);
+    }
+    put(112, l.cube ? 0xFE00u : 0u);
     return h;
 }
 
@@ -42,59 +61,88 @@ std::vector<uint8_t> ddsHead(uint32_t width, uint32_t height, uint32_t depth)
 
 TEST(ImageHeaderTest, PngSizes)
 {
-    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(256, 128)));
-    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(1, 1)));
-    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(8192, 8192)));
-    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(1, uint32_t(maxImagePixels))));
-    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(1, uint32_t(maxImagePixels) + 1)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(16384, 8192)));
+    const uint64_t any = 1000;
+    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(256, 128), any));
+    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(1, 1), any));
+    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(8192, 8192), any));
+    EXPECT_TRUE(imageHeaderFitsLibrary(pngHead(1, uint32_t(maxImagePixels)), any));
+    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(1, uint32_t(maxImagePixels) + 1), any));
+    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(16384, 8192), any));
     // 65536 x 65536 RGBA is 2^34 bytes: 0 in 32 bits.
-    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(65536, 65536)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(0xFFFFFFFFu, 0xFFFFFFFFu)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(0, 16)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(16, 0)));
+    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(65536, 65536), any));
+    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(0xFFFFFFFFu, 0xFFFFFFFFu), any));
+    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(0, 16), any));
+    EXPECT_FALSE(imageHeaderFitsLibrary(pngHead(16, 0), any));
 }
 
-TEST(ImageHeaderTest, DdsSizesCountTheDepth)
+TEST(ImageHeaderTest, DdsLayoutsAndTheirData)
 {
-    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead(512, 512, 0)));
-    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead(64, 64, 64)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead(4096, 4096, 16)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead(65536, 65536, 1)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead(0, 512, 1)));
+    // 16 x 16 at 32 bits: 1024 bytes after the header.
+    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({}), 128 + 1024));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({}), 128 + 1023));
+    for (uint32_t bits : {8u, 16u, 24u})
+        EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({16, 16, 0, 0, nullptr, bits}), 128 + 256 * bits / 8)) << bits;
+    for (uint32_t bits : {0u, 4u, 12u, 48u, 128u, 0x9C35BC7u})
+        EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({16, 16, 0, 0, nullptr, bits}), 1 << 20)) << bits;
+
+    // Blocks of 4 x 4: DXT1 8 bytes each, DXT2 to DXT5 16; a 13 x 7 image
+    // has 4 x 2 blocks.
+    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({13, 7, 0, 0, "DXT1"}), 128 + 64));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({13, 7, 0, 0, "DXT1"}), 128 + 63));
+    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({13, 7, 0, 0, "DXT5"}), 128 + 128));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({13, 7, 0, 0, "DXT5"}), 128 + 127));
+    for (const char* other : {"DXT0", "DXT6", "DX10", "ATI2", "\x74\0\0\0"})
+        EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({16, 16, 0, 0, other}), 1 << 20)) << other;
+
+    // Mipmaps: 16x16, 8x8, 4x4, 2x2, 1x1 DXT1 blocks are 16+4+1+1+1 = 23
+    // blocks; a cube map holds six such chains; a volume counts its slices.
+    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({16, 16, 0, 5, "DXT1"}), 128 + 23 * 8));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({16, 16, 0, 5, "DXT1"}), 128 + 23 * 8 - 1));
+    ddsLayout cube{16, 16, 0, 5, "DXT1"};
+    cube.cube = true;
+    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead(cube), 128 + 6 * 23 * 8));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead(cube), 128 + 6 * 23 * 8 - 1));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({16, 16, 0, 33, "DXT1"}), 1 << 30));
+    EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({4, 4, 4, 0}), 128 + 256));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({4, 4, 4, 0}), 128 + 255));
+
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({4096, 4096, 16, 0}), uint64_t(1) << 40));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({65536, 65536, 0, 0}), uint64_t(1) << 40));
+    EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({0, 16, 0, 0}), 1 << 20));
 }
 
 TEST(ImageHeaderTest, CutOffAndForeignHeadersAreRefused)
 {
     const std::vector<uint8_t> png = pngHead(16, 16);
-    EXPECT_FALSE(imageHeaderFitsLibrary({}));
-    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(png.begin(), png.begin() + 8)));
-    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(png.begin(), png.begin() + 23)));
+    EXPECT_FALSE(imageHeaderFitsLibrary({}, 0));
+    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(png.begin(), png.begin() + 8), 8));
+    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(png.begin(), png.begin() + 23), 23));
     std::vector<uint8_t> noIhdr = png;
     noIhdr[12] = 'X';
-    EXPECT_FALSE(imageHeaderFitsLibrary(noIhdr));
-    const std::vector<uint8_t> dds = ddsHead(16, 16, 1);
-    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(dds.begin(), dds.begin() + 100)));
-    EXPECT_FALSE(imageHeaderFitsLibrary({'G', 'I', 'F', '8', '9', 'a', 16, 0, 16, 0}));
-    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(128, 0xFF)));
+    EXPECT_FALSE(imageHeaderFitsLibrary(noIhdr, 1000));
+    const std::vector<uint8_t> dds = ddsHead({});
+    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(dds.begin(), dds.begin() + 100), 100));
+    std::vector<uint8_t> badSize = dds;
+    badSize[4] = 125;
+    EXPECT_FALSE(imageHeaderFitsLibrary(badSize, 1 << 20));
+    EXPECT_FALSE(imageHeaderFitsLibrary({'G', 'I', 'F', '8', '9', 'a', 16, 0, 16, 0}, 1000));
+    EXPECT_FALSE(imageHeaderFitsLibrary(std::vector<uint8_t>(128, 0xFF), 1000));
 }
 
-TEST(ImageHeaderTest, ReadsTheStartOfAFile)
+TEST(ImageHeaderTest, FilesAreJudgedByTheirStartAndLength)
 {
-    const std::string path = "image_header_test.bin";
-    std::vector<uint8_t> bytes = pngHead(4, 4);
-    bytes.resize(300, 0x55);
-    {
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    }
-    const std::vector<uint8_t> head = readImageHeader(path);
-    EXPECT_EQ(head, std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(imageHeaderBytes)));
-    {
+    const std::string path = "image_header_test.dds";
+    auto write = [&](const std::vector<uint8_t>& bytes) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), 10);
-    }
-    EXPECT_EQ(readImageHeader(path).size(), 10u);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    };
+    std::vector<uint8_t> bytes = ddsHead({});
+    bytes.resize(128 + 1024, 0x55);
+    write(bytes);
+    EXPECT_TRUE(imageFileFitsLibrary(path));
+    bytes.pop_back();
+    write(bytes);
+    EXPECT_FALSE(imageFileFitsLibrary(path));
     std::remove(path.c_str());
-    EXPECT_TRUE(readImageHeader(path).empty());
+    EXPECT_FALSE(imageFileFitsLibrary(path));
 }

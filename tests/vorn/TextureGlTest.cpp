@@ -184,7 +184,7 @@ TEST_F(GlTest, DamagedImagesLeaveOneClearPixel)
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
-TEST_F(GlTest, HeadersThatWouldWrapTheLibrarysSizesDoNotLoad)
+TEST_F(GlTest, HeadersThatMisleadTheImageLibraryDoNotLoad)
 {
     // Two real rows of 65536 RGBA pixels under a header claiming 65536 rows:
     // 2^34 bytes, which the image library's 32-bit sizes make 0, and the
@@ -206,12 +206,24 @@ TEST_F(GlTest, HeadersThatWouldWrapTheLibrarysSizesDoNotLoad)
         png[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
     data.write("wrap.png", png);
     data.write("wrap.dds", png); // the same bytes under the other name
+    // A 16 x 16 DDS whose bit count says 163 million bits a pixel.
+    std::vector<uint8_t> dds(128 + 1024, 0x40);
+    auto put = [&](size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            dds[at + size_t(i)] = uint8_t(v >> (8 * i));
+    };
+    dds[0] = 'D', dds[1] = 'D', dds[2] = 'S', dds[3] = ' ';
+    for (size_t at = 4; at < 128; at += 4)
+        put(at, 0);
+    put(4, 124), put(8, 0x100F), put(12, 16), put(16, 16), put(20, 64), put(76, 32), put(80, 0x41);
+    put(88, 0x09C35BC7), put(92, 0xFF0000), put(96, 0xFF00), put(100, 0xFF), put(104, 0xFF000000), put(108, 0x1000);
+    data.write("lying.dds", dds);
     data.write("face.png", solidPng(4, 4, 9, 9, 9));
     data.writeOutside("sky.cub", "mode:none\nxp:wrap.png\nxn:face.png\nyp:face.png\nyn:face.png\n"
                                  "zp:face.png\nzn:face.png\n");
 
     gltest::ConsoleCapture console;
-    for (const char* name : {"wrap.png", "wrap.dds"}) {
+    for (const char* name : {"wrap.png", "wrap.dds", "lying.dds"}) {
         cTexture texture(false);
         texture.load(name, GL_TEXTURE_2D, true);
         EXPECT_EQ(texture.getWidth(), 1) << name;
@@ -225,6 +237,7 @@ TEST_F(GlTest, HeadersThatWouldWrapTheLibrarysSizesDoNotLoad)
     EXPECT_EQ(levelWidth(GL_TEXTURE_CUBE_MAP_NEGATIVE_X, 0), 4);
     EXPECT_EQ(console.lines(), (std::vector<std::string>{"OH SHIT. the devil fails:wrap.png",
                                                          "OH SHIT. the devil fails:wrap.dds",
+                                                         "OH SHIT. the devil fails:lying.dds",
                                                          "OH SHIT. the devil fails"}));
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
