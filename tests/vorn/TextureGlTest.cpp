@@ -20,6 +20,26 @@ std::vector<uint8_t> solidPng(int w, int h, int r, int g, int b)
     return gltest::encodePng(w, h, gltest::pngRgb, 8, samples);
 }
 
+// Makes a PNG's header claim another size (with a valid checksum), leaving
+// the pixel data behind it as it was.
+void claimPngSize(std::vector<uint8_t>& png, uint32_t width, uint32_t height)
+{
+    for (int i = 0; i < 4; ++i) {
+        png[size_t(16 + i)] = uint8_t(width >> (24 - 8 * i));
+        png[size_t(20 + i)] = uint8_t(height >> (24 - 8 * i));
+    }
+    // The header chunk's CRC covers its type and data, bytes 12 to 28.
+    uint32_t crc = ~0u;
+    for (size_t i = 12; i < 29; ++i) {
+        crc ^= png[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    crc = ~crc;
+    for (int i = 0; i < 4; ++i)
+        png[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+}
+
 int levelWidth(GLenum target, int level)
 {
     GLint w = 0;
@@ -150,18 +170,7 @@ TEST_F(GlTest, DamagedImagesLeaveOneClearPixel)
     gltest::TempDataFolder data;
     // A valid header claiming 60000 x 60000 pixels, with 16 x 16 behind it.
     std::vector<uint8_t> png = gltest::encodePng(16, 16, gltest::pngRgb, 8, std::vector<uint16_t>(768, 90));
-    const uint32_t side = 60000;
-    for (int i = 0; i < 4; ++i)
-        png[size_t(16 + i)] = png[size_t(20 + i)] = uint8_t(side >> (24 - 8 * i));
-    uint32_t crc = ~0u;
-    for (size_t i = 12; i < 29; ++i) {
-        crc ^= png[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    crc = ~crc;
-    for (int i = 0; i < 4; ++i)
-        png[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+    claimPngSize(png, 60000, 60000);
     data.write("huge.png", png);
     const std::vector<uint8_t> whole = solidPng(16, 16, 1, 2, 3);
     data.write("cut.png", std::vector<uint8_t>(whole.begin(), whole.begin() + long(whole.size() / 2)));
@@ -192,18 +201,7 @@ TEST_F(GlTest, HeadersThatMisleadTheImageLibraryDoNotLoad)
     gltest::TempDataFolder data;
     std::vector<uint8_t> png =
         gltest::encodePng(65536, 2, gltest::pngRgba, 8, std::vector<uint16_t>(65536 * 2 * 4, 7));
-    const uint32_t rows = 65536;
-    for (int i = 0; i < 4; ++i)
-        png[size_t(20 + i)] = uint8_t(rows >> (24 - 8 * i));
-    uint32_t crc = ~0u;
-    for (size_t i = 12; i < 29; ++i) {
-        crc ^= png[i];
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    crc = ~crc;
-    for (int i = 0; i < 4; ++i)
-        png[size_t(29 + i)] = uint8_t(crc >> (24 - 8 * i));
+    claimPngSize(png, 65536, 65536);
     data.write("wrap.png", png);
     data.write("wrap.dds", png); // the same bytes under the other name
     // A 16 x 16 DDS whose bit count says 163 million bits a pixel.
