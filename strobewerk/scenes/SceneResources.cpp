@@ -61,6 +61,8 @@ vorn::cTexture* makeWindowCopyTexture()
     return texture;
 }
 
+} // namespace
+
 vorn::cMesh* makeQuadMesh()
 {
     static const float corners[4 * 3] = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
@@ -70,8 +72,6 @@ vorn::cMesh* makeQuadMesh()
     mesh->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, 2, GL_UNSIGNED_INT, triangles, GL_STATIC_DRAW);
     return mesh;
 }
-
-} // namespace
 
 void setUpScene1()
 {

@@ -54,6 +54,8 @@ extern vorn::cTexture* grad2Texture;
 
 // Four corners (-1, -1, 0) .. (-1, 1, 0) as two triangles.
 extern vorn::cMesh* quadMesh;
+// Builds such a quad (the scene set-up makes quadMesh with it).
+vorn::cMesh* makeQuadMesh();
 
 void setUpScene1();
 void setUpScene2();

@@ -54,7 +54,7 @@ protected:
                                  "postprocBlurv.frag"})
             folder.write(name, readFile(repositoryData(name)));
         if (!quadMesh)
-            quadMesh = makeQuad();
+            quadMesh = makeQuadMesh();
         setUpBlurChain(side, side);
 
         // A black source with one white texel in the middle.
@@ -65,16 +65,6 @@ protected:
         source->setImage(GL_TEXTURE_2D, 0, GL_RGBA, side, side, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         source->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         source->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
-
-    static vorn::cMesh* makeQuad()
-    {
-        const float corners[] = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
-        const uint32_t triangles[] = {0, 1, 3, 1, 2, 3};
-        auto* quad = new vorn::cMesh();
-        quad->positions.setData(GL_ARRAY_BUFFER, 4, 3, 4, GL_FLOAT, corners, GL_STATIC_DRAW);
-        quad->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, 2, GL_UNSIGNED_INT, triangles, GL_STATIC_DRAW);
-        return quad;
     }
 
     // Red channel of every texel of a texture, rows bottom first.

@@ -25,16 +25,6 @@ namespace {
 using scenetest::readFile;
 using scenetest::repositoryData;
 
-vorn::cMesh* makeQuad()
-{
-    const float corners[] = {-1, -1, 0, 1, -1, 0, 1, 1, 0, -1, 1, 0};
-    const uint32_t triangles[] = {0, 1, 3, 1, 2, 3};
-    auto* quad = new vorn::cMesh();
-    quad->positions.setData(GL_ARRAY_BUFFER, 4, 3, 4, GL_FLOAT, corners, GL_STATIC_DRAW);
-    quad->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, 2, GL_UNSIGNED_INT, triangles, GL_STATIC_DRAW);
-    return quad;
-}
-
 vorn::cTexture* makeTexture(int width, int height, const std::vector<uint8_t>* pixels)
 {
     auto* texture = new vorn::cTexture(true);
@@ -71,7 +61,7 @@ protected:
         grad2Texture = makeTexture(4, 4, &white);
         metaballCopy = makeTexture(width, height, nullptr);
         if (!quadMesh)
-            quadMesh = makeQuad();
+            quadMesh = makeQuadMesh();
         noteList = cNoteList();
         frameDelta = 0;
         metaballClock = 0.0f;
