@@ -32,14 +32,19 @@ bool cShader::compile()
     if (status != 0)
         return true;
 
+    consoleLog.line(glInfoLog(id, glGetShaderiv, glGetShaderInfoLog));
+    return false;
+}
+
+std::string glInfoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter, PFNGLGETSHADERINFOLOGPROC getLog)
+{
     GLint logLength = 0;
-    glGetShaderiv(id, GL_INFO_LOG_LENGTH, &logLength);
+    getParameter(object, GL_INFO_LOG_LENGTH, &logLength);
     if (logLength < 0)
         logLength = 0;
     std::vector<char> log(size_t(logLength) + 1, '\0');
-    glGetShaderInfoLog(id, logLength, nullptr, log.data());
-    consoleLog.line(log.data());
-    return false;
+    getLog(object, logLength, nullptr, log.data());
+    return log.data();
 }
 
 } // namespace vorn

@@ -33,4 +33,8 @@ private:
     GLenum type;
 };
 
+// The info log of a shader or program object, read with the matching pair
+// of GL calls (glGetShaderiv and glGetShaderInfoLog, or the program ones).
+std::string glInfoLog(GLuint object, PFNGLGETSHADERIVPROC getParameter, PFNGLGETSHADERINFOLOGPROC getLog);
+
 } // namespace vorn

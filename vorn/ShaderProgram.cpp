@@ -63,13 +63,7 @@ bool cShaderProgram::link()
     glGetProgramiv(program, GL_LINK_STATUS, &status);
     if (status != 0)
         return true;
-    GLint logLength = 0;
-    glGetProgramiv(program, GL_INFO_LOG_LENGTH, &logLength);
-    if (logLength < 0)
-        logLength = 0;
-    std::vector<char> log(size_t(logLength) + 1, '\0');
-    glGetProgramInfoLog(program, logLength, nullptr, log.data());
-    consoleLog.line(log.data());
+    consoleLog.line(glInfoLog(program, glGetProgramiv, glGetProgramInfoLog));
     return false;
 }
 
