@@ -12,8 +12,7 @@ namespace scenetest {
 // The path of `name` in the repository's data/ folder.
 inline std::string repositoryData(const std::string& name)
 {
-    const std::string here = __FILE__;
-    return here.substr(0, here.rfind("/tests/scenes/")) + "/data/" + name;
+    return std::string(SCENE_TEST_REPOSITORY) + "/data/" + name;
 }
 
 // The bytes of a file, or "" when it cannot be read.
