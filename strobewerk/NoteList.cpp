@@ -88,6 +88,18 @@ void cNoteList::update(int32_t songTimeMs)
     }
 }
 
+void cNoteList::rewind(int32_t songTimeMs)
+{
+    for (std::vector<sNote>& notes : tracks) {
+        for (sNote& note : notes) {
+            note.active = false;
+            note.progress = 0.0f;
+            note.invDuration = 0.0f;
+            note.done = note.startMs < songTimeMs;
+        }
+    }
+}
+
 const sNote* cNoteList::firstActive(uint32_t track, int32_t pitchCode, bool held) const
 {
     if (track >= tracks.size())

@@ -9,7 +9,7 @@
 //     if (noteList.isNoteActive(3, 0, false)) ... // a hit of track 3, code 0
 // A hit is active in exactly one update (the first at or after its start);
 // a held note from its start up to and including the update that reaches
-// its end. A note never becomes active again.
+// its end. A note never becomes active again until the list is rewound.
 #pragma once
 
 #include <cstddef>
@@ -38,6 +38,11 @@ public:
 
     // Advances every note to the song time `songTimeMs`.
     void update(int32_t songTimeMs);
+
+    // Moves the list to a new song time without firing anything: notes that
+    // start before `songTimeMs` are done, the others fresh, so after a seek
+    // each note fires once for each pass over it.
+    void rewind(int32_t songTimeMs);
 
     // The first active note of `track` (file order) with this pitch code
     // and kind, as a copy; a record with active false, progress 0 and

@@ -1,7 +1,6 @@
 #include "strobewerk/Runtime.h"
 
 #include <GL/glew.h>
-#include <GL/glu.h>
 #include <SDL.h>
 
 #include "strobewerk/Config.h"
@@ -13,14 +12,6 @@
 #include "vorn/ConsoleLog.h"
 #include "vorn/DirectFrameBuffer.h"
 
-std::int32_t songTime = 0;
-std::int32_t frameDelta = 0;
-std::vector<float> spectrum;
-std::int32_t windowWidth = 800;
-std::int32_t windowHeight = 600;
-vorn::mat4f projectionMatrix;
-vorn::cDirectFrameBuffer windowFrameBuffer(800, 600, GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
 namespace {
 
 std::uint32_t sdlTicks()
@@ -28,32 +19,22 @@ std::uint32_t sdlTicks()
     return SDL_GetTicks();
 }
 
-bool clockStarted = false;
-std::uint32_t lastTicks = 0;
-
-constexpr std::int32_t startPosition = 0;
 constexpr int spectrumSize = 512;
 constexpr int blurSize = 256;
 
 // The soundtrack and its channel, played from the start position.
 cSoundtrack soundtrack;
 
-// Advances songTime by the ticks since the last frame (0 on the first).
-void advanceClock()
-{
-    if (!clockStarted) {
-        lastTicks = frameTicks();
-        clockStarted = true;
-    }
-    const std::uint32_t now = frameTicks();
-    frameDelta = static_cast<std::int32_t>(now - lastTicks);
-    lastTicks = now;
-    songTime += frameDelta;
-}
-
 } // namespace
 
 std::uint32_t (*frameTicks)() = sdlTicks;
+
+cSongClock songClock = [] {
+    cSongClock clock;
+    // Through the pointer, so a test that swaps frameTicks is followed.
+    clock.useTicks([] { return frameTicks(); });
+    return clock;
+}();
 
 std::uint32_t videoModeFlags(bool fullscreen, const SDL_VideoInfo* info)
 {
@@ -65,27 +46,6 @@ std::uint32_t videoModeFlags(bool fullscreen, const SDL_VideoInfo* info)
     if (info != nullptr && info->blit_hw)
         flags |= SDL_HWACCEL;
     return flags;
-}
-
-void makePerspective(vorn::mat4f& matrix, float fovDegrees, float aspect, float zNear, float zFar)
-{
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
-    gluPerspective(fovDegrees, aspect, zNear, zFar);
-    glGetFloatv(GL_PROJECTION_MATRIX, matrix.data());
-    glPopMatrix();
-    glMatrixMode(GL_MODELVIEW);
-}
-
-void loadCamera(const vorn::mat4f& view, const vorn::mat4f& projection)
-{
-    glMatrixMode(GL_MODELVIEW);
-    glMultMatrixf(view.data());
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMultMatrixf(projection.data());
-    glMatrixMode(GL_MODELVIEW);
 }
 
 void onResize(std::int32_t width, std::int32_t height)
@@ -100,7 +60,7 @@ void onResize(std::int32_t width, std::int32_t height)
 
 void resetFrameClock()
 {
-    clockStarted = false;
+    songClock.restart();
 }
 
 void runFrame()
@@ -110,7 +70,9 @@ void runFrame()
     windowFrameBuffer.begin();
     glEnable(GL_DEPTH_TEST);
     glLoadIdentity();
-    advanceClock();
+    const sClockStep step = songClock.advance(songTime);
+    songTime = step.songTime;
+    frameDelta = step.frameDelta;
     noteList.update(songTime);
     composeFrame();
     windowFrameBuffer.end();
@@ -169,7 +131,7 @@ int shutDown(int exitCode)
 
 } // namespace
 
-int runProduction()
+int runProduction(const sOptions& options)
 {
     vorn::consoleLog.line("hello world!");
     vorn::consoleLog.line("hahah HAI");
@@ -220,8 +182,11 @@ int runProduction()
     runSceneSetUps();
 
     spectrum.assign(spectrumSize, 0.0f);
-    songTime = startPosition;
+    // A later start (--from) is a seek before the first frame: the notes
+    // before it are passed without firing.
+    songTime = options.from;
     noteList.load("data/mvl.txt");
+    noteList.rewind(songTime);
     soundtrack.play(songTime);
     SDL_ShowCursor(SDL_DISABLE);
 

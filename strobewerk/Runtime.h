@@ -8,37 +8,24 @@
 // pending events, reads the inputs (Input.h), runs one frame (runFrame)
 // and swaps buffers.
 //
-// The scenes read the globals below; only the runtime writes them.
+// The scenes read the frame state (FrameState.h); only the runtime writes it.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
+#include "strobewerk/FrameState.h"
 #include "strobewerk/Input.h"
-#include "vorn/Mat4f.h"
-
-namespace vorn {
-class cDirectFrameBuffer;
-}
-
-// Song clock in milliseconds: the start position plus all frame deltas.
-extern std::int32_t songTime;
-// Milliseconds between the last two frames (SDL ticks).
-extern std::int32_t frameDelta;
-// The soundtrack's spectrum, 512 magnitudes, lowest band first.
-extern std::vector<float> spectrum;
-// Current window size in pixels.
-extern std::int32_t windowWidth;
-extern std::int32_t windowHeight;
-// Perspective projection of the scenes (identity until the first onResize).
-extern vorn::mat4f projectionMatrix;
-// The render target that stands for the window.
-extern vorn::cDirectFrameBuffer windowFrameBuffer;
+#include "strobewerk/Options.h"
+#include "strobewerk/SongClock.h"
 
 // The song clock's tick source, SDL_GetTicks by default. Tests and the
 // benchmark replace it with a counter of their own to draw frames at
 // chosen song times.
 extern std::uint32_t (*frameTicks)();
+
+// The song clock runFrame advances; live play reads frameTicks through it.
+extern cSongClock songClock;
 
 // The SDL video-mode flags of the window: OpenGL, hardware surface,
 // asynchronous blits, resizable, hardware palette; full screen when asked;
@@ -46,14 +33,6 @@ extern std::uint32_t (*frameTicks)();
 // (a null info adds neither capability flag).
 struct SDL_VideoInfo;
 std::uint32_t videoModeFlags(bool fullscreen, const SDL_VideoInfo* info);
-
-// Fills `matrix` with gluPerspective(fov, aspect, zNear, zFar), computed on
-// the GL projection stack (saved and restored); leaves modelview mode.
-void makePerspective(vorn::mat4f& matrix, float fovDegrees, float aspect, float zNear, float zFar);
-
-// Multiplies `view` onto the modelview matrix and loads `projection` as
-// the projection matrix; leaves modelview mode.
-void loadCamera(const vorn::mat4f& view, const vorn::mat4f& projection);
 
 // Window size changed: stores it, rebuilds the projection (90 degrees,
 // aspect 1), resizes the window framebuffer.
@@ -77,5 +56,6 @@ void runSceneSetUps();
 // it returns. Needs everything start-up makes.
 void runMainLoop();
 
-// The whole program: start-up and main loop. Returns the exit code.
-int runProduction();
+// The whole program: start-up and main loop (or a capture, when the options
+// ask for one). Returns the exit code.
+int runProduction(const sOptions& options);

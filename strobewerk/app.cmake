@@ -11,6 +11,7 @@ list(FILTER app_scene_sources EXCLUDE REGEX "Logic\\.cpp$")
 
 add_library(strobewerk_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Runtime.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/FrameState.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Input.cpp
   ${app_scene_sources})
 target_include_directories(strobewerk_app PUBLIC ${PROJECT_SOURCE_DIR})

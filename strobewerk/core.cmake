@@ -1,6 +1,6 @@
 # strobewerk_core: the runtime's half that needs no window: the note list,
 # the soundtrack (our own audio layer over libmpg123, SDL audio and KissFFT)
-# and the window configuration.
+# the window configuration, the command line and the song clock.
 pkg_check_modules(SW_SDL REQUIRED IMPORTED_TARGET sdl)
 pkg_check_modules(SW_MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(SW_KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
@@ -10,6 +10,8 @@ file(GLOB strobewerk_audio_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}
 add_library(strobewerk_core STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/NoteList.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Config.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/Options.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/SongClock.cpp
   ${strobewerk_audio_sources})
 target_include_directories(strobewerk_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(strobewerk_core PUBLIC vorn_base PkgConfig::SW_SDL

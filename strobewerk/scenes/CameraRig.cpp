@@ -2,7 +2,7 @@
 
 #include "strobewerk/Input.h"
 #include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
 
 sCameraRigState cameraRig;
 

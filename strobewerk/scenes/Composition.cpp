@@ -5,8 +5,9 @@
 
 #include <cstdlib>
 
+#include "strobewerk/FrameState.h"
+#include "strobewerk/Input.h"
 #include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/CameraRig.h"
 #include "strobewerk/scenes/CompositionLogic.h"

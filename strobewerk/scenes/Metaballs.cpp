@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/Mesh.h"
 #include "vorn/ShaderProgram.h"

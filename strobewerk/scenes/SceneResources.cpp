@@ -2,7 +2,7 @@
 
 #include <GL/glew.h>
 
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Metaballs.h"
 #include "strobewerk/scenes/SeedBoxes.h"

@@ -8,7 +8,7 @@
 
 #include "strobewerk/Input.h"
 #include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/Mesh.h"
 #include "vorn/MeshData.h"

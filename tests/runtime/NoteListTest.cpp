@@ -238,3 +238,35 @@ TEST_F(NoteListTest, LoadFindsTheFileWhateverItsLetterCaseAndReplacesTheStore)
 }
 
 } // namespace
+
+TEST_F(NoteListTest, RewindFiresEachNoteOncePerPassAndNothingBeforeTheNewTime)
+{
+    load(noteFile(2, {{0, "n 100 0\nhn 200 400 1\nn 500 2\n"}}));
+    list.update(450); // the hit at 100 fires, the held note runs out
+    list.update(600); // the hit at 500 fires
+    EXPECT_TRUE(list.isNoteActive(0, 2, false));
+
+    // Back to 150: the first hit lies behind and stays silent; the held
+    // note and the later hit are fresh for the second pass.
+    list.rewind(150);
+    for (const sNote& n : list.trackNotes(0))
+        EXPECT_FALSE(n.active);
+    list.update(160);
+    EXPECT_FALSE(list.isNoteActive(0, 0, false));
+    list.update(250);
+    EXPECT_TRUE(list.isNoteActive(0, 1, true));
+    EXPECT_FLOAT_EQ(list.noteProgress(0, 1, true), 0.25f);
+    list.update(520);
+    EXPECT_TRUE(list.isNoteActive(0, 2, false));
+    list.update(530);
+    EXPECT_FALSE(list.isNoteActive(0, 2, false));
+
+    // A seek onto a note's start keeps it: it fires in the first update.
+    list.rewind(500);
+    list.update(500);
+    EXPECT_TRUE(list.isNoteActive(0, 2, false));
+    // A held note that had begun before the new time does not resume.
+    list.rewind(300);
+    list.update(310);
+    EXPECT_FALSE(list.isNoteActive(0, 1, true));
+}

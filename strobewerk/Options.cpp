@@ -1,0 +1,165 @@
+#include "strobewerk/Options.h"
+
+#include <cctype>
+#include <cstdio>
+#include <limits>
+
+namespace {
+
+// Digits only, at most `maxDigits` of them, into `value`.
+bool parseDigits(const std::string& text, std::size_t maxDigits, std::int64_t& value)
+{
+    if (text.empty() || text.size() > maxDigits)
+        return false;
+    value = 0;
+    for (const char c : text) {
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+bool parsePositive(const std::string& text, int limit, int& value)
+{
+    std::int64_t parsed = 0;
+    if (!parseDigits(text, 9, parsed) || parsed < 1 || parsed > limit)
+        return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool parseSize(const std::string& text, int& width, int& height)
+{
+    const std::size_t x = text.find_first_of("xX");
+    if (x == std::string::npos)
+        return false;
+    return parsePositive(text.substr(0, x), 65535, width) && parsePositive(text.substr(x + 1), 65535, height);
+}
+
+} // namespace
+
+bool parseSongTime(const std::string& text, std::int32_t& milliseconds)
+{
+    constexpr std::int64_t limit = std::numeric_limits<std::int32_t>::max();
+    const std::size_t colon = text.find(':');
+    std::int64_t total = 0;
+    if (colon == std::string::npos) {
+        if (!parseDigits(text, 10, total))
+            return false;
+    } else {
+        std::int64_t minutes = 0;
+        std::int64_t seconds = 0;
+        std::int64_t fraction = 0;
+        std::string secondsText = text.substr(colon + 1);
+        std::string fractionText;
+        if (const std::size_t dot = secondsText.find('.'); dot != std::string::npos) {
+            fractionText = secondsText.substr(dot + 1);
+            secondsText.resize(dot);
+            if (!parseDigits(fractionText, 3, fraction))
+                return false;
+            for (std::size_t i = fractionText.size(); i < 3; ++i)
+                fraction *= 10;
+        }
+        if (!parseDigits(text.substr(0, colon), 6, minutes) || secondsText.size() != 2
+            || !parseDigits(secondsText, 2, seconds) || seconds > 59)
+            return false;
+        total = (minutes * 60 + seconds) * 1000 + fraction;
+    }
+    if (total > limit)
+        return false;
+    milliseconds = static_cast<std::int32_t>(total);
+    return true;
+}
+
+std::string formatSongTime(std::int32_t milliseconds)
+{
+    const bool negative = milliseconds < 0;
+    const std::int64_t ms = negative ? -static_cast<std::int64_t>(milliseconds) : milliseconds;
+    char text[32];
+    std::snprintf(text, sizeof text, "%s%lld:%02lld.%03lld", negative ? "-" : "",
+                  static_cast<long long>(ms / 60000), static_cast<long long>(ms / 1000 % 60),
+                  static_cast<long long>(ms % 1000));
+    return text;
+}
+
+sOptionsResult parseOptions(int argc, const char* const* argv)
+{
+    sOptionsResult result;
+    sOptions& options = result.options;
+    bool fpsGiven = false;
+    bool sizeGiven = false;
+    bool toGiven = false;
+    auto fail = [&result](const std::string& line) {
+        result.ok = false;
+        result.error = line;
+        return result;
+    };
+
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        const bool takesValue = name == "--from" || name == "--to" || name == "--capture" || name == "--fps"
+                                || name == "--size";
+        if (!takesValue)
+            return fail("strobewerk: unknown option \"" + name + "\" (see strobewerk --help)");
+        if (i + 1 >= argc)
+            return fail("strobewerk: " + name + " needs a value (see strobewerk --help)");
+        const std::string value = argv[++i];
+        auto bad = [&](const char* what) {
+            return fail("strobewerk: bad value \"" + value + "\" for " + name + ": " + what);
+        };
+        if (name == "--from") {
+            if (!parseSongTime(value, options.from))
+                return bad("expected milliseconds or m:ss");
+        } else if (name == "--to") {
+            if (!parseSongTime(value, options.to))
+                return bad("expected milliseconds or m:ss");
+            toGiven = true;
+        } else if (name == "--capture") {
+            if (value.empty() || value[0] == '-')
+                return bad("expected an output file name");
+            options.captureFile = value;
+        } else if (name == "--fps") {
+            if (!parsePositive(value, 1000, options.fps))
+                return bad("expected frames a second from 1 to 1000");
+            fpsGiven = true;
+        } else if (name == "--size") {
+            if (!parseSize(value, options.width, options.height))
+                return bad("expected WIDTHxHEIGHT, for example 1280x720");
+            sizeGiven = true;
+        }
+    }
+
+    if (options.help)
+        return result;
+    if (!options.capturing()) {
+        if (fpsGiven)
+            return fail("strobewerk: --fps applies only with --capture");
+        if (sizeGiven)
+            return fail("strobewerk: --size applies only with --capture");
+        if (toGiven)
+            return fail("strobewerk: --to applies only with --capture");
+    }
+    if (toGiven && options.to <= options.from)
+        return fail("strobewerk: --from " + formatSongTime(options.from) + " is not before --to "
+                    + formatSongTime(options.to));
+    return result;
+}
+
+std::string optionsHelp()
+{
+    return "usage: strobewerk [--from TIME]\n"
+           "       strobewerk --capture FILE.mp4 [--fps N] [--size WxH] [--from TIME] [--to TIME]\n"
+           "Without options the production plays in its window from the start of the song.\n"
+           "  --from TIME     start at this song time\n"
+           "  --capture FILE  render the production into a video file (H.264 and AAC in MP4)\n"
+           "  --fps N         frames a second of the capture (default 60)\n"
+           "  --size WxH      picture size of the capture (default: the size in res.conf)\n"
+           "  --to TIME       end of the capture (default: the end of the soundtrack)\n"
+           "  --help          this text\n"
+           "TIME is milliseconds (135000) or minutes and seconds (2:15, 2:15.250).";
+}

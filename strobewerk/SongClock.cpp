@@ -1,0 +1,53 @@
+#include "strobewerk/SongClock.h"
+
+#include <utility>
+
+std::int32_t fixedStepTime(std::int32_t from, int fps, std::int64_t frame)
+{
+    // round(frame * 1000 / fps) in integers, halves away from zero.
+    const std::int64_t scaled = frame * 1000;
+    const std::int64_t offset = (scaled * 2 + fps) / (2 * static_cast<std::int64_t>(fps));
+    return static_cast<std::int32_t>(from + offset);
+}
+
+void cSongClock::useTicks(TickSource source)
+{
+    ticks = std::move(source);
+    fixedStep = false;
+    restart();
+}
+
+void cSongClock::useFixedStep(std::int32_t start, int framesPerSecond)
+{
+    fixedStep = true;
+    from = start;
+    fps = framesPerSecond > 0 ? framesPerSecond : 1;
+    restart();
+}
+
+void cSongClock::restart()
+{
+    started = false;
+    frame = 0;
+}
+
+sClockStep cSongClock::advance(std::int32_t current)
+{
+    sClockStep step;
+    if (fixedStep) {
+        step.songTime = fixedStepTime(from, fps, frame);
+        step.frameDelta = frame == 0 ? 0 : step.songTime - fixedStepTime(from, fps, frame - 1);
+        ++frame;
+        return step;
+    }
+    const std::uint32_t now = ticks ? ticks() : 0;
+    if (!started) {
+        lastTicks = now;
+        started = true;
+    }
+    // Unsigned difference: a counter that wraps still gives the true delta.
+    step.frameDelta = static_cast<std::int32_t>(now - lastTicks);
+    lastTicks = now;
+    step.songTime = current + step.frameDelta;
+    return step;
+}
