@@ -121,7 +121,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     smfkit::MIDIFileReadStreamMemory in(data, size);
     cNullBuffer nothing;
     std::ostream report(&nothing);
-    notegrind::cNoteLists lists = notegrind::convertStream(in, "fuzz.mid", report);
+    notegrind::sConversion result = notegrind::convertStream(in, "fuzz.mid", &report);
+    require(result.readWhole == result.error.empty());
+    const notegrind::cNoteLists& lists = result.lists;
     require(lists.size() == notegrind::kStoreTracks);
     for (const auto& list : lists)
         for (const auto& note : list)

@@ -5,21 +5,28 @@
 #include "smfkit/MIDIFileRead.h"
 #include "smfkit/MIDIFileReadMultiTrack.h"
 #include "smfkit/MIDIFileReadStreamFile.h"
+#include "smfkit/MIDIFileReadStreamMemory.h"
 #include "smfkit/MIDIMultiTrack.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
 namespace notegrind {
 
-cNoteLists convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
-                         std::ostream& out)
+sConversion convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
+                          std::ostream* out)
 {
     smfkit::MIDIMultiTrack store(kStoreTracks, true);
     smfkit::MIDIFileReadMultiTrack sink(&store);
     smfkit::MIDIFileRead reader(&in, &sink, kMessageCapacity);
+    sConversion result;
     // A file that fails to parse is converted as far as it was read.
-    reader.ParseFile();
+    result.readWhole = reader.ParseFile();
+    if (!result.readWhole) {
+        result.error = reader.GetErrorText() ? reader.GetErrorText() : "";
+        result.errorOffset = reader.GetErrorOffset();
+    }
     int division = reader.GetDivision();
 
     cReportWriter report(out);
@@ -30,19 +37,32 @@ cNoteLists convertStream(smfkit::MIDIFileReadStream& in, const std::string& name
     report.headerLine("millisex:", division / 1000);
 
     cNoteConverter converter(division, report);
-    cNoteLists lists = converter.convert(store);
+    result.lists = converter.convert(store);
     report.finish();
-    return lists;
+    return result;
+}
+
+sConversion convertMidiFile(const std::string& path, std::ostream* report)
+{
+    smfkit::MIDIFileReadStreamFile in(path.c_str());
+    sConversion result = convertStream(in, path, report);
+    int systemError = in.GetOpenError() ? in.GetOpenError() : in.GetReadError();
+    if (systemError)
+        result.systemError = std::strerror(systemError);
+    return result;
+}
+
+sConversion convertMidiBytes(const void* data, size_t size, const std::string& name,
+                             std::ostream* report)
+{
+    smfkit::MIDIFileReadStreamMemory in(static_cast<const uint8_t*>(data), size);
+    return convertStream(in, name, report);
 }
 
 void convertFile(const std::string& name, std::ostream& report)
 {
     std::string outputName = noteListName(name);
-    cNoteLists lists;
-    {
-        smfkit::MIDIFileReadStreamFile in(name.c_str());
-        lists = convertStream(in, name, report);
-    }
+    sConversion result = convertMidiFile(name, &report);
     // An input whose own name is its note list's name ("song.txt") would be
     // overwritten by its conversion: keep the input and say so.
     std::error_code error;
@@ -53,7 +73,7 @@ void convertFile(const std::string& name, std::ostream& report)
     // A note list that cannot be created is skipped without a word.
     std::ofstream file(outputName, std::ios::out | std::ios::trunc);
     if (file)
-        writeNoteList(file, lists);
+        writeNoteList(file, result.lists);
 }
 
 int runNotegrind(int argc, const char* const* argv, std::ostream& report)

@@ -1,17 +1,31 @@
 // The converter's driver: one file at a time, and the whole program.
 //
-// convertStream parses a MIDI byte source into a 64-track store, prints the
-// file's report (header lines flushed one by one, then the tracks, tempo
-// changes and notes) and returns one note list per store track. A file
-// that cannot be read still gives a report and (empty or partial) lists.
-// convertFile does the same for a path and writes the note list beside it.
-// runNotegrind is the program: every MIDI file of the current folder in
-// name order, then every path on the command line; it always returns 0.
+// Converting one MIDI file in memory (a program that reloads an edited
+// score while it runs calls this directly):
+//     notegrind::sConversion c = notegrind::convertMidiFile("score.mid");
+//     if (!c.readWhole)
+//         log(c.error + " at byte " + std::to_string(c.errorOffset));
+//     std::string text = notegrind::formatNoteList(c.lists); // NoteListFile.h
+// convertMidiBytes does the same for a file already in memory. Neither
+// prints anything unless given a report stream, and then exactly the
+// report the program prints for that file (without its warning lines);
+// with no stream (the default) no report text is built at all. Both
+// always give one note list per store track (kStoreTracks): a file that
+// cannot be read whole gives the notes read before reading stopped, an
+// unreadable one empty lists. Nothing is thrown for a bad file; only
+// running out of memory throws (std::bad_alloc).
+//
+// convertFile is one file as the program does it: report, then the note
+// list written beside the input. runNotegrind is the program: every MIDI
+// file of the current folder in name order, then every path on the command
+// line; it always returns 0.
 #pragma once
 
 #include "notegrind/NoteConverter.h"
 #include "smfkit/MIDIFileReadStream.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 
@@ -20,8 +34,31 @@ namespace notegrind {
 constexpr int kStoreTracks = 64;
 constexpr int kMessageCapacity = 8192;
 
-cNoteLists convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
-                         std::ostream& report);
+// What converting one MIDI file gave.
+struct sConversion {
+    // One list per store track, each in the order its notes ended.
+    cNoteLists lists;
+    // True when the header and every announced track chunk were read
+    // without error.
+    bool readWhole = false;
+    // Otherwise: the reader's first error text ("Unexpected Byte", ...)
+    // and the byte offset, from the start of the file, where reading
+    // stopped (see smfkit::MIDIFileRead::GetErrorOffset).
+    std::string error;
+    uint64_t errorOffset = 0;
+    // The system's reason when a file could not be opened or read (as
+    // std::strerror words it); empty otherwise.
+    std::string systemError;
+};
+
+sConversion convertMidiFile(const std::string& path, std::ostream* report = nullptr);
+// name is what the report's "file:" line shows.
+sConversion convertMidiBytes(const void* data, size_t size, const std::string& name,
+                             std::ostream* report = nullptr);
+// The same from any byte source.
+sConversion convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
+                          std::ostream* report);
+
 void convertFile(const std::string& name, std::ostream& report);
 int runNotegrind(int argc, const char* const* argv, std::ostream& report);
 

@@ -9,9 +9,10 @@ namespace {
 constexpr size_t kHandOver = 1 << 16;
 }
 
-cReportWriter::cReportWriter(std::ostream& stream) : out(stream)
+cReportWriter::cReportWriter(std::ostream* stream) : out(stream)
 {
-    pending.reserve(kHandOver + 256);
+    if (out)
+        pending.reserve(kHandOver + 256);
 }
 
 cReportWriter::~cReportWriter()
@@ -21,22 +22,27 @@ cReportWriter::~cReportWriter()
 
 void cReportWriter::headerLine(const char* label, const std::string& value)
 {
-    out << label << value << std::endl;
+    if (out)
+        *out << label << value << std::endl;
 }
 
 void cReportWriter::headerLine(const char* label, long long value)
 {
-    out << label << value << std::endl;
+    if (out)
+        *out << label << value << std::endl;
 }
 
 cReportWriter& cReportWriter::text(const char* s)
 {
-    pending += s;
+    if (out)
+        pending += s;
     return *this;
 }
 
 cReportWriter& cReportWriter::number(long long value)
 {
+    if (!out)
+        return *this;
     char digits[24];
     auto result = std::to_chars(digits, digits + sizeof digits, value);
     pending.append(digits, result.ptr);
@@ -45,6 +51,8 @@ cReportWriter& cReportWriter::number(long long value)
 
 cReportWriter& cReportWriter::real(double value)
 {
+    if (!out)
+        return *this;
     char digits[32];
     int n = std::snprintf(digits, sizeof digits, "%g", value);
     if (n > 0)
@@ -54,20 +62,24 @@ cReportWriter& cReportWriter::real(double value)
 
 void cReportWriter::endLine()
 {
+    if (!out)
+        return;
     pending += '\n';
     if (pending.size() >= kHandOver) {
-        out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+        out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
         pending.clear();
     }
 }
 
 void cReportWriter::finish()
 {
+    if (!out)
+        return;
     if (!pending.empty()) {
-        out.write(pending.data(), static_cast<std::streamsize>(pending.size()));
+        out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
         pending.clear();
     }
-    out.flush();
+    out->flush();
 }
 
 } // namespace notegrind

@@ -3,8 +3,9 @@
 // Header lines go out at once, each flushed. The per-event lines (tracks,
 // tempo changes, notes) collect in a buffer that is handed to the stream in
 // large pieces and flushed when the file's report ends, so a big file does
-// not cost one write per line.
-//     cReportWriter report(std::cout);
+// not cost one write per line. Built on no stream (a null pointer), it
+// formats nothing at all: a conversion without a report pays nothing for it.
+//     cReportWriter report(&std::cout);
 //     report.headerLine("file:", name);
 //     report.text("Note ").number(60).text(" ON at time:").number(500).endLine();
 //     report.finish();
@@ -18,7 +19,7 @@ namespace notegrind {
 
 class cReportWriter {
 public:
-    explicit cReportWriter(std::ostream& out);
+    explicit cReportWriter(std::ostream* out);
     ~cReportWriter();
     cReportWriter(const cReportWriter&) = delete;
     cReportWriter& operator=(const cReportWriter&) = delete;
@@ -35,8 +36,10 @@ public:
     // Writes what is buffered and flushes the stream.
     void finish();
 
+    bool active() const { return out != nullptr; }
+
 private:
-    std::ostream& out;
+    std::ostream* out;
     std::string pending;
 };
 

@@ -32,13 +32,23 @@ void MIDIFileRead::ReportError(const char* text)
     abortParse = 1;
 }
 
+void MIDIFileRead::Fail(const char* text, uint64_t offset)
+{
+    if (!errorText) {
+        errorText = text;
+        errorOffset = offset;
+    }
+    ReportError(text);
+}
+
 int MIDIFileRead::ReadByte()
 {
     int c = stream->ReadChar();
     if (c < 0) {
-        ReportError(kStreamError);
+        Fail(kStreamError, bytesRead);
         return -1;
     }
+    ++bytesRead;
     --chunkBytesLeft;
     return c & 0xFF;
 }
@@ -80,7 +90,7 @@ bool MIDIFileRead::FindChunk(uint32_t id, bool slide)
     if (word == id)
         return true;
     if (!slide) {
-        ReportError(kChunkTypeError);
+        Fail(kChunkTypeError, bytesRead >= 4 ? bytesRead - 4 : 0);
         return false;
     }
     while (!abortParse) {
@@ -114,7 +124,7 @@ bool MIDIFileRead::ParseFile()
 {
     int n = ReadHeaderChunk();
     if (n < 1) {
-        ReportError(kNoTracks);
+        Fail(kNoTracks, bytesRead);
         return false;
     }
     for (curTrack = 0; curTrack < n; ++curTrack) {
@@ -158,11 +168,11 @@ void MIDIFileRead::ReadTrackChunk()
         if (c == -1)
             break;
         if (sysexPending && c != 0xF7)
-            ReportError(kSysExContinuationError);
+            Fail(kSysExContinuationError, bytesRead - 1);
 
         if (c < 0x80) {
             if (status == 0)
-                ReportError(kRunningStatusError);
+                Fail(kRunningStatusError, bytesRead - 1);
             running = true;
         } else {
             status = c;
@@ -212,7 +222,7 @@ void MIDIFileRead::ReadTrackChunk()
                 sysexPending = false;
             }
         } else {
-            ReportError(kUnexpectedByte);
+            Fail(kUnexpectedByte, bytesRead - 1);
         }
     }
     events->OnTrackEnd(curTrack);

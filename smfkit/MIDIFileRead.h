@@ -10,6 +10,8 @@
 // sink's OnError and stops the parse; what was delivered before stays
 // delivered. A reader parses one stream once. Meta, sysex and escaped data
 // longer than the message capacity is delivered cut to that capacity.
+// After a failed parse, GetErrorText and GetErrorOffset say what stopped it
+// and where, so a caller can tell its user which part of a file was lost.
 #pragma once
 
 #include "smfkit/MIDIFile.h"
@@ -48,12 +50,25 @@ public:
     int GetDivision() const { return division; }
 
     bool GetAbort() const { return abortParse != 0; }
+    // The first error's text (null while there was none) and the byte
+    // offset, from the start of the stream, where reading stopped: the
+    // offset of the byte that raised it ("Unexpected Byte", "Unexpected
+    // Running Status", a sysex continuation error), of the four bytes that
+    // should have named a track chunk, or, for a stream error, of the first
+    // byte that could not be read (the stream's length for a cut-off file).
+    // "No Tracks" after a header read whole stands at the end of the header.
+    const char* GetErrorText() const { return errorText; }
+    uint64_t GetErrorOffset() const { return errorOffset; }
+    // Bytes taken from the stream so far.
+    uint64_t GetBytesRead() const { return bytesRead; }
     // When set, a 0xF0 message that does not end with 0xF7 waits for 0xF7
     // continuation packets and is delivered once complete.
     void SetSysExMerge(bool merge) { sysexMerge = merge ? 1 : 0; }
 
 private:
     int ReadByte();
+    // Records the first error's text and offset, then reports it.
+    void Fail(const char* text, uint64_t offset);
     unsigned Read16();
     uint32_t Read32();
     uint32_t ReadVarLen();
@@ -83,6 +98,9 @@ private:
     int division = 0;
     MIDIFileReadStream* stream;
     MIDIFileEvents* events;
+    uint64_t bytesRead = 0;
+    const char* errorText = nullptr;
+    uint64_t errorOffset = 0;
 };
 
 } // namespace smfkit

@@ -1,12 +1,16 @@
 #include "smfkit/MIDIFileReadStreamFile.h"
 
+#include <cerrno>
 #include <new>
 
 namespace smfkit {
 
-MIDIFileReadStreamFile::MIDIFileReadStreamFile(const char* path)
-    : file(path ? std::fopen(path, "rb") : nullptr), block(nullptr)
+MIDIFileReadStreamFile::MIDIFileReadStreamFile(const char* path) : file(nullptr), block(nullptr)
 {
+    errno = 0;
+    file = path ? std::fopen(path, "rb") : nullptr;
+    if (!file)
+        openError = path && errno != 0 ? errno : ENOENT;
     if (file)
         block = new (std::nothrow) unsigned char[BlockSize];
     if (!block)
@@ -24,9 +28,12 @@ bool MIDIFileReadStreamFile::Refill()
 {
     if (ended)
         return false;
+    errno = 0;
     blockLen = std::fread(block, 1, BlockSize, file);
     blockPos = 0;
     if (blockLen == 0) {
+        if (std::ferror(file))
+            readError = errno != 0 ? errno : EIO;
         // End of file or a read error: either way there is nothing more.
         ended = true;
         return false;

@@ -22,6 +22,12 @@ public:
 
     int ReadChar() override;
     bool IsValid() const { return file != nullptr; }
+    // The system's error number for a path that could not be opened (0
+    // when it was opened).
+    int GetOpenError() const { return openError; }
+    // The system's error number of a read that failed before the end of
+    // the file (0 when none did).
+    int GetReadError() const { return readError; }
 
 private:
     bool Refill();
@@ -32,6 +38,8 @@ private:
     size_t blockLen = 0;
     size_t blockPos = 0;
     bool ended = false;
+    int openError = 0;
+    int readError = 0;
 };
 
 } // namespace smfkit

@@ -115,7 +115,7 @@ void BM_ConvertTempoChanges(benchmark::State& state)
     std::ostream report(&nothing);
     for (auto _ : state) {
         smfkit::MIDIFileReadStreamMemory in(song.data(), song.size());
-        benchmark::DoNotOptimize(notegrind::convertStream(in, "large.mid", report));
+        benchmark::DoNotOptimize(notegrind::convertStream(in, "large.mid", &report));
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(song.size()));
 }

@@ -3,6 +3,7 @@
 #include "../smfkit/SmfBytes.h"
 
 #include "notegrind/NoteConverter.h"
+#include "notegrind/NoteListFile.h"
 #include "notegrind/Notegrind.h"
 #include "smfkit/MIDIFileReadStreamMemory.h"
 #include "smfkit/MIDIMultiTrack.h"
@@ -28,7 +29,7 @@ sResult convert(const std::vector<uint8_t>& bytes, const std::string& name = "so
     smfkit::MIDIFileReadStreamMemory in(bytes.data(), bytes.size());
     std::ostringstream out;
     sResult r;
-    r.lists = notegrind::convertStream(in, name, out);
+    r.lists = notegrind::convertStream(in, name, &out).lists;
     r.report = out.str();
     return r;
 }
@@ -111,7 +112,7 @@ TEST(ConversionReport, TempoFormsAndUnsignedTicks)
     }
     std::ostringstream out;
     {
-        notegrind::cReportWriter report(out);
+        notegrind::cReportWriter report(&out);
         notegrind::cNoteConverter converter(96, report);
         converter.convert(store);
     }
@@ -161,7 +162,7 @@ TEST(ConversionReport, OnlyTheHeaderLinesAreFlushedOneByOne)
     notes.noteOn(0, 0, 60).noteOff(480, 0, 60).end();
     std::vector<uint8_t> bytes = tempoAndNotes(tempos, notes);
     smfkit::MIDIFileReadStreamMemory in(bytes.data(), bytes.size());
-    notegrind::convertStream(in, "a.mid", out);
+    notegrind::convertStream(in, "a.mid", &out);
     ASSERT_GE(buffer.seen.size(), 6u);
     EXPECT_EQ(buffer.seen[0], "file:a.mid\n");
     EXPECT_EQ(buffer.seen[1], "file:a.mid\nnumber of tracks:64\n");
@@ -228,7 +229,7 @@ TEST(TempoMap, DivisionZeroAndTempoZeroGiveFiniteTimes)
     m.time = 1;
     store.GetTrack(1)->Append(m);
     std::ostringstream out;
-    notegrind::cReportWriter report(out);
+    notegrind::cReportWriter report(&out);
     notegrind::cNoteConverter converter(480, report);
     converter.convert(store);
     EXPECT_EQ(converter.tempoMap()[1].ms, 1920000) << "480 ticks at tempo value 1";
@@ -308,4 +309,46 @@ TEST(Pairing, DamagedFileKeepsWhatWasRead)
     sResult r = convert(tempoAndNotes(tempos, notes));
     ASSERT_EQ(r.lists[1].size(), 1u);
     EXPECT_TRUE(sameBlock(r.lists[1][0], 0, 500, 0));
+}
+
+TEST(InMemory, ConversionTellsWhetherTheFileWasReadWhole)
+{
+    // Two notes, then (in the damaged copy) a stray real-time byte, then a third.
+    auto song = [](bool damaged) {
+        cTrackBytes t;
+        t.tempo(0, 500000).noteOn(0, 0, 60).noteOff(480, 0, 60).noteOn(0, 0, 64).noteOff(480, 0, 64);
+        if (damaged)
+            t.raw({0x00, 0xF8});
+        t.noteOn(0, 0, 67).noteOff(480, 0, 67).end();
+        return cSmfBytes().header(0, 1, 480).track(t).bytes;
+    };
+    std::vector<uint8_t> bytes = song(false);
+    notegrind::sConversion c = notegrind::convertMidiBytes(bytes.data(), bytes.size(), "m.mid");
+    EXPECT_TRUE(c.readWhole);
+    EXPECT_TRUE(c.error.empty());
+    ASSERT_EQ(c.lists.size(), 64u);
+    EXPECT_EQ(c.lists[1].size(), 3u);
+
+    std::vector<uint8_t> damaged = song(true);
+    std::ostringstream report;
+    notegrind::sConversion d = notegrind::convertMidiBytes(damaged.data(), damaged.size(), "d.mid", &report);
+    EXPECT_FALSE(d.readWhole);
+    EXPECT_EQ(d.error, "Unexpected Byte");
+    // The third note and the end of the track take the last 13 bytes.
+    EXPECT_EQ(d.errorOffset, bytes.size() - 13 + 1);
+    EXPECT_TRUE(d.systemError.empty());
+    ASSERT_EQ(d.lists[1].size(), 2u) << "the notes read before the stop";
+    EXPECT_TRUE(sameBlock(d.lists[1][1], 500, 1000, 4));
+    EXPECT_EQ(report.str().rfind(header("d.mid", 480) + "track 0\n", 0), 0u);
+
+    // Without a report stream the lists are the same and nothing is printed.
+    notegrind::sConversion quiet = notegrind::convertMidiBytes(damaged.data(), damaged.size(), "d.mid");
+    EXPECT_EQ(notegrind::formatNoteList(quiet.lists), notegrind::formatNoteList(d.lists));
+    EXPECT_EQ(quiet.errorOffset, d.errorOffset);
+
+    notegrind::sConversion missing = notegrind::convertMidiFile("/nonexistent/x.mid");
+    EXPECT_FALSE(missing.readWhole);
+    EXPECT_EQ(missing.error, "Unexpected Stream Error");
+    EXPECT_EQ(missing.systemError, "No such file or directory");
+    EXPECT_EQ(notegrind::formatNoteList(missing.lists).substr(0, 7), "21\n0\n0\n");
 }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 using smftest::cRecordingEvents;
 using smftest::cSmfBytes;
 using smftest::cTrackBytes;
@@ -367,4 +369,85 @@ TEST(ReaderLengths, MergedSysExWaitsForItsContinuation)
     parse(p, oneTrack(t), 8192, true);
     EXPECT_TRUE(p.complete);
     EXPECT_EQ(p.events.log, (Log{"header 1 1 480", "start 0", "sysex f043120506f7 @7", "eot @7", "end 0"}));
+}
+
+namespace {
+
+struct sStop {
+    bool complete = false;
+    std::string text; // empty when there was no error
+    uint64_t offset = 0;
+    uint64_t bytesRead = 0;
+};
+
+sStop stopOf(const std::vector<uint8_t>& bytes, bool merge = false)
+{
+    smfkit::MIDIFileReadStreamMemory in(bytes.data(), bytes.size());
+    cRecordingEvents events;
+    smfkit::MIDIFileRead reader(&in, &events, 8192);
+    reader.SetSysExMerge(merge);
+    sStop s;
+    s.complete = reader.ParseFile();
+    s.text = reader.GetErrorText() ? reader.GetErrorText() : "";
+    s.offset = reader.GetErrorOffset();
+    s.bytesRead = reader.GetBytesRead();
+    return s;
+}
+
+// Header (14 bytes) and a track chunk's id and length (8) come first.
+constexpr uint64_t kFirstEvent = 22;
+
+} // namespace
+
+TEST(ReaderStops, EachErrorSaysWhereReadingStopped)
+{
+    cTrackBytes good;
+    good.noteOn(0, 0, 60).end();
+    std::vector<uint8_t> whole = oneTrack(good);
+    sStop ok = stopOf(whole);
+    EXPECT_TRUE(ok.complete);
+    EXPECT_EQ(ok.text, "");
+    EXPECT_EQ(ok.bytesRead, whole.size());
+
+    // A cut-off file stops at its own length: the first byte not there.
+    sStop cut = stopOf(std::vector<uint8_t>(whole.begin(), whole.end() - 2));
+    EXPECT_EQ(cut.text, "Unexpected Stream Error");
+    EXPECT_EQ(cut.offset, whole.size() - 2);
+
+    cTrackBytes realtime, afterMeta, noStatus, sysex;
+    realtime.noteOn(0, 0, 60).raw({0x00, 0xF8}).end();
+    afterMeta.text(0, 0x01, "ab").raw({0x00, 0x3C, 0x40}).end();
+    noStatus.raw({0x00, 0x3C, 0x40}).end();
+    sysex.event(0, {0xF0, 0x01, 0x43}).noteOn(0, 0, 60).end();
+    EXPECT_EQ(stopOf(oneTrack(realtime)).offset, kFirstEvent + 5) << "the stray byte itself";
+    EXPECT_EQ(stopOf(oneTrack(realtime)).text, "Unexpected Byte");
+    EXPECT_EQ(stopOf(oneTrack(afterMeta)).offset, kFirstEvent + 7);
+    sStop first = stopOf(oneTrack(noStatus));
+    EXPECT_EQ(first.text, "Unexpected Running Status") << "the first error, not the one after it";
+    EXPECT_EQ(first.offset, kFirstEvent + 1);
+    sStop pending = stopOf(oneTrack(sysex), true);
+    EXPECT_EQ(pending.text, "Error after expected continuation of SysEx");
+    EXPECT_EQ(pending.offset, kFirstEvent + 5);
+
+    // A chunk that is not a track chunk: where its four bytes start.
+    cSmfBytes foreign;
+    foreign.header(1, 2, 480).track(good).raw({'J', 'U', 'N', 'K', 0, 0, 0, 0});
+    sStop chunk = stopOf(foreign.bytes);
+    EXPECT_EQ(chunk.text, "Error looking for chunk type");
+    EXPECT_EQ(chunk.offset, whole.size());
+
+    sStop none = stopOf(cSmfBytes().header(1, 0, 480).bytes);
+    EXPECT_EQ(none.text, "No Tracks");
+    EXPECT_EQ(none.offset, 14u) << "the end of the header";
+}
+
+TEST(ReaderStops, FileStreamKeepsTheSystemsReason)
+{
+    smfkit::MIDIFileReadStreamFile missing("/nonexistent/song.mid");
+    EXPECT_EQ(missing.GetOpenError(), ENOENT);
+    EXPECT_EQ(missing.ReadChar(), -1);
+
+    smfkit::MIDIFileReadStreamFile folder("/");
+    EXPECT_EQ(folder.ReadChar(), -1);
+    EXPECT_EQ(folder.GetOpenError() != 0 ? folder.GetOpenError() : folder.GetReadError(), EISDIR);
 }
