@@ -15,10 +15,12 @@
 // unreadable one empty lists. Nothing is thrown for a bad file; only
 // running out of memory throws (std::bad_alloc).
 //
-// convertFile is one file as the program does it: report, then the note
-// list written beside the input. runNotegrind is the program: every MIDI
-// file of the current folder in name order, then every path on the command
-// line; it always returns 0.
+// convertFile is one file as the program does it: report, note list
+// written beside the input, and a "warning: " line for a file not read
+// whole or a note list not written. runNotegrind is the program: every
+// MIDI file of the current folder in name order, then every path on the
+// command line; it returns 0 when every input was read whole and every
+// note list written, 1 otherwise.
 #pragma once
 
 #include "notegrind/NoteConverter.h"
@@ -59,7 +61,9 @@ sConversion convertMidiBytes(const void* data, size_t size, const std::string& n
 sConversion convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
                           std::ostream* report);
 
-void convertFile(const std::string& name, std::ostream& report);
+// Converts name and writes its note list; true when the file was read
+// whole and the note list written.
+bool convertFile(const std::string& name, std::ostream& report);
 int runNotegrind(int argc, const char* const* argv, std::ostream& report);
 
 } // namespace notegrind

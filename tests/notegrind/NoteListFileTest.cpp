@@ -99,11 +99,14 @@ TEST(NoteListFile, InputNamedLikeItsNoteListIsNeverOverwritten)
               std::string::npos);
 }
 
-TEST(NoteListFile, UncreatableOutputIsSkippedSilently)
+TEST(NoteListFile, UncreatableOutputIsReportedAndNothingIsCreated)
 {
     ngtest::cTempFolder folder;
     std::ostringstream report;
-    notegrind::convertFile(folder.file("no/such/folder/x.mid"), report);
+    EXPECT_FALSE(notegrind::convertFile(folder.file("no/such/folder/x.mid"), report));
     EXPECT_FALSE(folder.exists("no"));
     EXPECT_NE(report.str().find("millisex:0\n"), std::string::npos);
+    EXPECT_NE(report.str().find("warning: the note list " + folder.file("no/such/folder/x.txt") +
+                                " was not written: No such file or directory\n"),
+              std::string::npos);
 }

@@ -56,17 +56,24 @@ TEST(Scan, RegularFilesInNameOrder)
     EXPECT_TRUE(findMidiFiles(folder.file("nothing-here")).empty());
 }
 
-TEST(Program, NoMatchPrintsOneLineAndIgnoresArguments)
+TEST(Program, NoMatchPrintsItsLineThenConvertsTheArguments)
 {
     ngtest::cTempFolder folder;
     std::filesystem::create_directories(folder.path / "sub");
     folder.write("sub/x.mid", oneNote(60));
+    folder.write("sub/y.mid", oneNote(64));
     folder.enter();
-    const char* argv[] = {"./notegrind", "sub/x.mid"};
+    const char* argv[] = {"./notegrind", "sub/x.mid", "sub/y.mid"};
     std::ostringstream report;
-    EXPECT_EQ(notegrind::runNotegrind(2, argv, report), 0);
-    EXPECT_EQ(report.str(), "found no midi files in this directory./notegrind\n");
-    EXPECT_FALSE(folder.exists("sub/x.txt"));
+    EXPECT_EQ(notegrind::runNotegrind(3, argv, report), 0);
+    EXPECT_EQ(report.str().rfind("found no midi files in this directory./notegrind\nfile:sub/x.mid\n", 0), 0u);
+    EXPECT_EQ(reportedFiles(report.str()), (std::vector<std::string>{"sub/x.mid", "sub/y.mid"}));
+    EXPECT_EQ(folder.read("sub/x.txt").substr(0, 14), "21\n0\n1\nn 0 0\n0");
+    EXPECT_TRUE(folder.exists("sub/y.txt"));
+
+    std::ostringstream alone;
+    EXPECT_EQ(notegrind::runNotegrind(1, argv, alone), 0) << "nothing to convert is no failure";
+    EXPECT_EQ(alone.str(), "found no midi files in this directory./notegrind\n");
 }
 
 TEST(Program, FolderInNameOrderThenArguments)
@@ -79,7 +86,7 @@ TEST(Program, FolderInNameOrderThenArguments)
     folder.enter();
     const char* argv[] = {"notegrind", "sub.d/x.mid", "gone.mid"};
     std::ostringstream report;
-    EXPECT_EQ(notegrind::runNotegrind(3, argv, report), 0);
+    EXPECT_EQ(notegrind::runNotegrind(3, argv, report), 1) << "gone.mid cannot be read";
     EXPECT_EQ(reportedFiles(report.str()),
               (std::vector<std::string>{"a.b.mid", "a.mid", "sub.d/x.mid", "gone.mid"}));
     EXPECT_EQ(folder.read("a.txt").substr(0, 14), "21\n0\n1\nn 0 0\n0") << "a.mid comes later and wins";
