@@ -1,10 +1,70 @@
 #include "notegrind/NoteConverter.h"
 
+#include "notegrind/DecimalText.h"
+
+#include <cstring>
+
 namespace notegrind {
+
+namespace {
+
+// "Note 60 ON at time:" and "Note 60 OFF at time:" for every note number,
+// so a note line is two copies and a number.
+struct sNotePrefixes {
+    struct sPrefix {
+        char text[32];
+        size_t length;
+    };
+    sPrefix on[256];
+    sPrefix off[256];
+
+    sNotePrefixes()
+    {
+        for (int n = 0; n < 256; ++n) {
+            fill(on[n], n, " ON at time:");
+            fill(off[n], n, " OFF at time:");
+        }
+    }
+    static void fill(sPrefix& p, int n, const char* tail)
+    {
+        std::memset(p.text, 0, sizeof p.text);
+        std::memcpy(p.text, "Note ", 5);
+        char* end = writeDecimal(p.text + 5, n);
+        size_t tailLength = std::strlen(tail);
+        std::memcpy(end, tail, tailLength);
+        p.length = static_cast<size_t>(end - p.text) + tailLength;
+    }
+};
+
+const sNotePrefixes& notePrefixes()
+{
+    static const sNotePrefixes prefixes;
+    return prefixes;
+}
+
+} // namespace
 
 cNoteConverter::cNoteConverter(int ticksPerBeat, cReportWriter& out)
     : division(ticksPerBeat), report(out)
 {
+}
+
+void cNoteConverter::reset()
+{
+    tempos.clear();
+    currentTempo = 0;
+    lastChangeTick = 0;
+    lastChangeMs = 0;
+    tempoSeen = false;
+    memoValid = false;
+    notes.clear();
+}
+
+void cNoteConverter::beginTrack(int j)
+{
+    if (report.active())
+        report.text("track ").number(j).endLine();
+    open.fill(sNoteBlock{});
 }
 
 void cNoteConverter::tempoStep(uint32_t tick, int tempo32)
@@ -14,69 +74,74 @@ void cNoteConverter::tempoStep(uint32_t tick, int tempo32)
         lastChangeMs = tickSpanToMs(span, division, currentTempo, lastChangeMs);
     }
     currentTempo = tempo32;
-    report.text("tempo change at ").number(tick).text(" bpmNew:").number(tempo32).endLine();
+    if (report.active())
+        report.text("tempo change at ").number(tick).text(" bpmNew:").number(tempo32).endLine();
     lastChangeTick = static_cast<int32_t>(tick);
     tempoSeen = true;
     tempos.add(sTimeChange{lastChangeTick, lastChangeMs, tempo32});
-    report.text("tempo change at ")
-        .number(lastChangeMs)
-        .text(" ms to ")
-        .real(tempo32 / 32.0)
-        .endLine();
+    memoValid = false;
+    if (report.active())
+        report.text("tempo change at ").number(lastChangeMs).text(" ms to ").real(tempo32 / 32.0).endLine();
 }
 
-int32_t cNoteConverter::noteTime(uint32_t tick) const
+int32_t cNoteConverter::noteTime(uint32_t tick)
 {
+    if (memoValid && tick == memoTick)
+        return memoMs;
     sTimeChange e{0, 0, kDefaultTempo32};
     if (!tempos.empty())
         e = tempos.entryFor(static_cast<int32_t>(tick));
     int32_t span = static_cast<int32_t>(tick - static_cast<uint32_t>(e.tick));
-    return tickSpanToMs(span, division, e.bpm32, e.ms);
+    memoTick = tick;
+    memoMs = tickSpanToMs(span, division, e.bpm32, e.ms);
+    memoValid = true;
+    return memoMs;
+}
+
+void cNoteConverter::noteOn(uint32_t tick, uint8_t n)
+{
+    int32_t time = noteTime(tick);
+    if (report.active()) {
+        const auto& prefix = notePrefixes().on[n];
+        char* p = report.lineSpace();
+        std::memcpy(p, prefix.text, sizeof prefix.text);
+        report.endLine(writeDecimal(p + prefix.length, time));
+    }
+    open[n].startMs = time;
+    open[n].pitchClass = n % 12;
+}
+
+void cNoteConverter::noteOff(uint32_t tick, uint8_t n)
+{
+    int32_t time = noteTime(tick);
+    if (report.active()) {
+        const auto& prefix = notePrefixes().off[n];
+        char* p = report.lineSpace();
+        std::memcpy(p, prefix.text, sizeof prefix.text);
+        report.endLine(writeDecimal(p + prefix.length, time));
+    }
+    open[n].endMs = time;
+    open[n].pitchClass = n % 12;
+    notes.push_back(open[n]);
 }
 
 cNoteLists cNoteConverter::convert(const smfkit::MIDIMultiTrack& store)
 {
     int trackCount = store.GetNumTracks();
     cNoteLists lists(static_cast<size_t>(trackCount));
-    tempos.clear();
-    currentTempo = 0;
-    lastChangeTick = 0;
-    lastChangeMs = 0;
-    tempoSeen = false;
-
-    // Open notes of the track being walked, by note number; every entry
-    // starts as zeros, as if created on first use.
-    std::array<sNoteBlock, 256> open;
-
+    reset();
     for (int j = 0; j < trackCount; ++j) {
         const smfkit::MIDIEventList* track = store.GetTrack(j);
         if (!track || track->GetCount() == 0)
             continue;
-        report.text("track ").number(j).endLine();
-        open.fill(sNoteBlock{});
-        std::vector<sNoteBlock>& list = lists[static_cast<size_t>(j)];
+        beginTrack(j);
         int count = track->GetCount();
-        list.reserve(static_cast<size_t>(count / 2));
-
         for (int i = 0; i < count; ++i) {
             const smfkit::MIDIStoredEvent& ev = *track->GetEvent(i);
-            if (ev.IsTempo()) {
-                tempoStep(ev.time, ev.GetTempo32());
-            } else if (ev.IsNoteOn()) {
-                int n = ev.GetNote();
-                int32_t time = noteTime(ev.time);
-                report.text("Note ").number(n).text(" ON at time:").number(time).endLine();
-                open[n].startMs = time;
-                open[n].pitchClass = n % 12;
-            } else if (ev.IsNoteOff()) {
-                int n = ev.GetNote();
-                int32_t time = noteTime(ev.time);
-                report.text("Note ").number(n).text(" OFF at time:").number(time).endLine();
-                open[n].endMs = time;
-                open[n].pitchClass = n % 12;
-                list.push_back(open[n]);
-            }
+            event(ev, ev.time);
         }
+        lists[static_cast<size_t>(j)].swap(notes);
+        notes.clear();
     }
     return lists;
 }

@@ -1,12 +1,13 @@
 #include "notegrind/Notegrind.h"
 
+#include "notegrind/ConversionSink.h"
 #include "notegrind/MidiScan.h"
 #include "notegrind/NoteListFile.h"
+#include "notegrind/ReportWriter.h"
+#include "smfkit/MIDIEventList.h"
 #include "smfkit/MIDIFileRead.h"
-#include "smfkit/MIDIFileReadMultiTrack.h"
 #include "smfkit/MIDIFileReadStreamFile.h"
 #include "smfkit/MIDIFileReadStreamMemory.h"
-#include "smfkit/MIDIMultiTrack.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -16,31 +17,44 @@
 
 namespace notegrind {
 
-sConversion convertStream(smfkit::MIDIFileReadStream& in, const std::string& name,
-                          std::ostream* out)
+namespace {
+
+// Reads one MIDI file from in, printing its report (when report is active)
+// and handing its tracks to target as they are done.
+void convertInto(smfkit::MIDIFileReadStream& in, const std::string& name, cReportWriter& report,
+                 cTrackNotes& target, sConversion& result)
 {
-    smfkit::MIDIMultiTrack store(kStoreTracks, true);
-    smfkit::MIDIFileReadMultiTrack sink(&store);
-    smfkit::MIDIFileRead reader(&in, &sink, kMessageCapacity);
-    sConversion result;
-    // A file that fails to parse is converted as far as it was read.
-    result.readWhole = reader.ParseFile();
-    if (!result.readWhole) {
-        result.error = reader.GetErrorText() ? reader.GetErrorText() : "";
-        result.errorOffset = reader.GetErrorOffset();
+    cConversionSink sink(name, kStoreTracks, report, target);
+    {
+        smfkit::MIDIFileRead reader(&in, &sink, kMessageCapacity);
+        // A file that fails to parse is converted as far as it was read.
+        result.readWhole = reader.ParseFile();
+        if (!result.readWhole) {
+            result.error = reader.GetErrorText() ? reader.GetErrorText() : "";
+            result.errorOffset = reader.GetErrorOffset();
+        }
     }
-    int division = reader.GetDivision();
-
-    cReportWriter report(out);
-    report.headerLine("file:", name);
-    report.headerLine("number of tracks:", store.GetNumTracks());
-    report.headerLine("the division? well it is:", division);
-    report.headerLine("clicks per beat:", store.GetClksPerBeat());
-    report.headerLine("millisex:", division / 1000);
-
-    cNoteConverter converter(division, report);
-    result.lists = converter.convert(store);
+    sink.finish();
     report.finish();
+    result.droppedEvents = sink.droppedEvents();
+    result.firstFullTrack = sink.firstFullTrack();
+}
+
+std::string systemErrorOf(const smfkit::MIDIFileReadStreamFile& in)
+{
+    int error = in.GetOpenError() ? in.GetOpenError() : in.GetReadError();
+    return error ? std::strerror(error) : std::string();
+}
+
+} // namespace
+
+sConversion convertStream(smfkit::MIDIFileReadStream& in, const std::string& name, std::ostream* out)
+{
+    cReportWriter report(out);
+    cCollectedNotes collected(kStoreTracks);
+    sConversion result;
+    convertInto(in, name, report, collected, result);
+    result.lists.swap(collected.lists);
     return result;
 }
 
@@ -48,9 +62,7 @@ sConversion convertMidiFile(const std::string& path, std::ostream* report)
 {
     smfkit::MIDIFileReadStreamFile in(path.c_str());
     sConversion result = convertStream(in, path, report);
-    int systemError = in.GetOpenError() ? in.GetOpenError() : in.GetReadError();
-    if (systemError)
-        result.systemError = std::strerror(systemError);
+    result.systemError = systemErrorOf(in);
     return result;
 }
 
@@ -61,59 +73,71 @@ sConversion convertMidiBytes(const void* data, size_t size, const std::string& n
     return convertStream(in, name, report);
 }
 
-namespace {
-
-// Writes text as the note list outputName; on failure returns false with
-// the system's reason.
-bool writeTextFile(const std::string& outputName, const std::string& text, std::string& reason)
-{
-    errno = 0;
-    std::FILE* file = std::fopen(outputName.c_str(), "w");
-    if (!file) {
-        reason = std::strerror(errno != 0 ? errno : EIO);
-        return false;
-    }
-    errno = 0;
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    int writeError = errno;
-    // Closing flushes the last of the text, so its failure (a full disk)
-    // counts as much as a failed write.
-    errno = 0;
-    bool closed = std::fclose(file) == 0;
-    if (written && closed)
-        return true;
-    int error = !written ? writeError : errno;
-    reason = std::strerror(error != 0 ? error : EIO);
-    return false;
-}
-
-} // namespace
-
-bool convertFile(const std::string& name, std::ostream& report)
+bool convertFile(const std::string& name, std::ostream& out)
 {
     std::string outputName = noteListName(name);
-    sConversion result = convertMidiFile(name, &report);
-    bool ok = result.readWhole;
-    if (!result.readWhole) {
-        report << "warning: " << name << " was not read whole: " << result.error << " at byte "
-               << result.errorOffset;
-        if (!result.systemError.empty())
-            report << " (" << result.systemError << ")";
-        report << "; its note list holds the notes read before that" << std::endl;
-    }
     // An input whose own name is its note list's name ("song.txt") would be
     // overwritten by its conversion: keep the input and say so.
-    std::error_code error;
-    if (std::filesystem::equivalent(name, outputName, error)) {
-        report << "not writing " << outputName << ": it is the input itself" << std::endl;
-        report << "warning: the note list " << outputName
-               << " was not written: it is the input file itself" << std::endl;
+    std::error_code sameError;
+    bool outputIsInput = std::filesystem::equivalent(name, outputName, sameError);
+
+    smfkit::MIDIFileReadStreamFile in(name.c_str());
+    // The note list is written as the conversion finishes its tracks.
+    std::FILE* file = nullptr;
+    int openError = 0;
+    if (!outputIsInput) {
+        errno = 0;
+        file = std::fopen(outputName.c_str(), "w");
+        if (!file)
+            openError = errno != 0 ? errno : EIO;
+    }
+    cNoteListFile noteList(file, kStoreTracks);
+    sConversion result;
+    try {
+        cReportWriter report(&out);
+        convertInto(in, name, report, noteList, result);
+        result.systemError = systemErrorOf(in);
+    } catch (...) {
+        // Half a note list is worse than none.
+        if (file) {
+            std::fclose(file);
+            std::remove(outputName.c_str());
+        }
+        throw;
+    }
+    int writeError = 0;
+    if (file) {
+        bool written = noteList.finish();
+        writeError = noteList.error();
+        errno = 0;
+        // Closing writes the last of the text: its failure (a full disk)
+        // counts as much as a failed write.
+        if (std::fclose(file) != 0 && written)
+            writeError = errno != 0 ? errno : EIO;
+    }
+
+    bool ok = result.readWhole;
+    if (!result.readWhole) {
+        out << "warning: " << name << " was not read whole: " << result.error << " at byte " << result.errorOffset;
+        if (!result.systemError.empty())
+            out << " (" << result.systemError << ")";
+        out << "; its note list holds the notes read before that" << std::endl;
+    }
+    if (result.droppedEvents > 0) {
+        out << "warning: " << name << ": store track " << result.firstFullTrack << " holds at most "
+            << smfkit::MIDIEventList::kMaxEvents << " events; " << result.droppedEvents
+            << " later events were left out of the report and the note list" << std::endl;
+        ok = false;
+    }
+    if (outputIsInput) {
+        out << "not writing " << outputName << ": it is the input itself" << std::endl;
+        out << "warning: the note list " << outputName << " was not written: it is the input file itself"
+            << std::endl;
         return false;
     }
-    std::string reason;
-    if (!writeTextFile(outputName, formatNoteList(result.lists), reason)) {
-        report << "warning: the note list " << outputName << " was not written: " << reason
-               << std::endl;
+    if (openError || writeError) {
+        out << "warning: the note list " << outputName
+            << " was not written: " << std::strerror(openError ? openError : writeError) << std::endl;
         ok = false;
     }
     return ok;

@@ -23,7 +23,7 @@
 // note list written, 1 otherwise.
 #pragma once
 
-#include "notegrind/NoteConverter.h"
+#include "notegrind/TrackNotes.h"
 #include "smfkit/MIDIFileReadStream.h"
 
 #include <cstddef>
@@ -51,6 +51,11 @@ struct sConversion {
     // The system's reason when a file could not be opened or read (as
     // std::strerror words it); empty otherwise.
     std::string systemError;
+    // Events the converter could not keep because their store track was
+    // full (smfkit::MIDIEventList::kMaxEvents), and the first such track
+    // (-1 when none): the notes among them are missing from the lists.
+    uint64_t droppedEvents = 0;
+    int firstFullTrack = -1;
 };
 
 sConversion convertMidiFile(const std::string& path, std::ostream* report = nullptr);

@@ -1,18 +1,16 @@
 #include "notegrind/ReportWriter.h"
 
-#include <charconv>
+#include "notegrind/DecimalText.h"
+
 #include <cstdio>
+#include <cstring>
 
 namespace notegrind {
-
-namespace {
-constexpr size_t kHandOver = 1 << 16;
-}
 
 cReportWriter::cReportWriter(std::ostream* stream) : out(stream)
 {
     if (out)
-        pending.reserve(kHandOver + 256);
+        buffer.reset(new char[kHandOver + kMaxLine + 1]);
 }
 
 cReportWriter::~cReportWriter()
@@ -34,51 +32,60 @@ void cReportWriter::headerLine(const char* label, long long value)
 
 cReportWriter& cReportWriter::text(const char* s)
 {
-    if (out)
-        pending += s;
+    if (out) {
+        size_t n = std::strlen(s);
+        n = n < room() ? n : room();
+        std::memcpy(buffer.get() + used, s, n);
+        used += n;
+    }
     return *this;
 }
 
 cReportWriter& cReportWriter::number(long long value)
 {
-    if (!out)
-        return *this;
-    char digits[24];
-    auto result = std::to_chars(digits, digits + sizeof digits, value);
-    pending.append(digits, result.ptr);
+    if (out && room() >= kMaxDecimalChars)
+        used = static_cast<size_t>(writeDecimal(buffer.get() + used, value) - buffer.get());
     return *this;
+}
+
+std::string tempoText(double bpm)
+{
+    char digits[32];
+    int n = std::snprintf(digits, sizeof digits, "%g", bpm);
+    if (n < 0)
+        return std::string();
+    return std::string(digits, static_cast<size_t>(n) < sizeof digits ? static_cast<size_t>(n) : sizeof digits - 1);
 }
 
 cReportWriter& cReportWriter::real(double value)
 {
-    if (!out)
-        return *this;
-    char digits[32];
-    int n = std::snprintf(digits, sizeof digits, "%g", value);
-    if (n > 0)
-        pending.append(digits, static_cast<size_t>(n) < sizeof digits ? n : sizeof digits - 1);
+    if (out) {
+        std::string s = tempoText(value);
+        size_t n = s.size() < room() ? s.size() : room();
+        std::memcpy(buffer.get() + used, s.data(), n);
+        used += n;
+    }
     return *this;
 }
 
 void cReportWriter::endLine()
 {
-    if (!out)
-        return;
-    pending += '\n';
-    if (pending.size() >= kHandOver) {
-        out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
-        pending.clear();
-    }
+    if (out)
+        endLine(buffer.get() + used);
+}
+
+void cReportWriter::handOver()
+{
+    out->write(buffer.get(), static_cast<std::streamsize>(used));
+    used = lineStart = 0;
 }
 
 void cReportWriter::finish()
 {
     if (!out)
         return;
-    if (!pending.empty()) {
-        out->write(pending.data(), static_cast<std::streamsize>(pending.size()));
-        pending.clear();
-    }
+    if (used > 0)
+        handOver();
     out->flush();
 }
 

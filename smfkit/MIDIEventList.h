@@ -17,6 +17,9 @@ class MIDIEventList {
 public:
     static constexpr int kBlockSize = 512;
     static constexpr int kMaxBlocks = 512;
+    // The most events a list grown from empty holds: growing by 512 adds
+    // two blocks at a time and stops short of kMaxBlocks.
+    static constexpr int kMaxEvents = (kMaxBlocks - 2) * kBlockSize;
 
     explicit MIDIEventList(int initialCapacity = 0);
     ~MIDIEventList();

@@ -41,16 +41,25 @@ void MIDIFileRead::Fail(const char* text, uint64_t offset)
     ReportError(text);
 }
 
-int MIDIFileRead::ReadByte()
+bool MIDIFileRead::NextRun()
 {
+    runStartOffset += static_cast<uint64_t>(cur - runStart);
+    const uint8_t* run = nullptr;
+    size_t n = stream->ReadRun(&run);
+    if (n > 0) {
+        runStart = cur = run;
+        runEnd = run + n;
+        return true;
+    }
     int c = stream->ReadChar();
     if (c < 0) {
-        Fail(kStreamError, bytesRead);
-        return -1;
+        runStart = cur = runEnd = nullptr;
+        return false;
     }
-    ++bytesRead;
-    --chunkBytesLeft;
-    return c & 0xFF;
+    single = static_cast<uint8_t>(c);
+    runStart = cur = &single;
+    runEnd = cur + 1;
+    return true;
 }
 
 unsigned MIDIFileRead::Read16()
@@ -90,7 +99,7 @@ bool MIDIFileRead::FindChunk(uint32_t id, bool slide)
     if (word == id)
         return true;
     if (!slide) {
-        Fail(kChunkTypeError, bytesRead >= 4 ? bytesRead - 4 : 0);
+        Fail(kChunkTypeError, GetBytesRead() >= 4 ? GetBytesRead() - 4 : 0);
         return false;
     }
     while (!abortParse) {
@@ -124,7 +133,7 @@ bool MIDIFileRead::ParseFile()
 {
     int n = ReadHeaderChunk();
     if (n < 1) {
-        Fail(kNoTracks, bytesRead);
+        Fail(kNoTracks, GetBytesRead());
         return false;
     }
     for (curTrack = 0; curTrack < n; ++curTrack) {
@@ -168,11 +177,11 @@ void MIDIFileRead::ReadTrackChunk()
         if (c == -1)
             break;
         if (sysexPending && c != 0xF7)
-            Fail(kSysExContinuationError, bytesRead - 1);
+            Fail(kSysExContinuationError, GetBytesRead() - 1);
 
         if (c < 0x80) {
             if (status == 0)
-                Fail(kRunningStatusError, bytesRead - 1);
+                Fail(kRunningStatusError, GetBytesRead() - 1);
             running = true;
         } else {
             status = c;
@@ -222,7 +231,7 @@ void MIDIFileRead::ReadTrackChunk()
                 sysexPending = false;
             }
         } else {
-            Fail(kUnexpectedByte, bytesRead - 1);
+            Fail(kUnexpectedByte, GetBytesRead() - 1);
         }
     }
     events->OnTrackEnd(curTrack);

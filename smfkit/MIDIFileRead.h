@@ -60,13 +60,26 @@ public:
     const char* GetErrorText() const { return errorText; }
     uint64_t GetErrorOffset() const { return errorOffset; }
     // Bytes taken from the stream so far.
-    uint64_t GetBytesRead() const { return bytesRead; }
+    uint64_t GetBytesRead() const { return runStartOffset + static_cast<uint64_t>(cur - runStart); }
     // When set, a 0xF0 message that does not end with 0xF7 waits for 0xF7
     // continuation packets and is delivered once complete.
     void SetSysExMerge(bool merge) { sysexMerge = merge ? 1 : 0; }
 
 private:
-    int ReadByte();
+    // The next byte of the stream (counted against chunkBytesLeft), or -1
+    // after reporting a stream error. Bytes come from the current run; the
+    // stream is asked only when the run is used up.
+    int ReadByte()
+    {
+        if (cur == runEnd && !NextRun()) {
+            Fail(kStreamError, GetBytesRead());
+            return -1;
+        }
+        --chunkBytesLeft;
+        return *cur++;
+    }
+    // Takes the next run from the stream, or its next single byte.
+    bool NextRun();
     // Records the first error's text and offset, then reports it.
     void Fail(const char* text, uint64_t offset);
     unsigned Read16();
@@ -98,7 +111,13 @@ private:
     int division = 0;
     MIDIFileReadStream* stream;
     MIDIFileEvents* events;
-    uint64_t bytesRead = 0;
+    // The bytes being read: [cur, runEnd) is what is left of the current
+    // run, which started at runStart, runStartOffset bytes into the stream.
+    const uint8_t* cur = nullptr;
+    const uint8_t* runEnd = nullptr;
+    const uint8_t* runStart = nullptr;
+    uint64_t runStartOffset = 0;
+    uint8_t single = 0;
     const char* errorText = nullptr;
     uint64_t errorOffset = 0;
 };

@@ -41,6 +41,16 @@ bool MIDIFileReadStreamFile::Refill()
     return true;
 }
 
+size_t MIDIFileReadStreamFile::ReadRun(const uint8_t** run)
+{
+    if (blockPos == blockLen && !Refill())
+        return 0;
+    *run = block + blockPos;
+    size_t n = blockLen - blockPos;
+    blockPos = blockLen;
+    return n;
+}
+
 int MIDIFileReadStreamFile::ReadChar()
 {
     if (blockPos == blockLen && !Refill())

@@ -2,8 +2,8 @@
 // binary mode. A file that cannot be opened is not an error here: the
 // stream simply has no data, so the reader reports a stream error.
 //     MIDIFileReadStreamFile in("song.mid");
-// Bytes are fetched from the file in large blocks and handed out one by
-// one, so the per-byte virtual call costs little.
+// Bytes are fetched from the file in large blocks and handed out a block at
+// a time (ReadRun) or one by one (ReadChar).
 #pragma once
 
 #include "smfkit/MIDIFileReadStream.h"
@@ -21,6 +21,7 @@ public:
     MIDIFileReadStreamFile& operator=(const MIDIFileReadStreamFile&) = delete;
 
     int ReadChar() override;
+    size_t ReadRun(const uint8_t** run) override;
     bool IsValid() const { return file != nullptr; }
     // The system's error number for a path that could not be opened (0
     // when it was opened).

@@ -16,6 +16,13 @@ public:
     MIDIFileReadStreamMemory(const uint8_t* data, size_t size) : data(data), size(size) {}
 
     int ReadChar() override { return pos < size ? data[pos++] : -1; }
+    size_t ReadRun(const uint8_t** run) override
+    {
+        *run = data + pos;
+        size_t n = size - pos;
+        pos = size;
+        return n;
+    }
 
 private:
     const uint8_t* data;

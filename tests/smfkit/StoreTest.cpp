@@ -68,6 +68,7 @@ TEST(TrackGrowth, TrackIsFullAt510Blocks)
 {
     MIDIEventList list;
     const int limit = 510 * 512;
+    static_assert(MIDIEventList::kMaxEvents == limit, "the capacity others rely on");
     for (int i = 0; i < limit; ++i)
         ASSERT_TRUE(list.Append(note(static_cast<uint32_t>(i), 1))) << i;
     EXPECT_EQ(list.GetCapacity(), limit);
