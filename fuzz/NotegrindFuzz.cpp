@@ -1,7 +1,11 @@
 // Fuzz target: arbitrary bytes through the MIDI reader, the multi-track
-// sink and the whole conversion, with the report going nowhere and the note
-// list built in memory. Besides the sanitizers' checks it traps when the
-// reader breaks its callback contract or a note list is malformed.
+// sink and the whole conversion, with the note list built in memory.
+// Besides the sanitizers' checks it traps when the reader breaks its
+// callback contract, when a note list is malformed, or when the one-pass
+// conversion's report or note list differs from the plain conversion
+// through the multi-track store (tests/notegrind/ReferenceConversion.h).
+#include "../tests/notegrind/ReferenceConversion.h"
+
 #include "notegrind/NoteListFile.h"
 #include "notegrind/Notegrind.h"
 #include "smfkit/MIDIFileRead.h"
@@ -11,16 +15,10 @@
 #include <cstdint>
 #include <ostream>
 #include <sstream>
-#include <streambuf>
+#include <vector>
 #include <string>
 
 namespace {
-
-class cNullBuffer : public std::streambuf {
-protected:
-    int overflow(int c) override { return traits_type::not_eof(c); }
-    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
-};
 
 void require(bool condition)
 {
@@ -119,8 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     smfkit::MIDIFileReadStreamMemory in(data, size);
-    cNullBuffer nothing;
-    std::ostream report(&nothing);
+    std::ostringstream report;
     notegrind::sConversion result = notegrind::convertStream(in, "fuzz.mid", &report);
     require(result.readWhole == result.error.empty());
     const notegrind::cNoteLists& lists = result.lists;
@@ -128,6 +125,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     for (const auto& list : lists)
         for (const auto& note : list)
             require(note.pitchClass >= 0 && note.pitchClass < 12);
-    checkNoteList(notegrind::formatNoteList(lists));
+    std::string noteList = notegrind::formatNoteList(lists);
+    checkNoteList(noteList);
+
+    ngtest::sReference plain = ngtest::referenceConvert(std::vector<uint8_t>(data, data + size), "fuzz.mid");
+    require(report.str() == plain.report);
+    require(noteList == plain.noteList);
     return 0;
 }

@@ -2,6 +2,7 @@
 #include "../smfkit/SmfBytes.h"
 #include "TempFolder.h"
 
+#include "notegrind/DecimalText.h"
 #include "notegrind/NoteListFile.h"
 #include "notegrind/Notegrind.h"
 
@@ -109,4 +110,17 @@ TEST(NoteListFile, UncreatableOutputIsReportedAndNothingIsCreated)
     EXPECT_NE(report.str().find("warning: the note list " + folder.file("no/such/folder/x.txt") +
                                 " was not written: No such file or directory\n"),
               std::string::npos);
+}
+
+TEST(DecimalText, SameDigitsAsTheStream)
+{
+    std::vector<int64_t> values = {0, 1, 9, 10, 11, 99, 100, 101, 999, 1000, 4095, 65535, 1000000, -1, -9, -10, -99,
+                                   -100, -500, INT32_MAX, INT32_MIN, INT64_MAX, INT64_MIN};
+    for (int64_t v = 1; v < INT64_MAX / 7; v = v * 7 + 3)
+        values.insert(values.end(), {v, -v});
+    for (int64_t v : values) {
+        char text[notegrind::kMaxDecimalChars + 1];
+        char* end = notegrind::writeDecimal(text, v);
+        EXPECT_EQ(std::string(text, end), std::to_string(v));
+    }
 }
