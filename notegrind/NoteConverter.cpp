@@ -51,6 +51,7 @@ cNoteConverter::cNoteConverter(int ticksPerBeat, cReportWriter& out)
 
 void cNoteConverter::reset()
 {
+    queued = 0;
     tempos.clear();
     currentTempo = 0;
     lastChangeTick = 0;
@@ -62,6 +63,7 @@ void cNoteConverter::reset()
 
 void cNoteConverter::beginTrack(int j)
 {
+    flushNotes();
     if (report.active())
         report.text("track ").number(j).endLine();
     open.fill(sNoteBlock{});
@@ -69,6 +71,7 @@ void cNoteConverter::beginTrack(int j)
 
 void cNoteConverter::tempoStep(uint32_t tick, int tempo32)
 {
+    flushNotes();
     if (tempoSeen) {
         int32_t span = static_cast<int32_t>(tick - static_cast<uint32_t>(lastChangeTick));
         lastChangeMs = tickSpanToMs(span, division, currentTempo, lastChangeMs);
@@ -98,31 +101,33 @@ int32_t cNoteConverter::noteTime(uint32_t tick)
     return memoMs;
 }
 
-void cNoteConverter::noteOn(uint32_t tick, uint8_t n)
+void cNoteConverter::flushNotes()
 {
-    int32_t time = noteTime(tick);
-    if (report.active()) {
-        const auto& prefix = notePrefixes().on[n];
-        char* p = report.lineSpace();
-        std::memcpy(p, prefix.text, sizeof prefix.text);
-        report.endLine(writeDecimal(p + prefix.length, time));
+    if (queued == 0)
+        return;
+    for (size_t i = 0; i < queued; ++i)
+        queue[i].time = noteTime(queue[i].tick);
+    const sNotePrefixes& prefixes = notePrefixes();
+    for (size_t i = 0; i < queued; ++i) {
+        const sQueuedNote& q = queue[i];
+        uint8_t n = q.note;
+        if (report.active()) {
+            const auto& prefix = q.on ? prefixes.on[n] : prefixes.off[n];
+            char* p = report.lineSpace();
+            std::memcpy(p, prefix.text, sizeof prefix.text);
+            report.endLine(writeDecimal(p + prefix.length, q.time));
+        }
+        sNoteBlock& b = open[n];
+        if (q.on) {
+            b.startMs = q.time;
+        } else {
+            b.endMs = q.time;
+        }
+        b.pitchClass = n % 12;
+        if (!q.on)
+            notes.push_back(b);
     }
-    open[n].startMs = time;
-    open[n].pitchClass = n % 12;
-}
-
-void cNoteConverter::noteOff(uint32_t tick, uint8_t n)
-{
-    int32_t time = noteTime(tick);
-    if (report.active()) {
-        const auto& prefix = notePrefixes().off[n];
-        char* p = report.lineSpace();
-        std::memcpy(p, prefix.text, sizeof prefix.text);
-        report.endLine(writeDecimal(p + prefix.length, time));
-    }
-    open[n].endMs = time;
-    open[n].pitchClass = n % 12;
-    notes.push_back(open[n]);
+    queued = 0;
 }
 
 cNoteLists cNoteConverter::convert(const smfkit::MIDIMultiTrack& store)
@@ -140,7 +145,7 @@ cNoteLists cNoteConverter::convert(const smfkit::MIDIMultiTrack& store)
             const smfkit::MIDIStoredEvent& ev = *track->GetEvent(i);
             event(ev, ev.time);
         }
-        lists[static_cast<size_t>(j)].swap(notes);
+        lists[static_cast<size_t>(j)].swap(trackNotes());
         notes.clear();
     }
     return lists;

@@ -57,14 +57,19 @@ public:
             noteOff(tick, msg.GetNote());
     }
     void tempoStep(uint32_t tick, int tempo32);
-    void noteOn(uint32_t tick, uint8_t note);
-    void noteOff(uint32_t tick, uint8_t note);
+    void noteOn(uint32_t tick, uint8_t note) { queueNote(tick, note, true); }
+    void noteOff(uint32_t tick, uint8_t note) { queueNote(tick, note, false); }
     // The notes ended so far in the current track; the caller takes them
     // and clears the list between tracks.
-    std::vector<sNoteBlock>& trackNotes() { return notes; }
+    std::vector<sNoteBlock>& trackNotes()
+    {
+        flushNotes();
+        return notes;
+    }
 
     void setDivision(int ticksPerBeat)
     {
+        flushNotes();
         division = ticksPerBeat;
         memoValid = false;
     }
@@ -74,6 +79,27 @@ public:
     const cTempoMap& tempoMap() const { return tempos; }
 
 private:
+    // Notes wait in a small queue and are timed together, then reported and
+    // paired in their order: the times of a run of notes are independent of
+    // each other, so their divisions overlap instead of each waiting for
+    // the last. Every step that reports or reads the pairing state (a new
+    // track, a tempo change, handing over the notes) empties the queue
+    // first, so the results and the report are those of one note at a time.
+    struct sQueuedNote {
+        uint32_t tick;
+        int32_t time;
+        uint8_t note;
+        bool on;
+    };
+    static constexpr size_t kQueue = 64;
+
+    void queueNote(uint32_t tick, uint8_t note, bool on)
+    {
+        queue[queued++] = sQueuedNote{tick, 0, note, on};
+        if (queued == kQueue)
+            flushNotes();
+    }
+    void flushNotes();
     int32_t noteTime(uint32_t tick);
 
     int division;
@@ -93,6 +119,8 @@ private:
     // starts as zeros, as if created on first use.
     std::array<sNoteBlock, 256> open{};
     std::vector<sNoteBlock> notes;
+    sQueuedNote queue[kQueue];
+    size_t queued = 0;
 };
 
 } // namespace notegrind
