@@ -11,8 +11,8 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <new>
 
 namespace notegrind {
@@ -40,10 +40,16 @@ void convertInto(smfkit::MIDIFileReadStream& in, const std::string& name, cRepor
     result.firstFullTrack = sink.firstFullTrack();
 }
 
+// The system's words for an error number (thread-safe, unlike strerror).
+std::string systemReason(int error)
+{
+    return std::generic_category().message(error);
+}
+
 std::string systemErrorOf(const smfkit::MIDIFileReadStreamFile& in)
 {
     int error = in.GetOpenError() ? in.GetOpenError() : in.GetReadError();
-    return error ? std::strerror(error) : std::string();
+    return error ? systemReason(error) : std::string();
 }
 
 } // namespace
@@ -137,7 +143,7 @@ bool convertFile(const std::string& name, std::ostream& out)
     }
     if (openError || writeError) {
         out << "warning: the note list " << outputName
-            << " was not written: " << std::strerror(openError ? openError : writeError) << std::endl;
+            << " was not written: " << systemReason(openError ? openError : writeError) << std::endl;
         ok = false;
     }
     return ok;

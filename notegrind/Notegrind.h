@@ -13,7 +13,8 @@
 // always give one note list per store track (kStoreTracks): a file that
 // cannot be read whole gives the notes read before reading stopped, an
 // unreadable one empty lists. Nothing is thrown for a bad file; only
-// running out of memory throws (std::bad_alloc).
+// running out of memory throws (std::bad_alloc). Conversions share no
+// state, so any thread may run one.
 //
 // convertFile is one file as the program does it: report, note list
 // written beside the input, and a "warning: " line for a file not read
@@ -49,7 +50,7 @@ struct sConversion {
     std::string error;
     uint64_t errorOffset = 0;
     // The system's reason when a file could not be opened or read (as
-    // std::strerror words it); empty otherwise.
+    // the C library words it); empty otherwise.
     std::string systemError;
     // Events the converter could not keep because their store track was
     // full (smfkit::MIDIEventList::kMaxEvents), and the first such track
