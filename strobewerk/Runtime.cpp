@@ -5,9 +5,11 @@
 
 #include "strobewerk/Config.h"
 #include "strobewerk/NoteList.h"
+#include "strobewerk/PlayControls.h"
 #include "strobewerk/audio/Soundtrack.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Composition.h"
+#include "strobewerk/scenes/CompositionLogic.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/ConsoleLog.h"
 #include "vorn/DirectFrameBuffer.h"
@@ -32,7 +34,9 @@ std::uint32_t (*frameTicks)() = sdlTicks;
 cSongClock songClock = [] {
     cSongClock clock;
     // Through the pointer, so a test that swaps frameTicks is followed.
-    clock.useTicks([] { return frameTicks(); });
+    // Until the soundtrack plays there is no sound to follow.
+    clock.useSound([] { return frameTicks(); },
+                   [](std::int32_t& heard) { return soundtrack.audiblePositionMs(heard); });
     return clock;
 }();
 
@@ -78,6 +82,33 @@ void runFrame()
     windowFrameBuffer.end();
 }
 
+std::int32_t seekSong(std::int32_t target)
+{
+    songTime = soundtrack.seek(target);
+    noteList.rewind(songTime);
+    settleEffects(compositionState);
+    return songTime;
+}
+
+void setSongPaused(bool paused)
+{
+    soundtrack.setPaused(paused);
+    songClock.setHeld(paused);
+}
+
+bool isSongPaused()
+{
+    return songClock.isHeld();
+}
+
+void applyPlayAction(ePlayAction action)
+{
+    if (action == ePlayAction::togglePause)
+        setSongPaused(!isSongPaused());
+    else if (isSeek(action))
+        seekSong(seekTarget(action, songTime, soundtrack.lengthMs()));
+}
+
 void runSceneSetUps()
 {
     setUpScene1();
@@ -90,6 +121,7 @@ void runSceneSetUps()
 void runMainLoop()
 {
     bool quit = false;
+    cFrameRateMeter meter;
     for (;;) {
         SDL_Event event;
         if (SDL_PollEvent(&event)) {
@@ -101,6 +133,8 @@ void runMainLoop()
                 // A tap shorter than one frame is over before the keyboard
                 // state is copied; its key-down event still counts.
                 quit = true;
+            else if (event.type == SDL_KEYDOWN)
+                applyPlayAction(playActionForKey(event.key.keysym.sym));
             continue;
         }
         SDL_PumpEvents();
@@ -110,6 +144,8 @@ void runMainLoop()
             quit = true;
         runFrame();
         SDL_GL_SwapBuffers();
+        if (meter.frame(SDL_GetTicks()))
+            SDL_WM_SetCaption(windowTitle(songTime, meter.framesPerSecond(), isSongPaused()).c_str(), nullptr);
         if (quit)
             break;
     }

@@ -17,6 +17,7 @@
 #include "strobewerk/FrameState.h"
 #include "strobewerk/Input.h"
 #include "strobewerk/Options.h"
+#include "strobewerk/PlayControls.h"
 #include "strobewerk/SongClock.h"
 
 // The song clock's tick source, SDL_GetTicks by default. Tests and the
@@ -45,6 +46,21 @@ void runFrame();
 // Restarts the song clock: the next runFrame takes a fresh tick reading
 // and shows a delta of 0 (start-up state; tests use it between renders).
 void resetFrameClock();
+
+// A seek of live play: the soundtrack and the clock go to `target` (kept
+// within the song), the note list is rewound there (notes before it done,
+// the rest fresh) and the decaying effect values are put at rest; the
+// camera, the boxes and the particles keep their state. Returns the song
+// time it went to.
+std::int32_t seekSong(std::int32_t target);
+
+// Pauses or resumes the sound and the clock together; frames go on being
+// drawn with a delta of 0 while paused.
+void setSongPaused(bool paused);
+bool isSongPaused();
+
+// Carries out one of the maker's keys (PlayControls.h).
+void applyPlayAction(ePlayAction action);
 
 // The scene set-ups in their start-up order (needs the GL context and the
 // window size in place).

@@ -10,9 +10,26 @@ std::int32_t fixedStepTime(std::int32_t from, int fps, std::int64_t frame)
     return static_cast<std::int32_t>(from + offset);
 }
 
+std::int32_t followSound(std::int32_t previous, std::int32_t ticked, std::int32_t audible)
+{
+    const std::int64_t apart = std::int64_t(ticked) - audible;
+    if (apart <= syncToleranceMs && apart >= -syncToleranceMs)
+        return ticked;
+    return audible > previous ? audible : previous;
+}
+
 void cSongClock::useTicks(TickSource source)
 {
     ticks = std::move(source);
+    audible = nullptr;
+    fixedStep = false;
+    restart();
+}
+
+void cSongClock::useSound(TickSource tickSource, AudibleSource audibleSource)
+{
+    ticks = std::move(tickSource);
+    audible = std::move(audibleSource);
     fixedStep = false;
     restart();
 }
@@ -46,8 +63,15 @@ sClockStep cSongClock::advance(std::int32_t current)
         started = true;
     }
     // Unsigned difference: a counter that wraps still gives the true delta.
-    step.frameDelta = static_cast<std::int32_t>(now - lastTicks);
+    const std::int32_t ticked = static_cast<std::int32_t>(now - lastTicks);
     lastTicks = now;
-    step.songTime = current + step.frameDelta;
+    step.songTime = current;
+    if (held)
+        return step;
+    step.songTime = current + ticked;
+    std::int32_t heard = 0;
+    if (audible && audible(heard))
+        step.songTime = followSound(current, step.songTime, heard);
+    step.frameDelta = step.songTime - current;
     return step;
 }

@@ -2,9 +2,17 @@
 // since the frame before (the frame delta every decaying effect uses).
 //
 // One clock, interchangeable sources:
-//  - ticks: live play. Each frame advances by the milliseconds a tick
-//    counter (SDL's by default) moved since the previous frame; the first
-//    frame after a restart shows a delta of 0.
+//  - ticks: each frame advances by the milliseconds a tick counter (SDL's
+//    by default) moved since the previous frame; the first frame after a
+//    restart shows a delta of 0.
+//  - sound: live play. The tick deltas as above, but every frame the
+//    result is compared with the song position the listener hears now
+//    (the soundtrack's audible position). When the two differ by more than
+//    syncToleranceMs (the process was stopped, the device stalled or
+//    started late) the clock goes to the heard position; when the sound is
+//    behind the previous frame's time the clock waits for it (delta 0), so
+//    no frame ever runs back. A source with no position to give (nothing
+//    plays) leaves the tick deltas alone.
 //  - fixed step: capture. Frame n shows `from + round(n * 1000 / fps)` and
 //    its delta is the difference to frame n - 1, so every frame sits at an
 //    exact, known song time whatever the renderer's speed.
@@ -20,6 +28,16 @@
 // `from` and shows `fps` frames a second (fps > 0).
 std::int32_t fixedStepTime(std::int32_t from, int fps, std::int64_t frame);
 
+// Largest difference between the clock and the heard sound that the clock
+// lets pass before it follows the sound.
+constexpr std::int32_t syncToleranceMs = 20;
+
+// The song time of a frame that the tick counter puts at `ticked`, one
+// frame after `previous`, while the sound is heard at `audible`: ticked
+// when the two agree within syncToleranceMs, else the heard position, but
+// never before `previous`.
+std::int32_t followSound(std::int32_t previous, std::int32_t ticked, std::int32_t audible);
+
 // One frame's reading of the clock.
 struct sClockStep {
     std::int32_t songTime = 0;
@@ -29,9 +47,14 @@ struct sClockStep {
 class cSongClock {
 public:
     using TickSource = std::function<std::uint32_t()>;
+    // Writes the heard song position in ms and returns true, or returns
+    // false when there is nothing to follow.
+    using AudibleSource = std::function<bool(std::int32_t&)>;
 
-    // Live: frame deltas from `ticks`. The next frame starts afresh.
+    // Frame deltas from `ticks` alone. The next frame starts afresh.
     void useTicks(TickSource ticks);
+    // Live play: frame deltas from `ticks`, kept with the sound `audible`.
+    void useSound(TickSource ticks, AudibleSource audible);
     // Capture: frame n at from + round(n * 1000 / fps), starting with
     // frame 0 at `from` on the next advance.
     void useFixedStep(std::int32_t from, int fps);
@@ -43,13 +66,20 @@ public:
     // The next advance shows a delta of 0 and, for the fixed step, frame 0.
     void restart();
 
+    // While held (paused), every advance keeps the song time with a delta
+    // of 0; the tick counter is still read, so a release does not jump.
+    void setHeld(bool hold) { held = hold; }
+    bool isHeld() const { return held; }
+
     // One frame: returns the new song time (from `current` for ticks, from
     // the frame index for the fixed step) and its delta.
     sClockStep advance(std::int32_t current);
 
 private:
     TickSource ticks;
+    AudibleSource audible;
     bool fixedStep = false;
+    bool held = false;
     std::int32_t from = 0;
     int fps = 60;
     std::int64_t frame = 0;

@@ -12,6 +12,7 @@ add_library(strobewerk_core STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Config.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Options.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SongClock.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/PlayControls.cpp
   ${strobewerk_audio_sources})
 target_include_directories(strobewerk_core PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(strobewerk_core PUBLIC vorn_base PkgConfig::SW_SDL

@@ -28,6 +28,10 @@ void cAudioChannel::start(cAudioSound* newSound, bool startPaused)
         std::fill(history.begin(), history.end(), 0.0f);
         historyWrite = 0;
     }
+    {
+        std::lock_guard<std::mutex> hold(stampLock);
+        stamp = sOutputStamp{};
+    }
     playing = true;
 }
 
@@ -71,6 +75,27 @@ int32_t cAudioChannel::getPosition(uint32_t* position, uint32_t unit) const
     else
         return AUDIO_ERR_INVALID_PARAM;
     *position = static_cast<uint32_t>(std::min<int64_t>(value, std::numeric_limits<uint32_t>::max()));
+    return AUDIO_OK;
+}
+
+int32_t cAudioChannel::getAudibleFrame(int64_t nowNs, int latencyFrames, int64_t* frame) const
+{
+    if (!frame)
+        return AUDIO_ERR_INVALID_PARAM;
+    if (!sound)
+        return AUDIO_ERR_INVALID_HANDLE;
+    sOutputStamp last;
+    {
+        std::lock_guard<std::mutex> hold(stampLock);
+        last = stamp;
+    }
+    const int64_t pending = pendingSeek.load();
+    if (pending >= 0 || !last.valid) {
+        // Nothing from the new position has been taken yet: it is heard
+        // one latency after the next block at the earliest.
+        last = sOutputStamp{pending >= 0 ? pending : positionFrames.load(), nowNs, 0, false, true};
+    }
+    *frame = audibleFrame(last, nowNs, latencyFrames);
     return AUDIO_OK;
 }
 
@@ -135,6 +160,10 @@ void cAudioChannel::render(float* out, int frames)
         positionFrames = seek;
         // A newer request that came in meanwhile stays for the next call.
         pendingSeek.compare_exchange_strong(seek, -1);
+    }
+    {
+        std::lock_guard<std::mutex> hold(stampLock);
+        stamp = sOutputStamp{positionFrames.load(), outputClockNs(), frames, !paused, true};
     }
     if (paused)
         return;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include "strobewerk/audio/AudioResult.h"
+#include "strobewerk/audio/OutputStamp.h"
 #include "strobewerk/audio/SpectrumAnalyser.h"
 
 #include <atomic>
@@ -34,6 +35,12 @@ public:
     // `channelOffset` that this channel handed out last. Only the
     // rectangular window is offered.
     int32_t getSpectrum(float* values, int count, int channelOffset, int window);
+
+    // The frame of the stream heard at `nowNs` (outputClockNs) when the
+    // output plays what it took `latencyFrames` later: the last block's
+    // start moved on in real time (held while paused), or a pending seek's
+    // target less the latency until the output has taken from there.
+    int32_t getAudibleFrame(int64_t nowNs, int latencyFrames, int64_t* frame) const;
 
     // True until the stream has played to its end.
     int32_t isPlaying(bool* playing) const;
@@ -63,6 +70,10 @@ private:
     mutable std::mutex historyLock;
     std::vector<float> history;
     size_t historyWrite = 0;
+
+    // Where the last block the output took started, and when.
+    mutable std::mutex stampLock;
+    sOutputStamp stamp;
 
     std::vector<float> analysed; // main thread only
     cSpectrumAnalyser analyser;  // main thread only

@@ -75,6 +75,8 @@ int32_t cAudioSystem::init(int maxChannels, uint32_t flags, void* /*extraDriverD
         // No "obtained" spec: SDL converts to whatever the device takes.
         if (SDL_OpenAudio(&wanted, nullptr) == 0) {
             deviceOpen = true;
+            // SDL has settled the buffer size in `wanted`.
+            latencyFrames = wanted.samples > 0 ? wanted.samples : kDeviceBufferFrames;
             SDL_PauseAudio(0);
             return AUDIO_OK;
         }
@@ -178,10 +180,25 @@ void cAudioSystem::stopOutput()
     }
 }
 
+int64_t cAudioSystem::audibleOutputFrame(int64_t nowNs) const
+{
+    sOutputStamp last;
+    {
+        std::lock_guard<std::mutex> hold(outputStampLock);
+        last = outputStamp;
+    }
+    return last.valid ? audibleFrame(last, nowNs, latencyFrames) : 0;
+}
+
 void cAudioSystem::mix(float* out, int frames)
 {
     const size_t values = static_cast<size_t>(frames) * kAudioOutputChannels;
     std::fill(out, out + values, 0.0f);
+    {
+        std::lock_guard<std::mutex> hold(outputStampLock);
+        outputStamp = sOutputStamp{outputFrames, outputClockNs(), frames, true, true};
+        outputFrames += frames;
+    }
     std::lock_guard<std::mutex> hold(mixLock);
     if (mixScratch.size() < values)
         mixScratch.resize(values);

@@ -17,6 +17,7 @@
 #pragma once
 
 #include "strobewerk/audio/AudioResult.h"
+#include "strobewerk/audio/OutputStamp.h"
 
 #include <atomic>
 #include <cstdint>
@@ -56,6 +57,17 @@ public:
     // False while the system plays into the silent output (or none).
     bool hasDevice() const { return deviceOpen; }
 
+    // How long after the output takes a block it is heard, in frames: the
+    // device's buffer (SDL plays one buffer while the callback fills the
+    // next); 0 for the silent output and without an output.
+    int outputLatencyFrames() const { return latencyFrames; }
+
+    // The output's own frame count heard at `nowNs` (outputClockNs): the
+    // frames it has taken since start-up, less the latency, moved on in
+    // real time since the last block. A production without a soundtrack
+    // follows this position.
+    int64_t audibleOutputFrame(int64_t nowNs) const;
+
     // Mixes the next `frames` frames of every playing channel into `out`
     // (interleaved, kAudioOutputChannels floats a frame). The output calls
     // it; with AUDIO_INIT_NO_OUTPUT the caller does.
@@ -78,6 +90,12 @@ private:
     std::vector<std::unique_ptr<cAudioSound>> sounds;
     std::vector<std::unique_ptr<cAudioChannel>> channels;
     std::vector<float> mixScratch;
+    int latencyFrames = 0;
+
+    // Frames every mix call has produced so far, and the last call's stamp.
+    mutable std::mutex outputStampLock;
+    sOutputStamp outputStamp;
+    int64_t outputFrames = 0;
 
     std::thread silentOutput;
     std::atomic<bool> silentRunning{false};

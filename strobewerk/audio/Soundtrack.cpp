@@ -4,6 +4,9 @@
 #include "strobewerk/audio/AudioSystem.h"
 #include "vorn/ConsoleLog.h"
 
+#include "strobewerk/audio/AudioSound.h"
+
+#include <algorithm>
 #include <cstdlib>
 
 const char* const soundtrackFile = "Data/morvelane.mp3";
@@ -28,11 +31,86 @@ int32_t cSoundtrack::open(const std::string& path, uint32_t initFlags)
 
 void cSoundtrack::play(int32_t startMs)
 {
-    if (!system || !sound)
+    if (!system)
         return;
-    system->playSound(AUDIO_CHANNEL_FREE, sound, false, &channel);
+    started = true;
+    silentStartMs = std::max<int32_t>(0, startMs);
+    silentBaseFrame = system->audibleOutputFrame(outputClockNs());
+    if (!sound)
+        return;
+    system->playSound(AUDIO_CHANNEL_FREE, sound, paused, &channel);
     if (channel && startMs >= 0)
         channel->setPosition(static_cast<uint32_t>(startMs), AUDIO_TIMEUNIT_MS);
+}
+
+bool cSoundtrack::audiblePositionMs(int32_t& ms) const
+{
+    if (!system || !started)
+        return false;
+    const int64_t now = outputClockNs();
+    if (!sound) {
+        if (paused) {
+            ms = silentStartMs;
+            return true;
+        }
+        const int64_t moved = std::max<int64_t>(0, system->audibleOutputFrame(now) - silentBaseFrame);
+        ms = static_cast<int32_t>(std::min<int64_t>(silentStartMs + moved * 1000 / kAudioOutputRate, INT32_MAX));
+        return true;
+    }
+    bool playing = false;
+    if (!channel || channel->isPlaying(&playing) != AUDIO_OK || !playing)
+        return false;
+    int64_t frame = 0;
+    if (channel->getAudibleFrame(now, system->outputLatencyFrames(), &frame) != AUDIO_OK)
+        return false;
+    ms = static_cast<int32_t>(std::min<int64_t>(frame * 1000 / kAudioOutputRate, INT32_MAX));
+    return true;
+}
+
+void cSoundtrack::setPaused(bool pause)
+{
+    if (!system || !started || pause == paused)
+        return;
+    if (!sound) {
+        // The silent soundtrack holds its song time over the pause.
+        int32_t now = silentStartMs;
+        if (pause)
+            audiblePositionMs(now);
+        silentStartMs = now;
+        silentBaseFrame = system->audibleOutputFrame(outputClockNs());
+    }
+    paused = pause;
+    if (channel)
+        channel->setPaused(pause);
+}
+
+int32_t cSoundtrack::lengthMs() const
+{
+    if (!sound || sound->lengthFrames() <= 0)
+        return -1;
+    return static_cast<int32_t>(std::min<int64_t>(sound->lengthFrames() * 1000 / kAudioOutputRate, INT32_MAX));
+}
+
+int32_t cSoundtrack::seek(int32_t ms)
+{
+    ms = std::max<int32_t>(0, ms);
+    if (const int32_t length = lengthMs(); length >= 0)
+        ms = std::min(ms, length);
+    if (!system || !started)
+        return ms;
+    if (!sound) {
+        silentStartMs = ms;
+        silentBaseFrame = system->audibleOutputFrame(outputClockNs());
+        return ms;
+    }
+    bool playing = false;
+    if (!channel || channel->isPlaying(&playing) != AUDIO_OK || !playing) {
+        // Played to its end (or never started): play it again from there.
+        play(ms);
+        return ms;
+    }
+    channel->setPosition(static_cast<uint32_t>(ms), AUDIO_TIMEUNIT_MS);
+    return ms;
 }
 
 void cSoundtrack::fillSpectrum(float* values, size_t count)
@@ -50,6 +128,8 @@ void cSoundtrack::release()
     sound = nullptr;
     channel = nullptr;
     openResult = AUDIO_ERR_UNINITIALIZED;
+    started = false;
+    paused = false;
 }
 
 std::string audioFatalMessage(int32_t result)

@@ -35,6 +35,26 @@ public:
     // Plays the stream at once, from `startMs`. Without a stream: nothing.
     void play(int32_t startMs);
 
+    // The song position heard now, in milliseconds: the channel's position
+    // less the output's latency, moved on in real time between the
+    // output's blocks. Without a stream the output's own position counts
+    // from the start position instead (the silent soundtrack). False when
+    // there is nothing to follow: no audio system, nothing played yet, or
+    // the stream has played to its end.
+    bool audiblePositionMs(int32_t& ms) const;
+
+    // Pauses or resumes the sound (a no-op before play).
+    void setPaused(bool pause);
+    bool isPaused() const { return paused; }
+
+    // Moves playback to `ms` (clamped to 0 .. lengthMs()); a stream that
+    // has played to its end starts again from there. Returns the position
+    // it moved to.
+    int32_t seek(int32_t ms);
+
+    // The stream's length in milliseconds; -1 without a stream.
+    int32_t lengthMs() const;
+
     // Fills `values[0 .. count)` with the spectrum of the playing channel
     // (first output channel, no window); leaves them alone when nothing
     // was ever played.
@@ -53,6 +73,12 @@ private:
     cAudioSound* sound = nullptr;
     cAudioChannel* channel = nullptr;
     int32_t openResult = AUDIO_ERR_UNINITIALIZED;
+    bool started = false;
+    bool paused = false;
+    // The silent soundtrack: song time `silentStartMs` at output frame
+    // `silentBaseFrame`; held at silentStartMs while paused.
+    int32_t silentStartMs = 0;
+    int64_t silentBaseFrame = 0;
 };
 
 // The fatal start-up message for a result: "FMOD error! (<code>) <text>".

@@ -33,6 +33,17 @@ void decayClamped(float& value, float dt, float ratePerMs)
         value = 0.0f;
 }
 
+void settleEffects(sCompositionState& s)
+{
+    s.bump = 0.0f;
+    s.pointFlash = 0.0f;
+    s.fillFlash = 0.0f;
+    s.cardFlash = 0.0f;
+    s.cardDisto = 0.0f;
+    s.flashLevel = 0.0f;
+    s.flashDisto = 0.0f;
+}
+
 void updateBump(sCompositionState& s, bool cue, float dt)
 {
     trigger(s.bump, cue, bumpRule);

@@ -77,6 +77,13 @@ struct sCompositionState {
 // The one set of effect values of the running production.
 extern sCompositionState compositionState;
 
+// Puts the values that cues kick and time decays back at rest (shake,
+// point-line flash, fill flash, card and flash-image levels and their
+// distortions), as a seek needs: a flash from before the jump must not
+// go on after it. The points, the card shown, the greetings step and the
+// audio energy stay.
+void settleEffects(sCompositionState& s);
+
 // Shake: trigger then clamped decay.
 void updateBump(sCompositionState& s, bool cue, float dt);
 // Point-line flash: trigger then clamped decay.
