@@ -53,9 +53,11 @@ std::string windowTitle(std::int32_t songTimeMs, int framesPerSecond, bool pause
 bool cFrameRateMeter::frame(std::uint32_t nowMs)
 {
     if (!started) {
+        // The first frame opens the period; the frames after it fill it.
         started = true;
         periodStart = nowMs;
         frames = 0;
+        return false;
     }
     ++frames;
     const std::uint32_t elapsed = nowMs - periodStart;

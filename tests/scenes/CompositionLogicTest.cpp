@@ -248,3 +248,35 @@ TEST(FinalBoosts, SpecBoostAcrossAHeldNoteFromOneToTwoSeconds)
     EXPECT_FLOAT_EQ(peak.distBoost, 0.2f);
     EXPECT_FLOAT_EQ(peak.mixBoost, 0.3f);
 }
+
+TEST(TriggerAndDecay, SettlingAfterASeekRestsTheKickedValuesAndKeepsTheRest)
+{
+    sCompositionState s;
+    s.points = {vorn::vec3f(1.0f, 2.0f, 3.0f)};
+    s.cardIndex = 4;
+    s.cardIndexSet = true;
+    s.greetingsStarted = true;
+    s.energy = 2.5f;
+    updateBump(s, true, 16.0f);
+    updatePointFlash(s, true, 16.0f);
+    updateFillFlash(s, true, 16.0f);
+    updateCards(s, false, true, 9, 16.0f);
+    updateFlashImage(s, true, [] { return 1; }, 2, 16.0f);
+    ASSERT_GT(s.bump * s.pointFlash * s.fillFlash * s.cardFlash * s.cardDisto * s.flashLevel * s.flashDisto, 0.0f);
+
+    settleEffects(s);
+    EXPECT_EQ(s.bump, 0.0f);
+    EXPECT_EQ(s.pointFlash, 0.0f);
+    EXPECT_EQ(s.fillFlash, 0.0f);
+    EXPECT_EQ(s.cardFlash, 0.0f);
+    EXPECT_EQ(s.cardDisto, 0.0f);
+    EXPECT_EQ(s.flashLevel, 0.0f);
+    EXPECT_EQ(s.flashDisto, 0.0f);
+    EXPECT_EQ(s.points.size(), 1u);
+    EXPECT_EQ(s.cardIndex, 5u);
+    EXPECT_EQ(s.flashIndex, 1u);
+    EXPECT_EQ(s.energy, 2.5f);
+    // The next cue kicks afresh, as if the flash had never run.
+    updateFillFlash(s, true, 0.0f);
+    EXPECT_EQ(s.fillFlash, fillFlashRule.kick);
+}
