@@ -61,6 +61,88 @@ void cNoteList::load(const std::string& path)
     }
 }
 
+namespace {
+
+// The whole note list, or false with the reason.
+bool readWholeNoteList(std::istream& in, std::vector<std::vector<sNote>>& tracks, std::string& why)
+{
+    long long trackTotal = 0;
+    if (!(in >> trackTotal) || trackTotal < 0 || trackTotal > 1000000) {
+        why = "no track count at its start";
+        return false;
+    }
+    for (long long t = 0; t < trackTotal; ++t) {
+        long long noteTotal = 0;
+        if (!(in >> noteTotal) || noteTotal < 0) {
+            why = "track " + std::to_string(t) + " has no note count";
+            return false;
+        }
+        tracks.emplace_back();
+        for (long long i = 0; i < noteTotal; ++i) {
+            std::string keyword;
+            if (!(in >> keyword)) {
+                why = "it breaks off in track " + std::to_string(t) + " after " + std::to_string(i) + " of "
+                      + std::to_string(noteTotal) + " notes";
+                return false;
+            }
+            if (keyword != "n" && keyword != "hn") {
+                why = "\"" + keyword.substr(0, 20) + "\" is no note (track " + std::to_string(t) + ", note "
+                      + std::to_string(i) + ")";
+                return false;
+            }
+            sNote note;
+            if (!readNoteFields(in, keyword, note)) {
+                why = "note " + std::to_string(i) + " of track " + std::to_string(t) + " is not whole";
+                return false;
+            }
+            tracks.back().push_back(note);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+bool cNoteList::reload(const std::string& path, int32_t songTimeMs, std::string& why)
+{
+    std::ifstream in(vorn::resolveDataPath(path));
+    if (!in) {
+        why = "cannot open it";
+        return false;
+    }
+    return reloadText(in, songTimeMs, why);
+}
+
+bool cNoteList::reloadText(std::istream& in, int32_t songTimeMs, std::string& why)
+{
+    std::vector<std::vector<sNote>> read;
+    if (!readWholeNoteList(in, read, why))
+        return false;
+    tracks = std::move(read);
+    resume(songTimeMs);
+    return true;
+}
+
+void cNoteList::resume(int32_t songTimeMs)
+{
+    for (std::vector<sNote>& notes : tracks) {
+        for (sNote& note : notes) {
+            note.active = false;
+            note.progress = 0.0f;
+            note.invDuration = 0.0f;
+            note.done = note.held ? note.endMs <= songTimeMs : note.startMs <= songTimeMs;
+        }
+    }
+}
+
+size_t cNoteList::noteCount() const
+{
+    size_t count = 0;
+    for (const std::vector<sNote>& notes : tracks)
+        count += notes.size();
+    return count;
+}
+
 void cNoteList::update(int32_t songTimeMs)
 {
     const int64_t t = songTimeMs;

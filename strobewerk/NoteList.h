@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,23 @@ public:
 
     // Advances every note to the song time `songTimeMs`.
     void update(int32_t songTimeMs);
+
+    // Replaces the notes while the production plays (an edited note list
+    // or a converted score), keeping the song where it is: the notes read
+    // are resumed at `songTimeMs` (see resume). The text must be a whole
+    // note list: when it cannot be read, or breaks off, or holds a line
+    // that is no note, the store keeps its notes and `why` says what was
+    // wrong. Returns whether the notes were replaced.
+    bool reload(const std::string& path, int32_t songTimeMs, std::string& why);
+    bool reloadText(std::istream& in, int32_t songTimeMs, std::string& why);
+
+    // After a reload at the song time of the last update: notes that have
+    // already been met there are done (hits and held notes at or before
+    // it; held notes that have ended), so nothing fires twice in one pass;
+    // a held note that is sounding goes on sounding from the next update.
+    void resume(int32_t songTimeMs);
+
+    size_t noteCount() const;
 
     // Moves the list to a new song time without firing anything: notes that
     // start before `songTimeMs` are done, the others fresh, so after a seek

@@ -4,8 +4,10 @@
 #include <SDL.h>
 
 #include "strobewerk/Config.h"
+#include "strobewerk/LiveReload.h"
 #include "strobewerk/NoteList.h"
 #include "strobewerk/PlayControls.h"
+#include "strobewerk/ReloadWatcher.h"
 #include "strobewerk/audio/Soundtrack.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Composition.h"
@@ -122,6 +124,8 @@ void runMainLoop()
 {
     bool quit = false;
     cFrameRateMeter meter;
+    cReloadWatcher watcher;
+    watchEditedFiles(watcher);
     for (;;) {
         SDL_Event event;
         if (SDL_PollEvent(&event)) {
@@ -142,6 +146,7 @@ void runMainLoop()
         readJoystick(joystick);
         if (isKeyDown(SDLK_ESCAPE))
             quit = true;
+        watcher.poll(SDL_GetTicks());
         runFrame();
         SDL_GL_SwapBuffers();
         if (meter.frame(SDL_GetTicks()))

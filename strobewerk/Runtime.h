@@ -66,8 +66,10 @@ void applyPlayAction(ePlayAction action);
 // window size in place).
 void runSceneSetUps();
 
-// The main loop: drains every pending event (quit, resize; Escape's key-down
-// counts as well), then reads the inputs, draws one frame and swaps; after
+// The main loop: drains every pending event (quit, resize, the maker's keys;
+// Escape's key-down counts as well), then reads the inputs, reloads edited
+// files (LiveReload.h, looked at once a second), draws one frame and swaps;
+// the window title shows song time and frame rate; after
 // Escape or a quit event exactly one more frame is drawn and shown before
 // it returns. Needs everything start-up makes.
 void runMainLoop();

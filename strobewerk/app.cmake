@@ -13,6 +13,7 @@ add_library(strobewerk_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Runtime.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/FrameState.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Input.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/LiveReload.cpp
   ${app_scene_sources})
 target_include_directories(strobewerk_app PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(strobewerk_app PUBLIC

@@ -1,6 +1,7 @@
 # strobewerk_core: the runtime's half that needs no window: the note list,
 # the soundtrack (our own audio layer over libmpg123, SDL audio and KissFFT)
-# the window configuration, the command line and the song clock.
+# the window configuration, the command line, the song clock, the maker's
+# keys and the reloading of edited files.
 pkg_check_modules(SW_SDL REQUIRED IMPORTED_TARGET sdl)
 pkg_check_modules(SW_MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(SW_KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
@@ -13,8 +14,11 @@ add_library(strobewerk_core STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Options.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SongClock.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/PlayControls.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ReloadWatcher.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ScoreConversion.cpp
   ${strobewerk_audio_sources})
 target_include_directories(strobewerk_core PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(strobewerk_core PUBLIC vorn_base PkgConfig::SW_SDL
+# The converter library turns an edited score into notes while playing.
+target_link_libraries(strobewerk_core PUBLIC vorn_base notegrind_core PkgConfig::SW_SDL
   PkgConfig::SW_MPG123 PkgConfig::SW_KISSFFT Threads::Threads ${CMAKE_DL_LIBS})
 project_target(strobewerk_core)

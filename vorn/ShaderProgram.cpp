@@ -1,5 +1,6 @@
 #include "vorn/ShaderProgram.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "vorn/ConsoleLog.h"
@@ -12,8 +13,30 @@ void cShaderProgram::load(const std::string& vertexFile, const std::string& frag
     load(std::vector<std::string>{vertexFile}, std::vector<std::string>{fragmentFile});
 }
 
+namespace {
+
+std::vector<cShaderProgram*>& programRegistry()
+{
+    static std::vector<cShaderProgram*> programs;
+    return programs;
+}
+
+} // namespace
+
+const std::vector<cShaderProgram*>& cShaderProgram::loadedPrograms()
+{
+    return programRegistry();
+}
+
 void cShaderProgram::load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles)
 {
+    // Listed even when the files are missing or broken: fixing them while
+    // the production runs brings the program to life.
+    std::vector<cShaderProgram*>& registry = programRegistry();
+    if (std::find(registry.begin(), registry.end(), this) == registry.end())
+        registry.push_back(this);
+    vertexSources.insert(vertexSources.end(), vertexFiles.begin(), vertexFiles.end());
+    fragmentSources.insert(fragmentSources.end(), fragmentFiles.begin(), fragmentFiles.end());
     for (const std::string& file : vertexFiles)
         if (!readSource(file, vertex))
             return;
@@ -61,10 +84,90 @@ bool cShaderProgram::link()
     // failure instead of answering success.
     GLint status = 0;
     glGetProgramiv(program, GL_LINK_STATUS, &status);
-    if (status != 0)
+    if (status != 0) {
+        ++links;
         return true;
+    }
     consoleLog.line(glInfoLog(program, glGetProgramiv, glGetProgramInfoLog));
     return false;
+}
+
+bool cShaderProgram::linked() const
+{
+    if (program == none)
+        return false;
+    GLint status = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &status);
+    return status != 0;
+}
+
+bool cShaderProgram::reload()
+{
+    cShader newVertex{GL_VERTEX_SHADER};
+    cShader newFragment{GL_FRAGMENT_SHADER};
+    for (const std::string& file : vertexSources)
+        if (!readSource(file, newVertex))
+            return false;
+    for (const std::string& file : fragmentSources)
+        if (!readSource(file, newFragment))
+            return false;
+
+    // Built beside the current program, which stays until this one links.
+    auto discard = [&](GLuint newProgram) {
+        if (newProgram != none)
+            glDeleteProgram(newProgram);
+        if (newVertex.id != cShader::none)
+            glDeleteShader(newVertex.id);
+        if (newFragment.id != cShader::none)
+            glDeleteShader(newFragment.id);
+        return false;
+    };
+    if (!newVertex.compile() || !newFragment.compile())
+        return discard(none);
+    const GLuint newProgram = glCreateProgram();
+    glAttachShader(newProgram, newFragment.id);
+    glAttachShader(newProgram, newVertex.id);
+    glLinkProgram(newProgram);
+    GLint status = 0;
+    glGetProgramiv(newProgram, GL_LINK_STATUS, &status);
+    if (status == 0) {
+        consoleLog.line(glInfoLog(newProgram, glGetProgramiv, glGetProgramInfoLog));
+        return discard(newProgram);
+    }
+
+    if (program != none)
+        glDeleteProgram(program);
+    if (vertex.id != cShader::none)
+        glDeleteShader(vertex.id);
+    if (fragment.id != cShader::none)
+        glDeleteShader(fragment.id);
+    vertex.id = newVertex.id;
+    vertex.lines = std::move(newVertex.lines);
+    fragment.id = newFragment.id;
+    fragment.lines = std::move(newFragment.lines);
+    program = newProgram;
+    attribCache.clear();
+    ++links;
+    if (uniformSetUp) {
+        use();
+        uniformSetUp(*this);
+    }
+    return true;
+}
+
+void cShaderProgram::setUpUniforms(std::function<void(cShaderProgram&)> setUp)
+{
+    uniformSetUp = std::move(setUp);
+    if (uniformSetUp && linked()) {
+        use();
+        uniformSetUp(*this);
+    }
+}
+
+bool cShaderProgram::usesFile(const std::string& bareName) const
+{
+    return std::find(vertexSources.begin(), vertexSources.end(), bareName) != vertexSources.end()
+           || std::find(fragmentSources.begin(), fragmentSources.end(), bareName) != fragmentSources.end();
 }
 
 void cShaderProgram::use()

@@ -11,10 +11,18 @@
 // "compile and link failed") and leave a program that draws nothing of its
 // own; the run goes on. Attribute locations are cached per name (including
 // the answer -1); uniform locations are not.
+//
+// Every program that was loaded is listed in loadedPrograms(), with the
+// files it was made from, so a watcher can rebuild the ones whose files
+// changed while the production runs (reload). A reload that fails keeps
+// the program that worked. Uniforms that a scene sets once rather than per
+// frame go in setUpUniforms, which runs after every successful link.
 #pragma once
 
 #include <GL/glew.h>
 
+#include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -44,6 +52,31 @@ public:
     // is written to the console).
     bool link();
 
+    // Reads the program's files again and builds a new program from them.
+    // Only when both stages compile and the program links does it replace
+    // the current one (then the attribute cache is emptied and
+    // setUpUniforms runs again); otherwise the failure is written to the
+    // console (the file error or the GL log) and the current program stays.
+    bool reload();
+
+    // Runs `setUp` now when the program is linked, and after every later
+    // successful link (a reload). It may set uniforms: the program is
+    // current while it runs.
+    void setUpUniforms(std::function<void(cShaderProgram&)> setUp);
+
+    // The files the program was loaded from, in load order.
+    const std::vector<std::string>& vertexFiles() const { return vertexSources; }
+    const std::vector<std::string>& fragmentFiles() const { return fragmentSources; }
+    bool usesFile(const std::string& bareName) const;
+
+    // Counts successful links, so a cache of uniform locations can tell
+    // that the program was rebuilt.
+    std::uint32_t generation() const { return links; }
+
+    // Every program whose load was called, in load order; programs live for
+    // the whole run.
+    static const std::vector<cShaderProgram*>& loadedPrograms();
+
     void use();
     GLint getUniformLocation(const std::string& name);
     GLint getAttribLocation(const std::string& name);
@@ -56,8 +89,13 @@ public:
 
 private:
     bool readSource(const std::string& file, cShader& stage);
+    bool linked() const;
 
     std::map<std::string, GLint> attribCache;
+    std::vector<std::string> vertexSources;
+    std::vector<std::string> fragmentSources;
+    std::function<void(cShaderProgram&)> uniformSetUp;
+    std::uint32_t links = 0;
 };
 
 } // namespace vorn

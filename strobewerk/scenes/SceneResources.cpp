@@ -83,8 +83,10 @@ void setUpScene2()
     vorn::consoleLog.line("initing scene2");
 
     lolvarlayProgram = loadProgram("lolvarlay.vert", "lolvarlay.frag");
-    // The final composite reads the second screen copy from unit 1.
-    glUniform1i(lolvarlayProgram->getUniformLocation("tex2"), 1);
+    // The final composite reads the second screen copy from unit 1 (set
+    // again whenever the program is rebuilt).
+    lolvarlayProgram->setUpUniforms(
+        [](vorn::cShaderProgram& program) { glUniform1i(program.getUniformLocation("tex2"), 1); });
 
     quadMesh = makeQuadMesh();
 

@@ -1,0 +1,77 @@
+#include "strobewerk/LiveReload.h"
+
+#include <set>
+#include <string>
+
+#include "strobewerk/FrameState.h"
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Options.h"
+#include "strobewerk/ReloadWatcher.h"
+#include "strobewerk/ScoreConversion.h"
+#include "vorn/ConsoleLog.h"
+#include "vorn/DataFile.h"
+#include "vorn/ShaderProgram.h"
+
+const char* const scoreFile = "data/morvelane.mid";
+
+namespace {
+
+const char* const noteListFile = "data/mvl.txt";
+
+void notesReloaded(const std::string& path)
+{
+    vorn::consoleLog.line("reloaded ", path, ": ", static_cast<unsigned long long>(noteList.noteCount()),
+                          " notes, at ", formatSongTime(songTime));
+}
+
+void reloadScoreFile(const std::string& path)
+{
+    std::string why;
+    if (reloadScore(noteList, path, songTime, why))
+        notesReloaded(path);
+    else
+        vorn::consoleLog.line(path, " not reloaded (", why, "), keeping the last notes");
+}
+
+void reloadNoteListFile(const std::string& path)
+{
+    std::string why;
+    if (noteList.reload(path, songTime, why))
+        notesReloaded(path);
+    else
+        vorn::consoleLog.line(path, " not reloaded (", why, "), keeping the last notes");
+}
+
+void reloadShaderFile(const std::string& bareName)
+{
+    int rebuilt = 0;
+    int failed = 0;
+    for (vorn::cShaderProgram* program : vorn::cShaderProgram::loadedPrograms()) {
+        if (!program->usesFile(bareName))
+            continue;
+        if (program->reload())
+            ++rebuilt;
+        else
+            ++failed;
+    }
+    if (failed == 0)
+        vorn::consoleLog.line("reloaded shader ", bareName, " (", rebuilt, rebuilt == 1 ? " program)" : " programs)");
+    else
+        vorn::consoleLog.line("shader ", bareName, " not reloaded in ", failed, failed == 1 ? " program" : " programs",
+                              ", keeping the last one");
+}
+
+} // namespace
+
+void watchEditedFiles(cReloadWatcher& watcher)
+{
+    watcher.watch(scoreFile, reloadScoreFile);
+    watcher.watch(noteListFile, reloadNoteListFile);
+    std::set<std::string> shaderFiles;
+    for (const vorn::cShaderProgram* program : vorn::cShaderProgram::loadedPrograms()) {
+        shaderFiles.insert(program->vertexFiles().begin(), program->vertexFiles().end());
+        shaderFiles.insert(program->fragmentFiles().begin(), program->fragmentFiles().end());
+    }
+    for (const std::string& name : shaderFiles)
+        watcher.watch(vorn::dataFile(name), [name](const std::string&) { reloadShaderFile(name); });
+}
