@@ -23,6 +23,12 @@ std::vector<cShaderProgram*>& programRegistry()
 
 } // namespace
 
+cShaderProgram::~cShaderProgram()
+{
+    std::vector<cShaderProgram*>& registry = programRegistry();
+    registry.erase(std::remove(registry.begin(), registry.end(), this), registry.end());
+}
+
 const std::vector<cShaderProgram*>& cShaderProgram::loadedPrograms()
 {
     return programRegistry();

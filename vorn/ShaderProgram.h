@@ -37,6 +37,11 @@ public:
     static constexpr GLuint none = GLuint(-1);
 
     cShaderProgram() = default;
+    // Leaves loadedPrograms (the production's programs never go; tests'
+    // do).
+    ~cShaderProgram();
+    cShaderProgram(const cShaderProgram&) = delete;
+    cShaderProgram& operator=(const cShaderProgram&) = delete;
 
     void load(const std::string& vertexFile, const std::string& fragmentFile);
     void load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles);
