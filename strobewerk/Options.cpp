@@ -161,5 +161,8 @@ std::string optionsHelp()
            "  --size WxH      picture size of the capture (default: the size in res.conf)\n"
            "  --to TIME       end of the capture (default: the end of the soundtrack)\n"
            "  --help          this text\n"
-           "TIME is milliseconds (135000) or minutes and seconds (2:15, 2:15.250).";
+           "TIME is milliseconds (135000) or minutes and seconds (2:15, 2:15.250).\n"
+           "Keys while it plays: Space pause/resume, Left/Right 5 s back/forward,\n"
+           "Page Up/Page Down 30 s back/forward, Home to the start, Escape quit.\n"
+           "Edited shaders, data/mvl.txt and data/morvelane.mid are reloaded while it plays.";
 }

@@ -81,3 +81,11 @@ TEST(OptionsTest, EveryBadOptionGivesOneLineNamingIt)
 }
 
 } // namespace
+
+TEST(OptionsTest, HelpListsTheStartTimeAndEveryKeyOfLivePlay)
+{
+    const std::string help = optionsHelp();
+    for (const char* named : {"--from TIME", "Space", "Left/Right", "Page Up/Page Down", "Home", "Escape",
+                              "data/morvelane.mid"})
+        EXPECT_NE(help.find(named), std::string::npos) << named;
+}
