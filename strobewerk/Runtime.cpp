@@ -225,7 +225,10 @@ int runProduction(const sOptions& options)
     spectrum.assign(spectrumSize, 0.0f);
     // A later start (--from) is a seek before the first frame: the notes
     // before it are passed without firing.
+    // Like every seek it stops at the end of the song.
     songTime = options.from;
+    if (const std::int32_t length = soundtrack.lengthMs(); length >= 0 && songTime > length)
+        songTime = length;
     noteList.load("data/mvl.txt");
     noteList.rewind(songTime);
     soundtrack.play(songTime);

@@ -23,6 +23,8 @@ TEST(SyncAnalysisTest, BlockIsTheMostCommonWriteAndSoundStartsAtTheFirstNonZeroS
     EXPECT_EQ(blockFrames({}), 0);
     EXPECT_EQ(firstSoundingFrame({0, 0, 0, 0, 0, 7, 1, 1}), 2);
     EXPECT_EQ(firstSoundingFrame({0, 0}), -1);
+    EXPECT_EQ(endOfSound({0, 0, 3, 0, 0, 0}), 2);
+    EXPECT_EQ(endOfSound({0, 0}), 0);
 }
 
 TEST(SyncAnalysisTest, HeardTimeMovesWithinTheBlockAndHoldsWhenTheOutputStalls)
@@ -52,8 +54,10 @@ TEST(SyncAnalysisTest, OffsetsAreSongTimeLessHeardSummarisedByMedianAndLargest)
         {200 * kMs, 30230}, // +30
         {300 * kMs, 30300}, // 0
     };
-    const std::vector<double> offsets = syncOffsets(writes, frames, 2048, 0, 30000);
+    const std::vector<double> offsets = syncOffsets(writes, frames, 2048, 0, 44100, 30000);
     ASSERT_EQ(offsets.size(), 4u);
+    // After the soundtrack's end (150 ms into it) nothing counts.
+    EXPECT_EQ(syncOffsets(writes, frames, 2048, 0, 6615, 30000).size(), 2u);
     EXPECT_NEAR(offsets[0], 10.0, 0.01);
     EXPECT_NEAR(offsets[2], 30.0, 0.01);
     const sOffsetSummary summary = summariseOffsets(offsets);

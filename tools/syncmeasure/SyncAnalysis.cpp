@@ -38,6 +38,15 @@ std::int64_t firstSoundingFrame(const std::vector<std::int16_t>& samples)
     return -1;
 }
 
+std::int64_t endOfSound(const std::vector<std::int16_t>& samples)
+{
+    for (std::size_t i = samples.size(); i > 0; --i) {
+        if (samples[i - 1] != 0)
+            return static_cast<std::int64_t>((i - 1) / 2 + 1);
+    }
+    return 0;
+}
+
 bool heardSongTime(const std::vector<sWrite>& writes, std::int64_t timeNs, std::int64_t block,
                    std::int64_t startFrame, std::int32_t fromMs, double& heardMs)
 {
@@ -55,13 +64,18 @@ bool heardSongTime(const std::vector<sWrite>& writes, std::int64_t timeNs, std::
 }
 
 std::vector<double> syncOffsets(const std::vector<sWrite>& writes, const std::vector<sFrame>& frames,
-                                std::int64_t block, std::int64_t startFrame, std::int32_t fromMs)
+                                std::int64_t block, std::int64_t startFrame, std::int64_t endFrame,
+                                std::int32_t fromMs)
 {
+    const double endMs = fromMs + static_cast<double>(endFrame - startFrame) * 1000.0 / kRate;
     std::vector<double> offsets;
     for (const sFrame& frame : frames) {
         double heard = 0.0;
-        if (heardSongTime(writes, frame.timeNs, block, startFrame, fromMs, heard))
-            offsets.push_back(frame.songTime - heard);
+        if (!heardSongTime(writes, frame.timeNs, block, startFrame, fromMs, heard))
+            continue;
+        if (heard > endMs)
+            break;
+        offsets.push_back(frame.songTime - heard);
     }
     return offsets;
 }

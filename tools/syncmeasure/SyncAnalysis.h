@@ -33,14 +33,21 @@ std::int64_t blockFrames(const std::vector<sWrite>& writes);
 // Index of the first stereo frame with a sample other than 0; -1 when all
 // are silent.
 std::int64_t firstSoundingFrame(const std::vector<std::int16_t>& interleavedStereo);
+// Index one past the last stereo frame with a sample other than 0 (the end
+// of the soundtrack in the file); 0 when all are silent.
+std::int64_t endOfSound(const std::vector<std::int16_t>& interleavedStereo);
 
 // The song time heard at `timeNs`, or false before the first write.
 bool heardSongTime(const std::vector<sWrite>& writes, std::int64_t timeNs, std::int64_t block,
                    std::int64_t startFrame, std::int32_t fromMs, double& heardMs);
 
-// Song time minus heard song time of every frame after the first write.
+// Song time minus heard song time of every frame after the first write,
+// up to the first frame at which the soundtrack has played to its end
+// (heard song time past fromMs + (endFrame - startFrame) / rate); after it
+// there is nothing to be in time with.
 std::vector<double> syncOffsets(const std::vector<sWrite>& writes, const std::vector<sFrame>& frames,
-                                std::int64_t block, std::int64_t startFrame, std::int32_t fromMs);
+                                std::int64_t block, std::int64_t startFrame, std::int64_t endFrame,
+                                std::int32_t fromMs);
 
 struct sOffsetSummary {
     std::size_t count = 0;

@@ -136,25 +136,30 @@ int main(int argc, char** argv)
     }
     const std::int64_t block = blockFrames(writes);
     const std::int64_t start = firstSoundingFrame(samples);
+    const std::int64_t end = endOfSound(samples);
     if (block <= 0 || start < 0) {
         vorn::consoleLog.line("syncmeasure: the output wrote no sound (", static_cast<long long>(writes.size()),
                               " writes)");
         return 1;
     }
-    const std::vector<double> offsets = syncOffsets(writes, frames, block, start, options.from);
+    const std::vector<double> offsets = syncOffsets(writes, frames, block, start, end, options.from);
     const sOffsetSummary all = summariseOffsets(offsets);
+    // The frames before the output's first write have no offset.
+    std::size_t skipped = 0;
+    while (skipped < frames.size() && frames[skipped].timeNs < writes.front().timeNs)
+        ++skipped;
     vorn::consoleLog.line("sync: ", static_cast<unsigned long long>(all.count), " frames from ",
-                          formatSongTime(options.from), " to ", formatSongTime(frames.back().songTime),
+                          formatSongTime(options.from), " to ",
+                          formatSongTime(all.count ? frames[skipped + all.count - 1].songTime : options.from),
                           ", output block ", static_cast<long long>(block), " frames (",
                           static_cast<double>(block) * 1000.0 / 44100.0, " ms)");
     vorn::consoleLog.line("sync: offset song time - heard when the clock is read: median ", all.median,
                           " ms, largest ", all.largest, " ms, within 20 ms: ", all.within20 * 100.0, " %");
-    const sOffsetSummary drawn = summariseOffsets(syncOffsets(writes, finished, block, start, options.from));
+    const sOffsetSummary drawn = summariseOffsets(syncOffsets(writes, finished, block, start, end, options.from));
     vorn::consoleLog.line("sync: offset song time - heard when the frame is drawn: median ", drawn.median,
                           " ms, largest ", drawn.largest, " ms (the drawing time of a frame included)");
 
     // A stop (the frames pause for over a second): how the clock came back.
-    const std::size_t skipped = frames.size() - offsets.size();
     for (std::size_t i = 1; i < offsets.size(); ++i) {
         const sFrame& before = frames[skipped + i - 1];
         const sFrame& after = frames[skipped + i];
