@@ -224,8 +224,8 @@ int runProduction(const sOptions& options)
 
     spectrum.assign(spectrumSize, 0.0f);
     // A later start (--from) is a seek before the first frame: the notes
-    // before it are passed without firing.
-    // Like every seek it stops at the end of the song.
+    // before it are passed without firing, and like every seek it stops at
+    // the end of the song.
     songTime = options.from;
     if (const std::int32_t length = soundtrack.lengthMs(); length >= 0 && songTime > length)
         songTime = length;
