@@ -9,6 +9,7 @@
 #include "strobewerk/PlayControls.h"
 #include "strobewerk/ReloadWatcher.h"
 #include "strobewerk/audio/Soundtrack.h"
+#include "strobewerk/capture/CaptureDriver.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/CompositionLogic.h"
@@ -177,6 +178,11 @@ int runProduction(const sOptions& options)
     vorn::consoleLog.line("hello world!");
     vorn::consoleLog.line("hahah HAI");
     vorn::consoleLog.line("ait:", 10);
+
+    // A capture renders into a video file with no window and no audio
+    // device: it has a start-up of its own.
+    if (options.capturing())
+        return runCapture(options);
 
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         vorn::consoleLog.line("EROREROC OCK");

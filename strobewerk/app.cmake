@@ -14,10 +14,11 @@ add_library(strobewerk_app STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/FrameState.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Input.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/LiveReload.cpp
+  ${capture_app_sources}
   ${app_scene_sources})
 target_include_directories(strobewerk_app PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(strobewerk_app PUBLIC
-  scenes_logic strobewerk_core vorn vorn_math vorn_base
+  scenes_logic strobewerk_core strobewerk_capture vorn vorn_math vorn_base
   PkgConfig::APP_GLEW PkgConfig::APP_GLU PkgConfig::APP_GL PkgConfig::APP_SDL)
 project_target(strobewerk_app)
 

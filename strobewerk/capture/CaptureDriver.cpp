@@ -1,0 +1,337 @@
+#include "strobewerk/capture/CaptureDriver.h"
+
+#include <SDL.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "strobewerk/Config.h"
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/audio/SoundtrackRange.h"
+#include "strobewerk/capture/CaptureEncoder.h"
+#include "strobewerk/capture/CapturePlan.h"
+#include "strobewerk/capture/CaptureProgress.h"
+#include "strobewerk/capture/EncodeThread.h"
+#include "strobewerk/capture/FrameReadback.h"
+#include "vorn/ConsoleLog.h"
+
+namespace {
+
+// Set by a run of the program that runCapture started under xvfb-run.
+constexpr const char* kUnderXvfb = "STROBEWERK_CAPTURE_UNDER_XVFB";
+constexpr int kSpectrumSize = 512;
+constexpr std::size_t kQueuedFrames = 3;
+
+volatile std::sig_atomic_t stopSignal = 0;
+
+void onStopSignal(int signal)
+{
+    stopSignal = signal;
+}
+
+// SIGINT and SIGTERM ask the capture to stop; the previous handlers come
+// back when it ends.
+class cStopSignals {
+public:
+    cStopSignals()
+    {
+        stopSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previousInt);
+        sigaction(SIGTERM, &action, &previousTerm);
+    }
+    ~cStopSignals()
+    {
+        sigaction(SIGINT, &previousInt, nullptr);
+        sigaction(SIGTERM, &previousTerm, nullptr);
+    }
+
+private:
+    struct sigaction previousInt {};
+    struct sigaction previousTerm {};
+};
+
+// Escape or a quit event (a window under the X server fallback).
+bool escapeAsked()
+{
+    bool asked = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT || (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE))
+            asked = true;
+    }
+    return asked;
+}
+
+std::string findProgram(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::string dirs = path ? path : "/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= dirs.size()) {
+        const std::size_t end = dirs.find(':', start);
+        const std::string dir = dirs.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        const std::string candidate = (dir.empty() ? "." : dir) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    return {};
+}
+
+// Runs this program again, with the planned options, under a virtual X
+// server. Returns only when that cannot be done.
+int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std::string& why)
+{
+    SDL_Quit();
+    const std::string xvfbRun = findProgram("xvfb-run");
+    if (std::getenv(kUnderXvfb) != nullptr || xvfbRun.empty()) {
+        vorn::consoleLog.line("strobewerk: no OpenGL for the capture (", why, ")",
+                              xvfbRun.empty() ? "; install xvfb to capture under a virtual X server" : "");
+        return 1;
+    }
+    char self[4096] = {};
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0) {
+        vorn::consoleLog.line("strobewerk: no OpenGL for the capture (", why, ") and cannot find this program");
+        return 1;
+    }
+    vorn::consoleLog.line("capture: no OpenGL without a display (", why, "); running under a virtual X server");
+    const std::string screen = "-screen 0 " + std::to_string(plan.width < 1600 ? 1600 : plan.width) + "x"
+                               + std::to_string(plan.height < 1200 ? 1200 : plan.height) + "x24";
+    const std::vector<std::string> words = {xvfbRun, "-a", "-s", screen, self,
+                                            "--capture", file, "--fps", std::to_string(plan.fps),
+                                            "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
+                                            "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
+    std::vector<char*> argv;
+    for (const std::string& word : words)
+        argv.push_back(const_cast<char*>(word.c_str()));
+    argv.push_back(nullptr);
+    setenv(kUnderXvfb, "1", 1);
+    setenv("SDL_VIDEODRIVER", "x11", 1);
+    std::fflush(stdout);
+    execv(xvfbRun.c_str(), argv.data());
+    vorn::consoleLog.line("strobewerk: could not start xvfb-run for the capture");
+    return 1;
+}
+
+enum class eVideo { ready, badSize, rerun, failed };
+
+// The GL context the capture draws in, at the plan's size, with no window
+// on screen. A small one comes first to learn the renderer's limits.
+eVideo openCaptureVideo(const sCapturePlan& plan, std::string& problem)
+{
+    // SDL's 1.2 layer names the X11 driver itself for a program that links
+    // X libraries; the capture wants none, whatever was named.
+    if (std::getenv(kUnderXvfb) == nullptr)
+        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0) {
+        problem = std::string("no video: ") + SDL_GetError();
+        return eVideo::rerun;
+    }
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // A small surface first, to learn the renderer's limits.
+    if (SDL_SetVideoMode(16, 16, 32, SDL_OPENGL) == nullptr) {
+        problem = std::string("no GL surface: ") + SDL_GetError();
+        return eVideo::rerun;
+    }
+    GLenum result = glewInit();
+    if (!captureGlUsable(result, GLEW_VERSION_2_0, GLEW_EXT_framebuffer_object)) {
+        problem = std::string("no OpenGL 2.0 with framebuffer objects: ")
+                  + reinterpret_cast<const char*>(glewGetErrorString(result));
+        return eVideo::rerun;
+    }
+    GLint viewport[2] = {0, 0};
+    GLint texture = 0;
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+    problem = checkSizeLimits(plan.width, plan.height, viewport[0], viewport[1], texture);
+    if (!problem.empty())
+        return eVideo::badSize;
+    // A fresh start of the video for the real size: resizing the first
+    // surface leaves a context that draws wrongly.
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    const bool restarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (restarted)
+        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (!restarted || SDL_SetVideoMode(plan.width, plan.height, 32, SDL_OPENGL) == nullptr) {
+        problem = std::string("no GL surface of the capture's size: ") + SDL_GetError();
+        return eVideo::failed;
+    }
+    result = glewInit();
+    if (!captureGlUsable(result, GLEW_VERSION_2_0, GLEW_EXT_framebuffer_object)) {
+        problem = "no OpenGL 2.0 with framebuffer objects";
+        return eVideo::failed;
+    }
+    return eVideo::ready;
+}
+
+double secondsSince(std::chrono::steady_clock::time_point start)
+{
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+} // namespace
+
+bool captureGlUsable(GLenum glewResult, bool version20, bool frameBufferObjects)
+{
+    const bool loaded = glewResult == GLEW_OK || glewResult == GLEW_ERROR_NO_GLX_DISPLAY;
+    return loaded && version20 && frameBufferObjects;
+}
+
+int runCapture(const sOptions& options)
+{
+    const std::string& file = options.captureFile;
+    const std::string partFile = file + ".part";
+
+    // Everything that can be checked without writing, first.
+    const sWindowConfig config = readWindowConfig();
+    static cSoundtrackRange sound;
+    const bool haveSound = sound.open(soundtrackFile);
+    sCapturePlan plan;
+    std::string problem;
+    if (!planCapture(options, config.width, config.height, sound.lengthMs(), plan, problem)) {
+        vorn::consoleLog.line(problem);
+        return 2;
+    }
+    problem = checkOutputPath(file);
+    if (problem.empty())
+        problem = checkOutputPath(partFile);
+    if (!problem.empty()) {
+        vorn::consoleLog.line(problem);
+        return 2;
+    }
+    if (!haveSound)
+        vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile,
+                              " is missing or cannot be decoded): the video gets a silent audio track");
+
+    switch (openCaptureVideo(plan, problem)) {
+    case eVideo::ready:
+        break;
+    case eVideo::badSize:
+        vorn::consoleLog.line(problem);
+        SDL_Quit();
+        return 2;
+    case eVideo::rerun:
+        return rerunUnderXvfb(plan, file, problem);
+    case eVideo::failed:
+        vorn::consoleLog.line("strobewerk: ", problem);
+        SDL_Quit();
+        return 1;
+    }
+
+    windowWidth = plan.width;
+    windowHeight = plan.height;
+    onResize(windowWidth, windowHeight);
+    runSceneSetUps();
+    spectrum.assign(kSpectrumSize, 0.0f);
+    songTime = plan.from;
+    noteList.load("data/mvl.txt");
+    noteList.rewind(plan.from);
+    songClock.useFixedStep(plan.from, plan.fps);
+    sound.start(frameSampleStart(plan, 0));
+
+    vorn::consoleLog.line("capture: ", plan.frameCount, " frames of ", plan.width, "x", plan.height, " at ", plan.fps,
+                          " fps, song time ", formatSongTime(plan.from), " to ", formatSongTime(plan.to), ", into ",
+                          file);
+
+    cCaptureEncoder encoder;
+    sEncoderSettings settings;
+    settings.width = plan.width;
+    settings.height = plan.height;
+    settings.fps = plan.fps;
+    settings.sampleRate = plan.sampleRate;
+    if (!encoder.open(partFile, settings)) {
+        vorn::consoleLog.line("strobewerk: cannot write the capture to \"", file, "\": ", encoder.error());
+        std::remove(partFile.c_str());
+        SDL_Quit();
+        return 1;
+    }
+
+    cFrameReadback readback(plan.width, plan.height);
+    const int rowBytes = plan.width * 4;
+    // GL reads rows bottom first: the encoder starts at the last row and
+    // steps back.
+    cEncodeThread encoding(encoder, readback.frameBytes(), kQueuedFrames, -rowBytes,
+                           static_cast<std::ptrdiff_t>(plan.height - 1) * rowBytes);
+    auto collectFrame = [&]() {
+        std::uint8_t* buffer = encoding.acquire();
+        if (!buffer)
+            return false;
+        if (!readback.collect(buffer))
+            return false;
+        encoding.submitFrame(buffer);
+        return true;
+    };
+
+    cStopSignals signals;
+    cCaptureProgress progress(plan.frameCount, isatty(STDOUT_FILENO) == 1);
+    const auto started = std::chrono::steady_clock::now();
+    std::int64_t done = 0;
+    bool escaped = false;
+    bool broken = false;
+    for (; done < plan.frameCount; ++done) {
+        if (stopSignal != 0 || (escaped = escapeAsked()))
+            break;
+        std::vector<float> samples;
+        sound.pullTo(frameSampleStart(plan, done), samples);
+        if (!samples.empty())
+            encoding.submitAudio(std::move(samples));
+        sound.fillSpectrum(spectrum.data(), spectrum.size());
+        runFrame();
+        readback.request();
+        if (readback.pending() > 1 && !collectFrame()) {
+            broken = true;
+            break;
+        }
+        progress.update(done + 1, secondsSince(started));
+    }
+    while (!broken && readback.pending() > 0)
+        broken = !collectFrame();
+    // The sound up to the end of the last frame shown (or to --to).
+    std::vector<float> samples;
+    sound.pullTo(frameSampleStart(plan, done), samples);
+    if (!samples.empty())
+        encoding.submitAudio(std::move(samples));
+    progress.close(done, secondsSince(started));
+
+    const bool stoppedEarly = done < plan.frameCount;
+    if (broken || done == 0 || !encoding.finish(!broken && done > 0)) {
+        const std::string why = broken || encoding.failed() ? encoding.error() : "stopped before the first frame";
+        vorn::consoleLog.line("capture failed: ", why.empty() ? "cannot read the frames back" : why,
+                              "; nothing written");
+        encoding.finish(false);
+        encoder.abandon();
+        std::remove(partFile.c_str());
+        SDL_Quit();
+        return stopSignal != 0 ? 128 + stopSignal : 1;
+    }
+    if (std::rename(partFile.c_str(), file.c_str()) != 0) {
+        vorn::consoleLog.line("capture failed: cannot rename ", partFile, " to ", file);
+        SDL_Quit();
+        return 1;
+    }
+    const double seconds = secondsSince(started);
+    if (stoppedEarly)
+        vorn::consoleLog.line("capture: stopped early at song time ", formatSongTime(frameSongTime(plan, done)),
+                              " (", escaped ? "Escape" : "signal", "), ", done, " of ", plan.frameCount,
+                              " frames; the video is ", file);
+    else
+        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", done, " frames; the video is ", file);
+    SDL_Quit();
+    if (stoppedEarly && stopSignal != 0)
+        return 128 + stopSignal;
+    return 0;
+}

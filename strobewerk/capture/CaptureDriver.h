@@ -1,0 +1,33 @@
+// The capture: the production rendered frame by frame at exact song times
+// into a video file with its soundtrack, without a window on screen.
+//
+// runCapture does the whole run for `strobewerk --capture FILE ...`:
+//  1. plans the frames and checks the options, the output path and the
+//     soundtrack before anything is written (a problem: one line, exit 2);
+//  2. opens a GL context with no window through SDL's offscreen video
+//     (Mesa's EGL); where that cannot serve, it runs itself again under
+//     a virtual X server (xvfb-run);
+//  3. sets the scenes up, positions the note list and the soundtrack at
+//     --from and puts the song clock on a fixed step;
+//  4. draws each frame, reads it back through pixel buffer objects and
+//     hands it with its samples to the encode thread; FILE.part becomes
+//     FILE when the file is complete.
+// Escape, Ctrl-C (SIGINT) and SIGTERM stop it early: what is done is
+// finished into a playable FILE and the last line says where it stopped.
+//
+// Exit codes: 0 when complete or stopped with Escape, 128 + the signal
+// when stopped by one (the file is still finished), 2 for a bad option,
+// 1 when the capture failed (no file is left behind).
+#pragma once
+
+#include <GL/glew.h>
+
+#include "strobewerk/Options.h"
+
+int runCapture(const sOptions& options);
+
+// GLEW's start-up result is good enough for the capture: GLEW_OK, or
+// GLEW_ERROR_NO_GLX_DISPLAY (which an EGL context without X gives after
+// the entry points are loaded) with OpenGL 2.0 and framebuffer objects
+// present.
+bool captureGlUsable(GLenum glewResult, bool version20, bool frameBufferObjects);

@@ -1,0 +1,112 @@
+#include "strobewerk/capture/CapturePlan.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "strobewerk/SongClock.h"
+
+namespace fs = std::filesystem;
+
+std::int64_t sampleAtSongTime(std::int32_t ms, int rate)
+{
+    return static_cast<std::int64_t>(ms) * rate / 1000;
+}
+
+std::int64_t captureFrameCount(std::int32_t from, std::int32_t to, int fps)
+{
+    if (fps <= 0 || to <= from)
+        return 0;
+    // First guess from the span, then settle on the exact boundary that
+    // the rounding of the frame times gives.
+    std::int64_t count = (static_cast<std::int64_t>(to - from) * fps) / 1000;
+    while (count > 0 && fixedStepTime(from, fps, count - 1) >= to)
+        --count;
+    while (fixedStepTime(from, fps, count) < to)
+        ++count;
+    return count;
+}
+
+std::int32_t frameSongTime(const sCapturePlan& plan, std::int64_t frame)
+{
+    return fixedStepTime(plan.from, plan.fps, frame);
+}
+
+std::int64_t frameSampleStart(const sCapturePlan& plan, std::int64_t frame)
+{
+    if (frame >= plan.frameCount)
+        return sampleAtSongTime(plan.to, plan.sampleRate);
+    return sampleAtSongTime(frameSongTime(plan, frame), plan.sampleRate);
+}
+
+bool planCapture(const sOptions& options, int configWidth, int configHeight, std::int32_t songLengthMs,
+                 sCapturePlan& plan, std::string& problem)
+{
+    plan = sCapturePlan();
+    const bool sizeGiven = options.width > 0 && options.height > 0;
+    plan.width = sizeGiven ? options.width : configWidth;
+    plan.height = sizeGiven ? options.height : configHeight;
+    plan.fps = options.fps;
+    plan.from = options.from;
+
+    const std::string size = std::to_string(plan.width) + "x" + std::to_string(plan.height);
+    if (plan.width <= 0 || plan.height <= 0) {
+        problem = "strobewerk: capture size " + size + " is empty";
+        return false;
+    }
+    if (plan.width % 2 != 0 || plan.height % 2 != 0) {
+        problem = sizeGiven ? "strobewerk: --size " + size + " is not even: the video needs an even width and height"
+                            : "strobewerk: the size in res.conf, " + size + ", is not even: give an even --size";
+        return false;
+    }
+    if (songLengthMs >= 0 && options.from >= songLengthMs) {
+        problem = "strobewerk: --from " + formatSongTime(options.from) + " is past the soundtrack's end at "
+                  + formatSongTime(songLengthMs);
+        return false;
+    }
+    if (options.to >= 0) {
+        plan.to = options.to;
+    } else if (songLengthMs >= 0) {
+        plan.to = songLengthMs;
+    } else {
+        problem = "strobewerk: no soundtrack tells where the song ends: give --to";
+        return false;
+    }
+    if (plan.to <= plan.from) {
+        problem = "strobewerk: --from " + formatSongTime(plan.from) + " is not before --to " + formatSongTime(plan.to);
+        return false;
+    }
+    plan.frameCount = captureFrameCount(plan.from, plan.to, plan.fps);
+    return true;
+}
+
+std::string checkSizeLimits(int width, int height, int maxViewportWidth, int maxViewportHeight, int maxTexture)
+{
+    const int maxWidth = maxViewportWidth < maxTexture ? maxViewportWidth : maxTexture;
+    const int maxHeight = maxViewportHeight < maxTexture ? maxViewportHeight : maxTexture;
+    if (width <= maxWidth && height <= maxHeight)
+        return {};
+    return "strobewerk: capture size " + std::to_string(width) + "x" + std::to_string(height)
+           + " exceeds what the renderer can draw (" + std::to_string(maxWidth) + "x" + std::to_string(maxHeight)
+           + " at most)";
+}
+
+std::string checkOutputPath(const std::string& path)
+{
+    const std::string start = "strobewerk: cannot write the capture to \"" + path + "\": ";
+    std::error_code error;
+    const fs::path file(path);
+    if (file.filename().empty() || fs::is_directory(file, error))
+        return start + "it is a folder";
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, error))
+        return start + "no folder " + folder.string();
+    if (access(folder.c_str(), W_OK) != 0)
+        return start + std::strerror(errno);
+    if (fs::exists(file, error) && access(file.c_str(), W_OK) != 0)
+        return start + std::strerror(errno);
+    return {};
+}
