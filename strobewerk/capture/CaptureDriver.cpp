@@ -1,5 +1,6 @@
 #include "strobewerk/capture/CaptureDriver.h"
 
+#include <GL/glew.h>
 #include <SDL.h>
 #include <unistd.h>
 
@@ -184,12 +185,6 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 }
 
 } // namespace
-
-bool captureGlUsable(GLenum glewResult, bool version20, bool frameBufferObjects)
-{
-    const bool loaded = glewResult == GLEW_OK || glewResult == GLEW_ERROR_NO_GLX_DISPLAY;
-    return loaded && version20 && frameBufferObjects;
-}
 
 int runCapture(const sOptions& options)
 {

@@ -20,14 +20,6 @@
 // 1 when the capture failed (no file is left behind).
 #pragma once
 
-#include <GL/glew.h>
-
 #include "strobewerk/Options.h"
 
 int runCapture(const sOptions& options);
-
-// GLEW's start-up result is good enough for the capture: GLEW_OK, or
-// GLEW_ERROR_NO_GLX_DISPLAY (which an EGL context without X gives after
-// the entry points are loaded) with OpenGL 2.0 and framebuffer objects
-// present.
-bool captureGlUsable(GLenum glewResult, bool version20, bool frameBufferObjects);

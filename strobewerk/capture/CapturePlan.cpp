@@ -1,5 +1,6 @@
 #include "strobewerk/capture/CapturePlan.h"
 
+#include <GL/glew.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -109,4 +110,10 @@ std::string checkOutputPath(const std::string& path)
     if (fs::exists(file, error) && access(file.c_str(), W_OK) != 0)
         return start + std::strerror(errno);
     return {};
+}
+
+bool captureGlUsable(unsigned glewResult, bool version20, bool frameBufferObjects)
+{
+    const bool loaded = glewResult == GLEW_OK || glewResult == GLEW_ERROR_NO_GLX_DISPLAY;
+    return loaded && version20 && frameBufferObjects;
 }

@@ -59,3 +59,9 @@ std::string checkSizeLimits(int width, int height, int maxViewportWidth, int max
 // writable and the path is not a folder. Empty when it can, otherwise the
 // line naming the problem. Writes nothing.
 std::string checkOutputPath(const std::string& path);
+
+// GLEW's start-up result is good enough for the capture: GLEW_OK, or
+// GLEW_ERROR_NO_GLX_DISPLAY (which a context made through EGL, without X,
+// gives after the entry points are loaded) with OpenGL 2.0 and framebuffer
+// objects present.
+bool captureGlUsable(unsigned glewResult, bool version20, bool frameBufferObjects);

@@ -38,7 +38,8 @@ void cEncodeThread::submitFrame(std::uint8_t* buffer)
     sItem item;
     item.frame = buffer;
     queue.push_back(std::move(item));
-    deepest = std::max(deepest, queue.size());
+    ++queuedFrames;
+    deepest = std::max(deepest, queuedFrames);
     changed.notify_all();
 }
 
@@ -62,6 +63,8 @@ void cEncodeThread::run()
                 return;
             item = std::move(queue.front());
             queue.pop_front();
+            if (item.frame)
+                --queuedFrames;
         }
         bool ok = true;
         if (item.frame)
@@ -75,6 +78,7 @@ void cEncodeThread::run()
             broken = true;
             message = encoder.error();
             queue.clear();
+            queuedFrames = 0;
         }
         changed.notify_all();
     }

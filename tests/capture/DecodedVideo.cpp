@@ -176,3 +176,30 @@ double meanLevel(const std::vector<std::uint8_t>& rgb)
         sum += v;
     return rgb.empty() ? 0.0 : sum / double(rgb.size());
 }
+
+int bestLag(const std::vector<float>& heard, const std::vector<float>& reference, int maxLag)
+{
+    int best = 0;
+    double bestScore = -1e300;
+    for (int lag = -maxLag; lag <= maxLag; ++lag) {
+        double score = 0.0;
+        for (size_t i = 0; i < reference.size(); ++i) {
+            const std::int64_t j = static_cast<std::int64_t>(i) + lag;
+            if (j >= 0 && j < static_cast<std::int64_t>(heard.size()))
+                score += double(heard[static_cast<size_t>(j)]) * reference[i];
+        }
+        if (score > bestScore) {
+            bestScore = score;
+            best = lag;
+        }
+    }
+    return best;
+}
+
+std::vector<float> channelOf(const std::vector<float>& interleaved, int channels, int channel)
+{
+    std::vector<float> out;
+    for (size_t i = static_cast<size_t>(channel); i < interleaved.size(); i += static_cast<size_t>(channels))
+        out.push_back(interleaved[i]);
+    return out;
+}

@@ -41,3 +41,10 @@ double psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>&
 
 // Mean of all channels of an RGB image (0 to 255).
 double meanLevel(const std::vector<std::uint8_t>& rgb);
+
+// The shift (in samples, within +-maxLag) at which `heard` lines up best
+// with `reference`: heard[i + lag] ~ reference[i]. Both mono.
+int bestLag(const std::vector<float>& heard, const std::vector<float>& reference, int maxLag);
+
+// One channel of interleaved samples.
+std::vector<float> channelOf(const std::vector<float>& interleaved, int channels, int channel);

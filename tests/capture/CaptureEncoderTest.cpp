@@ -1,0 +1,195 @@
+// The encoder and its thread on made-up pictures and sound, read back with
+// the FFmpeg libraries as a player reads the file: the streams and their
+// format, every picture the right way up and close to what went in, the
+// sound at the same time as the pictures (the AAC priming skipped), the
+// index at the front; and a file that cannot be made says why.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "strobewerk/capture/CaptureEncoder.h"
+#include "strobewerk/capture/EncodeThread.h"
+#include "tests/capture/DecodedVideo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWidth = 96;
+constexpr int kHeight = 54;
+constexpr int kFps = 25;
+constexpr int kFrames = 50;
+constexpr int kRate = 44100;
+
+// Frame n as GL reads it (BGRA, bottom row first): red rising towards the
+// top, green across, blue moving with n.
+std::vector<std::uint8_t> glPicture(int n)
+{
+    std::vector<std::uint8_t> bgra(static_cast<size_t>(kWidth) * kHeight * 4);
+    for (int glRow = 0; glRow < kHeight; ++glRow) {
+        const int top = kHeight - 1 - glRow;
+        for (int x = 0; x < kWidth; ++x) {
+            std::uint8_t* p = &bgra[(static_cast<size_t>(glRow) * kWidth + x) * 4];
+            p[2] = static_cast<std::uint8_t>(255 - top * 255 / (kHeight - 1));
+            p[1] = static_cast<std::uint8_t>(x * 255 / (kWidth - 1));
+            p[0] = static_cast<std::uint8_t>((x + n * 4) % kWidth * 255 / kWidth);
+            p[3] = 255;
+        }
+    }
+    return bgra;
+}
+
+// The same picture as RGB, top row first.
+std::vector<std::uint8_t> expectedRgb(int n)
+{
+    const std::vector<std::uint8_t> bgra = glPicture(n);
+    std::vector<std::uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const std::uint8_t* p = &bgra[(static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 4];
+            std::uint8_t* q = &rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
+            q[0] = p[2];
+            q[1] = p[1];
+            q[2] = p[0];
+        }
+    return rgb;
+}
+
+// Two seconds of quiet noise with two clicks (left at 0.25 s and 1.3 s,
+// right at 0.9 s), interleaved stereo.
+std::vector<float> testSound(int frames)
+{
+    std::vector<float> sound(static_cast<size_t>(frames) * 2);
+    std::uint32_t seed = 12345;
+    for (size_t i = 0; i < sound.size(); ++i) {
+        seed = seed * 1664525u + 1013904223u;
+        sound[i] = (static_cast<float>(seed >> 8) / 16777216.0f - 0.5f) * 0.01f;
+    }
+    auto click = [&](int at, int channel) {
+        for (int i = 0; i < 88; ++i)
+            sound[static_cast<size_t>(at + i) * 2 + static_cast<size_t>(channel)] = (i / 11) % 2 ? 0.8f : -0.8f;
+    };
+    click(11025, 0);
+    click(57330, 0);
+    click(39690, 1);
+    return sound;
+}
+
+class CaptureEncoderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = fs::temp_directory_path() / ("capture_encoder_" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    sEncoderSettings settings() const
+    {
+        sEncoderSettings s;
+        s.width = kWidth;
+        s.height = kHeight;
+        s.fps = kFps;
+        s.sampleRate = kRate;
+        return s;
+    }
+
+    fs::path folder;
+};
+
+TEST_F(CaptureEncoderTest, ThreadedEncodeGivesAFilePlayersRead)
+{
+    const std::string path = (folder / "out.mp4.part").string();
+    cCaptureEncoder encoder;
+    ASSERT_TRUE(encoder.open(path, settings())) << encoder.error();
+    const size_t frameBytes = static_cast<size_t>(kWidth) * kHeight * 4;
+    const int stride = kWidth * 4;
+    std::vector<float> sound = testSound(2 * kRate);
+    {
+        cEncodeThread thread(encoder, frameBytes, 2, -stride, static_cast<std::ptrdiff_t>(kHeight - 1) * stride);
+        const size_t perFrame = kRate / kFps;
+        for (int n = 0; n < kFrames; ++n) {
+            std::uint8_t* buffer = thread.acquire();
+            ASSERT_NE(buffer, nullptr);
+            const std::vector<std::uint8_t> picture = glPicture(n);
+            std::copy(picture.begin(), picture.end(), buffer);
+            thread.submitFrame(buffer);
+            thread.submitAudio(std::vector<float>(sound.begin() + static_cast<std::ptrdiff_t>(n * perFrame * 2),
+                                                  sound.begin() + static_cast<std::ptrdiff_t>((n + 1) * perFrame * 2)));
+        }
+        ASSERT_TRUE(thread.finish()) << thread.error();
+        EXPECT_LE(thread.deepestQueue(), 2u) << "frames wait only in the pool's buffers";
+    }
+    EXPECT_EQ(encoder.videoFrames(), kFrames);
+    EXPECT_EQ(encoder.audioSamples(), 2 * kRate);
+
+    const sDecodedVideo video = decodeVideoFile(path);
+    ASSERT_TRUE(video.ok) << video.error;
+    EXPECT_EQ(video.streamCount, 2);
+    EXPECT_EQ(video.videoCodec, "h264");
+    EXPECT_EQ(video.audioCodec, "aac");
+    EXPECT_EQ(video.pixelFormat, "yuv420p");
+    EXPECT_EQ(video.width, kWidth);
+    EXPECT_EQ(video.height, kHeight);
+    EXPECT_DOUBLE_EQ(video.frameRate, kFps);
+    EXPECT_EQ(video.frameCount, kFrames);
+    EXPECT_NEAR(video.videoDuration, 2.0, 1e-9);
+    EXPECT_NEAR(video.formatDuration, 2.0, 0.001);
+    EXPECT_DOUBLE_EQ(video.firstPictureTime, 0.0);
+    EXPECT_LE(video.longestKeyframeGap, 2 * kFps - 1) << "a keyframe at least every 2 s";
+    EXPECT_TRUE(video.indexAtFront);
+
+    ASSERT_EQ(video.pictures.size(), static_cast<size_t>(kFrames));
+    for (int n : {0, 17, kFrames - 1})
+        EXPECT_GE(psnr(video.pictures[static_cast<size_t>(n)], expectedRgb(n)), 35.0) << "picture " << n;
+    // Upside down would put the red top row at the bottom.
+    EXPECT_GT(video.pictures[0][0], 200);
+
+    // The sound: the first sample heard is the first handed in.
+    EXPECT_EQ(video.sampleRate, kRate);
+    EXPECT_EQ(video.channels, 2);
+    EXPECT_DOUBLE_EQ(video.firstSampleTime, 0.0);
+    ASSERT_GE(video.samples.size(), sound.size());
+    for (int channel : {0, 1})
+        EXPECT_EQ(bestLag(channelOf(video.samples, 2, channel), channelOf(sound, 2, channel), 300), 0)
+            << "channel " << channel;
+}
+
+TEST_F(CaptureEncoderTest, FailuresSayWhy)
+{
+    cCaptureEncoder encoder;
+    EXPECT_FALSE(encoder.open((folder / "no" / "such" / "out.mp4").string(), settings()));
+    EXPECT_NE(encoder.error().find("cannot create the file"), std::string::npos) << encoder.error();
+
+    sEncoderSettings odd = settings();
+    odd.width = 95;
+    EXPECT_FALSE(encoder.open((folder / "odd.mp4").string(), odd));
+    EXPECT_FALSE(fs::exists(folder / "odd.mp4"));
+
+    EXPECT_FALSE(encoder.writeVideo(nullptr, 0)) << "nothing open";
+    EXPECT_FALSE(encoder.finish());
+}
+
+TEST_F(CaptureEncoderTest, AThreadWhoseEncoderFailedHandsOutNoMoreBuffers)
+{
+    cCaptureEncoder encoder;
+    ASSERT_TRUE(encoder.open((folder / "out.mp4").string(), settings()));
+    // Finishing early makes every later write fail, as a full disk would.
+    ASSERT_TRUE(encoder.finish());
+    cEncodeThread thread(encoder, static_cast<size_t>(kWidth) * kHeight * 4, 1, kWidth * 4, 0);
+    std::uint8_t* buffer = thread.acquire();
+    ASSERT_NE(buffer, nullptr);
+    thread.submitFrame(buffer);
+    EXPECT_EQ(thread.acquire(), nullptr) << "waits for the failed frame, then refuses";
+    EXPECT_TRUE(thread.failed());
+    EXPECT_FALSE(thread.finish());
+    EXPECT_EQ(thread.error(), "the file is not open");
+}
+
+} // namespace

@@ -1,0 +1,167 @@
+// The capture's arithmetic and texts, without a window: which frames a
+// range makes and which samples go with them, the checks made before
+// anything is written, the progress lines and the GL start-up verdict.
+#include <gtest/gtest.h>
+
+#include <GL/glew.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "strobewerk/SongClock.h"
+#include "strobewerk/capture/CapturePlan.h"
+#include "strobewerk/capture/CaptureProgress.h"
+
+namespace {
+
+sOptions captureOptions()
+{
+    sOptions options;
+    options.captureFile = "out.mp4";
+    return options;
+}
+
+TEST(CapturePlan, FrameCountCoversEverySongTimeBeforeTheEnd)
+{
+    EXPECT_EQ(captureFrameCount(0, 3000, 30), 90);
+    EXPECT_EQ(captureFrameCount(0, 3000, 60), 180);
+    EXPECT_EQ(captureFrameCount(60000, 63000, 30), 90);
+    // 3 fps: frames at 0, 333, 667; a range ending at 1000 stops before
+    // the fourth, one ending at 1001 takes it.
+    EXPECT_EQ(captureFrameCount(0, 1000, 3), 3);
+    EXPECT_EQ(captureFrameCount(0, 1001, 3), 4);
+    EXPECT_EQ(captureFrameCount(0, 1, 60), 1);
+    EXPECT_EQ(captureFrameCount(500, 500, 60), 0);
+    // Every counted frame is before the end, the next one is not.
+    for (int fps : {7, 24, 25, 30, 60, 144}) {
+        const std::int64_t count = captureFrameCount(1234, 98765, fps);
+        EXPECT_LT(fixedStepTime(1234, fps, count - 1), 98765) << fps;
+        EXPECT_GE(fixedStepTime(1234, fps, count), 98765) << fps;
+    }
+}
+
+TEST(CapturePlan, SamplesOfTheFramesJoinUpToExactlyTheRange)
+{
+    sCapturePlan plan;
+    plan.fps = 30;
+    plan.from = 1000;
+    plan.to = 2000;
+    plan.frameCount = captureFrameCount(plan.from, plan.to, plan.fps);
+    EXPECT_EQ(frameSampleStart(plan, 0), 44100);
+    EXPECT_EQ(frameSampleStart(plan, plan.frameCount), 88200);
+    std::int64_t total = 0;
+    for (std::int64_t n = 0; n < plan.frameCount; ++n) {
+        const std::int64_t length = frameSampleStart(plan, n + 1) - frameSampleStart(plan, n);
+        // A frame at 30 fps carries 1470 samples, give or take the
+        // millisecond rounding of its song time.
+        EXPECT_NEAR(static_cast<double>(length), 1470.0, 45.0) << n;
+        total += length;
+    }
+    EXPECT_EQ(total, 44100);
+    EXPECT_EQ(sampleAtSongTime(1, 44100), 44);
+    EXPECT_EQ(sampleAtSongTime(135000, 44100), 135000LL * 441 / 10);
+}
+
+TEST(CapturePlan, DefaultsComeFromResConfAndTheSoundtrack)
+{
+    sCapturePlan plan;
+    std::string problem;
+    ASSERT_TRUE(planCapture(captureOptions(), 1280, 720, 225500, plan, problem)) << problem;
+    EXPECT_EQ(plan.width, 1280);
+    EXPECT_EQ(plan.height, 720);
+    EXPECT_EQ(plan.fps, 60);
+    EXPECT_EQ(plan.from, 0);
+    EXPECT_EQ(plan.to, 225500);
+    EXPECT_EQ(plan.frameCount, 13530);
+
+    sOptions options = captureOptions();
+    options.width = 320;
+    options.height = 180;
+    options.fps = 25;
+    options.from = 1000;
+    options.to = 3000;
+    ASSERT_TRUE(planCapture(options, 1280, 720, 2000, plan, problem)) << problem;
+    EXPECT_EQ(plan.width, 320);
+    EXPECT_EQ(plan.to, 3000) << "--to past the soundtrack's end is kept: the rest is silent";
+    EXPECT_EQ(plan.frameCount, 50);
+}
+
+TEST(CapturePlan, ProblemsAreOneLineNamingThem)
+{
+    sCapturePlan plan;
+    std::string problem;
+    sOptions options = captureOptions();
+    options.width = 321;
+    options.height = 180;
+    EXPECT_FALSE(planCapture(options, 1280, 720, 5000, plan, problem));
+    EXPECT_NE(problem.find("--size 321x180 is not even"), std::string::npos) << problem;
+
+    EXPECT_FALSE(planCapture(captureOptions(), 1279, 720, 5000, plan, problem));
+    EXPECT_NE(problem.find("res.conf, 1279x720, is not even"), std::string::npos) << problem;
+
+    options = captureOptions();
+    options.from = 5000;
+    EXPECT_FALSE(planCapture(options, 1280, 720, 5000, plan, problem));
+    EXPECT_NE(problem.find("--from 0:05.000 is past the soundtrack's end at 0:05.000"), std::string::npos)
+        << problem;
+
+    options.to = 4000;
+    EXPECT_FALSE(planCapture(options, 1280, 720, 9000, plan, problem));
+    EXPECT_NE(problem.find("is not before --to 0:04.000"), std::string::npos) << problem;
+
+    EXPECT_FALSE(planCapture(captureOptions(), 1280, 720, -1, plan, problem));
+    EXPECT_EQ(problem, "strobewerk: no soundtrack tells where the song ends: give --to");
+    options = captureOptions();
+    options.to = 2000;
+    EXPECT_TRUE(planCapture(options, 1280, 720, -1, plan, problem)) << "no soundtrack, but an end given";
+}
+
+TEST(CapturePlan, SizeLimitsAndOutputPath)
+{
+    EXPECT_EQ(checkSizeLimits(16384, 16384, 16384, 16384, 16384), "");
+    EXPECT_NE(checkSizeLimits(16386, 720, 16384, 16384, 16384).find("exceeds what the renderer can draw (16384x16384"),
+              std::string::npos);
+    EXPECT_NE(checkSizeLimits(4096, 720, 8192, 8192, 2048), "") << "the window copies are textures";
+
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("capture_plan_" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    EXPECT_EQ(checkOutputPath((folder / "out.mp4").string()), "");
+    EXPECT_NE(checkOutputPath((folder / "missing" / "out.mp4").string()).find("no folder"), std::string::npos);
+    EXPECT_NE(checkOutputPath(folder.string()).find("it is a folder"), std::string::npos);
+    EXPECT_FALSE(fs::exists(folder / "out.mp4")) << "checking writes nothing";
+    fs::remove_all(folder);
+}
+
+TEST(CaptureProgress, TextsSayDoneRateAndTimeLeft)
+{
+    EXPECT_EQ(progressText(45, 90, 1.5), "45/90 frames  50%   30.0 fps   2 s left");
+    EXPECT_EQ(progressText(0, 90, 0.0), "0/90 frames   0%    0.0 fps   -- left");
+    EXPECT_EQ(progressText(1000, 7000, 100.0), "1000/7000 frames  14%   10.0 fps   10 min 00 s left");
+    EXPECT_EQ(expectationText(30, 6000, 2.0), "expecting about 6 min 40 s for 6000 frames (15.0 frames a second so far)");
+    EXPECT_EQ(durationText(3725), "1 h 02 min");
+    EXPECT_EQ(durationText(59.6), "1 min 00 s");
+    EXPECT_EQ(durationText(-3), "0 s");
+    // Plain lines at every tenth: 9 of 90 is the first.
+    EXPECT_EQ(tenthReached(8, 90), 0);
+    EXPECT_EQ(tenthReached(9, 90), 1);
+    EXPECT_EQ(tenthReached(89, 90), 9);
+    EXPECT_EQ(tenthReached(90, 90), 10);
+    EXPECT_EQ(tenthReached(3, 7), 4);
+}
+
+TEST(CaptureGlStartUp, NoGlxDisplayCountsOnlyWithGl20AndFramebufferObjects)
+{
+    EXPECT_TRUE(captureGlUsable(GLEW_OK, true, true));
+    EXPECT_TRUE(captureGlUsable(GLEW_ERROR_NO_GLX_DISPLAY, true, true));
+    EXPECT_FALSE(captureGlUsable(GLEW_ERROR_NO_GLX_DISPLAY, false, true));
+    EXPECT_FALSE(captureGlUsable(GLEW_ERROR_NO_GLX_DISPLAY, true, false));
+    EXPECT_FALSE(captureGlUsable(GLEW_OK, false, true));
+    EXPECT_FALSE(captureGlUsable(GLEW_ERROR_NO_GL_VERSION, true, true));
+}
+
+} // namespace
