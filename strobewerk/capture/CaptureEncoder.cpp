@@ -146,7 +146,7 @@ bool cCaptureEncoder::open(const std::string& path, const sEncoderSettings& sett
     pending.assign(static_cast<size_t>(config.channels), {});
 
     scaler = sws_getContext(config.width, config.height, AV_PIX_FMT_BGRA, config.width, config.height,
-                            AV_PIX_FMT_YUV420P, SWS_BILINEAR, nullptr, nullptr, nullptr);
+                            AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
     if (!scaler)
         return fail("cannot set up the colour conversion");
     // Full-range RGB in, BT.709 limited range out, as the stream says.
