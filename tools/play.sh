@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # The play command: sets everything up, builds the production, makes its
 # note list from the score when needed and starts it from the repository
-# root (where res.conf and data/ are). Escape or closing the window ends it.
+# root (where res.conf and data/ are).
+#  - With a display it plays in its window with sound; Escape or closing the
+#    window ends it.
+#  - Without one it renders the whole production into morvelane.mp4 in the
+#    repository root (the size of res.conf, 30 frames a second, with the
+#    soundtrack), says how long that should take, shows its progress and
+#    prints where the video is. Ctrl-C stops it early and still leaves a
+#    playable video of what was done.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
-
-if [ -z "${DISPLAY:-}" ]; then
-  echo "play: no display (DISPLAY is empty); run it under a virtual X server: xvfb-run -a -s \"-screen 0 1600x1200x24\" bash tools/play.sh"
-  exit 1
-fi
 
 bash tools/setup.sh
 
@@ -29,4 +31,15 @@ if [ -f "$score" ] && { [ ! -f "$list" ] || [ "$score" -nt "$list" ]; }; then
   echo "play: made $list from $score"
 fi
 
-./build/strobewerk/strobewerk
+if [ -n "${DISPLAY:-}" ]; then
+  exec ./build/strobewerk/strobewerk
+fi
+
+video=morvelane.mp4
+echo "play: no display (DISPLAY is empty), so the production is rendered into $video instead"
+status=0
+./build/strobewerk/strobewerk --capture "$video" --fps 30 || status=$?
+if [ -f "$video" ] && { [ "$status" -eq 0 ] || [ "$status" -ge 128 ]; }; then
+  echo "play: the video is $root/$video"
+fi
+exit "$status"

@@ -9,6 +9,8 @@ packages=(
   libsdl1.2-compat-dev libglu1-mesa-dev libgl1-mesa-dri libglew-dev
   libdevil-dev libmpg123-dev libkissfft-dev libtinyobjloader-dev
   xvfb xauth xdotool x11-utils imagemagick libx11-dev
+  libegl1 libegl-mesa0
+  libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
 )
 if [ "${WITH_FUZZ:-0}" = 1 ]; then
   packages+=(clang)

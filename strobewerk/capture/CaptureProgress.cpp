@@ -78,6 +78,10 @@ void cCaptureProgress::update(std::int64_t done, double elapsed)
         lineShown = false;
         vorn::consoleLog.line("capture: ", expectationText(done, total, elapsed));
     }
+    // The expectation comes first; a capture too short to have one shows
+    // its progress from the start.
+    if (!expectationShown && done < total && elapsed < kExpectationSeconds && done < kExpectationFrames)
+        return;
     if (terminal) {
         if (lastShown < 0.0 || elapsed - lastShown >= kTerminalInterval || done == total) {
             lastShown = elapsed;

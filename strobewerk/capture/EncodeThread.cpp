@@ -38,8 +38,8 @@ void cEncodeThread::submitFrame(std::uint8_t* buffer)
     sItem item;
     item.frame = buffer;
     queue.push_back(std::move(item));
-    ++queuedFrames;
-    deepest = std::max(deepest, queuedFrames);
+    ++waitingFrames;
+    deepest = std::max(deepest, waitingFrames);
     changed.notify_all();
 }
 
@@ -64,7 +64,7 @@ void cEncodeThread::run()
             item = std::move(queue.front());
             queue.pop_front();
             if (item.frame)
-                --queuedFrames;
+                --waitingFrames;
         }
         bool ok = true;
         if (item.frame)
@@ -78,7 +78,7 @@ void cEncodeThread::run()
             broken = true;
             message = encoder.error();
             queue.clear();
-            queuedFrames = 0;
+            waitingFrames = 0;
         }
         changed.notify_all();
     }
@@ -118,4 +118,10 @@ std::size_t cEncodeThread::deepestQueue() const
 {
     std::lock_guard<std::mutex> hold(lock);
     return deepest;
+}
+
+std::size_t cEncodeThread::queuedFrames() const
+{
+    std::lock_guard<std::mutex> hold(lock);
+    return waitingFrames;
 }

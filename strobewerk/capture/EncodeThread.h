@@ -50,7 +50,9 @@ public:
 
     bool failed() const;
     std::string error() const;
-    // Most frames that waited in the queue at once (for the benchmark).
+    // Frames waiting for the encoder now, and the most that ever waited at
+    // once (for the benchmark).
+    std::size_t queuedFrames() const;
     std::size_t deepestQueue() const;
 
 private:
@@ -69,7 +71,7 @@ private:
     std::condition_variable changed;
     std::vector<std::uint8_t*> freeBuffers;
     std::deque<sItem> queue;
-    std::size_t queuedFrames = 0;
+    std::size_t waitingFrames = 0;
     std::size_t deepest = 0;
     bool stopping = false;
     bool broken = false;

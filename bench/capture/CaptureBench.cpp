@@ -1,0 +1,209 @@
+// Render-only against capture, frame for frame, at two sizes. Both draw the
+// production at fixed 30 fps steps from 60 s into the song (every layer
+// busy), with the soundtrack's spectrum; render-only waits for each frame
+// to be drawn (glFinish), capture reads it back through the pixel buffers
+// and hands it to the encode thread, which writes a real MP4 file in the
+// system's temporary folder. The two alternate in blocks of frames, so a
+// machine shared with other work loads both alike. The counters are the
+// figures: render_fps, capture_fps and capture_per_render (the capture's
+// time per frame over render-only's).
+#include <benchmark/benchmark.h>
+
+#include <GL/glew.h>
+#include <SDL.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/audio/SoundtrackRange.h"
+#include "strobewerk/capture/CaptureEncoder.h"
+#include "strobewerk/capture/CapturePlan.h"
+#include "strobewerk/capture/EncodeThread.h"
+#include "strobewerk/capture/FrameReadback.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "vorn/Texture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kMaxWidth = 1280;
+constexpr int kMaxHeight = 720;
+constexpr int kFps = 30;
+constexpr int kStartMs = 60000;
+
+bool startedUp = false;
+cSoundtrackRange sound;
+std::int64_t frame = 0;
+
+bool enterRepository()
+{
+    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
+        if (fs::exists(dir / "data" / "lolvarlay.frag")) {
+            fs::current_path(dir);
+            return true;
+        }
+        if (dir == dir.root_path())
+            return false;
+    }
+}
+
+bool startUp()
+{
+    if (startedUp)
+        return true;
+    if (!enterRepository()) {
+        std::printf("capture_bench: run it from inside the repository\n");
+        return false;
+    }
+    setenv("SDL_VIDEODRIVER", "offscreen", 1);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0)
+        return false;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (SDL_SetVideoMode(kMaxWidth, kMaxHeight, 32, SDL_OPENGL) == nullptr)
+        return false;
+    const GLenum glew = glewInit();
+    if (!captureGlUsable(glew, GLEW_VERSION_2_0, GLEW_EXT_framebuffer_object))
+        return false;
+    windowWidth = kMaxWidth;
+    windowHeight = kMaxHeight;
+    onResize(windowWidth, windowHeight);
+    runSceneSetUps();
+    spectrum.assign(512, 0.0f);
+    songTime = kStartMs;
+    noteList.load("data/mvl.txt");
+    noteList.rewind(kStartMs);
+    songClock.useFixedStep(kStartMs, kFps);
+    sound.open(soundtrackFile);
+    sound.start(sampleAtSongTime(kStartMs, 44100));
+    startedUp = true;
+    return true;
+}
+
+// Draws at width x height in the window's lower-left corner, as the
+// production started at that size would.
+void useSize(int width, int height)
+{
+    onResize(width, height);
+    for (vorn::cTexture* copy : {screenCopy, metaballCopy}) {
+        copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+}
+
+// The next frame of the fixed step, with its samples and spectrum.
+void drawFrame(std::vector<float>& samples)
+{
+    const std::int32_t time = fixedStepTime(kStartMs, kFps, frame++);
+    sound.pullTo(sampleAtSongTime(time, 44100), samples);
+    sound.fillSpectrum(spectrum.data(), spectrum.size());
+    runFrame();
+}
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start)
+{
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Captures `frames` frames into a fresh file, from the first frame's
+// drawing to the file's last byte: every frame's read-back, conversion and
+// encoding (the encoder's look-ahead drained at the end) is in the time.
+double captureBlock(int width, int height, int frames, cFrameReadback& readback, std::string& error)
+{
+    const Clock::time_point start = Clock::now();
+    const std::string path = (fs::temp_directory_path() / ("capture_bench_" + std::to_string(getpid()) + ".mp4")).string();
+    cCaptureEncoder encoder;
+    sEncoderSettings settings;
+    settings.width = width;
+    settings.height = height;
+    settings.fps = kFps;
+    if (!encoder.open(path, settings)) {
+        error = encoder.error();
+        return 0.0;
+    }
+    const int row = width * 4;
+    cEncodeThread encoding(encoder, readback.frameBytes(), 3, -row, static_cast<std::ptrdiff_t>(height - 1) * row);
+    auto collect = [&] {
+        std::uint8_t* buffer = encoding.acquire();
+        if (buffer && readback.collect(buffer))
+            encoding.submitFrame(buffer);
+    };
+    for (int i = 0; i < frames; ++i) {
+        std::vector<float> samples;
+        drawFrame(samples);
+        encoding.submitAudio(std::move(samples));
+        readback.request();
+        if (readback.pending() > 1)
+            collect();
+    }
+    while (readback.pending() > 0)
+        collect();
+    if (!encoding.finish())
+        error = encoding.error();
+    const double seconds = secondsSince(start);
+    std::remove(path.c_str());
+    return seconds;
+}
+
+// One iteration: a block of render-only frames (each drawn to the end,
+// nothing read back, no encoder running), then a block captured into a
+// file of its own. The iteration's time is the capture block's; the
+// counters give both rates and their ratio.
+void BM_RenderThenCapture(benchmark::State& state)
+{
+    const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
+    constexpr int kBlock = 24;
+    if (!startUp()) {
+        state.SkipWithError("no GL context");
+        return;
+    }
+    useSize(width, height);
+    cFrameReadback readback(width, height);
+    double renderTime = 0.0, captureTime = 0.0;
+    std::int64_t frames = 0;
+    for (auto _ : state) {
+        std::vector<float> samples;
+        const Clock::time_point start = Clock::now();
+        for (int i = 0; i < kBlock; ++i) {
+            drawFrame(samples);
+            glFinish();
+        }
+        renderTime += secondsSince(start);
+
+        std::string error;
+        const double seconds = captureBlock(width, height, kBlock, readback, error);
+        if (!error.empty()) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        captureTime += seconds;
+        state.SetIterationTime(seconds);
+        frames += kBlock;
+    }
+    state.counters["render_fps"] = static_cast<double>(frames) / renderTime;
+    state.counters["capture_fps"] = static_cast<double>(frames) / captureTime;
+    state.counters["capture_per_render"] = captureTime / renderTime;
+}
+
+BENCHMARK(BM_RenderThenCapture)
+    ->Args({640, 360})
+    ->Args({1280, 720})
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(4);
+
+} // namespace
+
+BENCHMARK_MAIN();
