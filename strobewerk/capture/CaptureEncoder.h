@@ -38,7 +38,10 @@ struct sEncoderSettings {
     // visually lossless (their sharp coloured edges lose most to the
     // halved colour resolution of yuv420p).
     int crf = 14;
-    const char* preset = "veryfast";
+    // x264's speed: on a software renderer the encoder shares the cores
+    // with the drawing, and "superfast" keeps its share small (at the
+    // cost of a larger file, not of picture quality).
+    const char* preset = "superfast";
 };
 
 class cCaptureEncoder {
