@@ -196,6 +196,7 @@ TEST(CaptureRun, SoundLinesUpWithTheSoundtrackWithinAMillisecond)
     ASSERT_TRUE(video.ok) << video.error;
     const std::vector<float> reference = soundtrackSamples(0, 3 * kRate);
     const int lag = bestLag(channelOf(video.samples, 2, 0), reference, kRate / 100);
+    RecordProperty("lag_samples", lag);
     EXPECT_LE(std::abs(lag), kRate / 1000) << "lag " << lag << " samples";
     // The click itself is there, loud, at 1.5 s.
     float peak = 0.0f;
@@ -233,6 +234,7 @@ TEST(CaptureRun, TwoCapturesOfARangeAreAlikeAndInTime)
     EXPECT_TRUE(a.samples == b.samples);
     // Started at 1 s: the click is heard 0.5 s in, as the soundtrack has it.
     const int lag = bestLag(channelOf(a.samples, 2, 0), soundtrackSamples(kRate, kRate), kRate / 100);
+    RecordProperty("lag_samples_from_1s", lag);
     EXPECT_LE(std::abs(lag), kRate / 1000) << "lag " << lag << " samples";
 }
 
@@ -339,7 +341,9 @@ TEST(CaptureRun, DecodedFramesMatchTheLivePathDrawnDirectly)
         const size_t row = static_cast<size_t>(kWidth) * 3;
         for (int y = 0; y < kHeight; ++y)
             std::copy_n(&rgb[static_cast<size_t>(kHeight - 1 - y) * row], row, &top[static_cast<size_t>(y) * row]);
-        EXPECT_GE(psnr(video.pictures[static_cast<size_t>(n)], top), 35.0) << "frame " << n;
+        const double db = psnr(video.pictures[static_cast<size_t>(n)], top);
+        RecordProperty("psnr_frame_" + std::to_string(n), std::to_string(db));
+        EXPECT_GE(db, 35.0) << "frame " << n;
     }
     SDL_Quit();
     fs::current_path(previous);
