@@ -14,6 +14,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -90,11 +91,26 @@ std::string readAll(const fs::path& path)
     return text.str();
 }
 
-// Starts the program in the run folder, its console into `tag`.out and its
-// error stream into `tag`.err.
-pid_t startProgram(const std::vector<std::string>& arguments, const std::string& tag)
+// The same without a soundtrack.
+const fs::path& silentFolder()
 {
-    const fs::path folder = runFolder();
+    static const fs::path folder = [] {
+        const fs::path made = runFolder() / "silent";
+        fs::create_directories(made / "data");
+        for (const fs::directory_entry& entry : fs::directory_iterator(runFolder() / "data"))
+            if (entry.path().filename() != "morvelane.mp3")
+                fs::create_symlink(fs::absolute(entry.path()), made / "data" / entry.path().filename());
+        fs::copy_file(runFolder() / "res.conf", made / "res.conf");
+        return made;
+    }();
+    return folder;
+}
+
+// Starts the program in `folder` (the run folder unless named), its console
+// into `tag`.out and its error stream into `tag`.err there.
+pid_t startProgram(const std::vector<std::string>& arguments, const std::string& tag,
+                   const fs::path& folder = runFolder())
+{
     const pid_t pid = fork();
     if (pid == 0) {
         if (chdir(folder.c_str()) != 0)
@@ -113,22 +129,23 @@ pid_t startProgram(const std::vector<std::string>& arguments, const std::string&
     return pid;
 }
 
-sRun finishProgram(pid_t pid, const std::string& tag)
+sRun finishProgram(pid_t pid, const std::string& tag, const fs::path& folder = runFolder())
 {
     sRun run;
     int status = 0;
     waitpid(pid, &status, 0);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 1000 + WTERMSIG(status);
-    std::istringstream text(readAll(runFolder() / (tag + ".out")));
+    std::istringstream text(readAll(folder / (tag + ".out")));
     for (std::string line; std::getline(text, line);)
         run.lines.push_back(line);
-    run.errors = readAll(runFolder() / (tag + ".err"));
+    run.errors = readAll(folder / (tag + ".err"));
     return run;
 }
 
-sRun runProgram(const std::vector<std::string>& arguments, const std::string& tag)
+sRun runProgram(const std::vector<std::string>& arguments, const std::string& tag,
+                const fs::path& folder = runFolder())
 {
-    return finishProgram(startProgram(arguments, tag), tag);
+    return finishProgram(startProgram(arguments, tag, folder), tag, folder);
 }
 
 // The main capture of these tests: the whole 3 s soundtrack.
@@ -265,6 +282,27 @@ TEST(CaptureRun, BadOptionsStopBeforeWritingAnything)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.last().find("cannot write the capture to \"no/such/folder/bad.mp4\": no folder"), std::string::npos)
         << run.last();
+}
+
+TEST(CaptureRun, WithoutASoundtrackTheAudioTrackIsSilent)
+{
+    const sRun noEnd = runProgram({"--capture", "silent.mp4", "--size", "160x90"}, "silent", silentFolder());
+    EXPECT_EQ(noEnd.exitCode, 2);
+    EXPECT_EQ(noEnd.last(), "strobewerk: no soundtrack tells where the song ends: give --to");
+
+    const sRun run =
+        runProgram({"--capture", "silent.mp4", "--size", "160x90", "--fps", "30", "--to", "1000"}, "silent", silentFolder());
+    ASSERT_EQ(run.exitCode, 0) << run.last();
+    size_t said = 0;
+    for (const std::string& line : run.lines)
+        said += line.find("no soundtrack") != std::string::npos;
+    EXPECT_EQ(said, 1u);
+    const sDecodedVideo video = decodeVideoFile((silentFolder() / "silent.mp4").string(), false);
+    ASSERT_TRUE(video.ok) << video.error;
+    EXPECT_EQ(video.streamCount, 2);
+    EXPECT_EQ(video.frameCount, 30);
+    EXPECT_GE(video.samples.size(), 2u * kRate);
+    EXPECT_TRUE(std::all_of(video.samples.begin(), video.samples.end(), [](float v) { return v == 0.0f; }));
 }
 
 TEST(CaptureRun, InterruptedCaptureIsFinishedIntoAPlayableFile)
