@@ -190,6 +190,9 @@ int runCapture(const sOptions& options)
 {
     const std::string& file = options.captureFile;
     const std::string partFile = file + ".part";
+    // From here on Ctrl-C and SIGTERM only ask the capture to stop; it looks
+    // before every frame.
+    cStopSignals signals;
 
     // Everything that can be checked without writing, first.
     const sWindowConfig config = readWindowConfig();
@@ -271,7 +274,6 @@ int runCapture(const sOptions& options)
         return true;
     };
 
-    cStopSignals signals;
     cCaptureProgress progress(plan.frameCount, isatty(STDOUT_FILENO) == 1);
     const auto started = std::chrono::steady_clock::now();
     std::int64_t done = 0;
