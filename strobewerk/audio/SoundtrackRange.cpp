@@ -15,6 +15,11 @@ constexpr int kBlock = 4096;
 
 } // namespace
 
+cSoundtrackRange::~cSoundtrackRange()
+{
+    soundtrack.release();
+}
+
 bool cSoundtrackRange::open(const std::string& path)
 {
     if (soundtrack.open(path, AUDIO_INIT_NO_OUTPUT) != AUDIO_OK || soundtrack.streamResult() != AUDIO_OK)

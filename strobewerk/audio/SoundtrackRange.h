@@ -23,6 +23,12 @@
 
 class cSoundtrackRange {
 public:
+    cSoundtrackRange() = default;
+    // Frees the audio system (it has no output thread to stop).
+    ~cSoundtrackRange();
+    cSoundtrackRange(const cSoundtrackRange&) = delete;
+    cSoundtrackRange& operator=(const cSoundtrackRange&) = delete;
+
     // Opens `path`. False when the audio layer cannot start or the stream
     // cannot be opened or decoded; pulling then gives silence.
     bool open(const std::string& path);
