@@ -231,6 +231,7 @@ TEST(CaptureRun, AFillFlashCueFirstShowsInTheFrameCoveringItsNote)
     const double before = meanLevel(video.pictures[kFlashFrame - 1]);
     const double earlier = meanLevel(video.pictures[kFlashFrame - 2]);
     const double flash = meanLevel(video.pictures[kFlashFrame]);
+    RecordProperty("mean_levels", std::to_string(earlier) + " " + std::to_string(before) + " " + std::to_string(flash));
     EXPECT_LT(std::abs(before - earlier), 3.0) << "no flash before the note";
     EXPECT_GT(flash - before, 20.0) << "the flash in frame " << kFlashFrame;
 }
@@ -264,7 +265,7 @@ TEST(CaptureRun, BadOptionsStopBeforeWritingAnything)
         const char* says;
     } cases[] = {
         {{"--size", "321x180"}, "--size 321x180 is not even"},
-        {{"--size", "20000x20000"}, "exceeds what the renderer can draw"},
+        {{"--size", "65534x65534"}, "exceeds what the renderer can draw"},
         {{"--fps", "0"}, "bad value \"0\" for --fps"},
         {{"--from", "0:04"}, "--from 0:04.000 is past the soundtrack's end at 0:03.000"},
         {{"--from", "2000", "--to", "1000"}, "--from 0:02.000 is not before --to 0:01.000"},
