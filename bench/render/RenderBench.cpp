@@ -1,17 +1,32 @@
-// Frame cost of the composition at two window sizes (the Time column is
-// milliseconds per frame), with the production's
-// own data and note list: the whole frame, and each layer group timed
-// between glFinish calls. The song clock runs on a fake tick counter in
-// fixed 16 ms steps from 60 s into the song, where every layer is busy.
+// Frame cost of the composition, with the production's own data and note
+// list, in a real window (run it under an X server).
+//
+// BM_FrameCost (first, so that it can start early in the song): at six song
+// times spread over the song, and at 800 x 600 and 1280 x 720, the whole
+// frame and each layer group as a ratio to one plain textured full-screen
+// pass of the same size, measured side by side in the same run (each frame
+// is timed between glFinish calls next to plain passes drawn just before
+// it). It prints a table per song time and reports the medians over the
+// song times as counters: frame_x, <layer>_x, and overlays_off_x /
+// finalComposite_off_x, the medians over the song times where the flash,
+// eye and card overlays are off and where the final boosts are 0.
+//
+// BM_Frame, BM_PlainFullScreenPass, BM_FrameByLayer: milliseconds per frame
+// (Time column) in fixed 16 ms steps from 60 s into the song, where every
+// layer is busy (run them alone with --benchmark_filter to compare with
+// earlier figures: after BM_FrameCost the clock is already past 60 s and
+// they go on from where it stopped).
 //
 // --snapshots=<folder> --at=<ms>,<ms>,... writes the frames at those song
-// times as PNG files instead of timing anything.
+// times (reached with 500 ms steps, then 32 ms steps for the last second)
+// as PNG files instead of timing anything.
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
 #include <IL/il.h>
 #include <SDL.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -23,7 +38,9 @@
 #include "strobewerk/NoteList.h"
 #include "strobewerk/Runtime.h"
 #include "strobewerk/scenes/Composition.h"
+#include "strobewerk/scenes/CompositionLogic.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "tools/fidelity/SongFrames.h"
 #include "vorn/Texture.h"
 
 namespace fs = std::filesystem;
@@ -35,76 +52,14 @@ constexpr int windowH = 720;
 constexpr int frameStepMs = 16;
 constexpr int benchStartMs = 60000;
 
-std::uint32_t fakeTicks = 1000;
-std::uint32_t readFakeTicks()
-{
-    return fakeTicks;
-}
-
-bool startedUp = false;
-
-// The repository root: the folder above the working folder that holds the
-// production's data.
-bool enterRepository()
-{
-    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
-        if (fs::exists(dir / "data" / "lolvarlay.frag")) {
-            fs::current_path(dir);
-            return true;
-        }
-        if (dir == dir.root_path())
-            return false;
-    }
-}
+// The song times of the frame-cost table (the fidelity tool's too).
+const std::vector<int> costSongTimes{12000, 40000, 70000, 100000, 130000, 160000};
+constexpr int costFramesPerTime = 5;
+constexpr int plainPassesPerFrame = 3;
 
 bool startUp()
 {
-    if (startedUp)
-        return true;
-    if (!enterRepository()) {
-        std::printf("render_bench: run it from inside the repository\n");
-        return false;
-    }
-    if (SDL_Init(SDL_INIT_VIDEO) < 0)
-        return false;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    if (SDL_SetVideoMode(windowW, windowH, 32, SDL_OPENGL) == nullptr) {
-        std::printf("render_bench: no window (%s)\n", SDL_GetError());
-        return false;
-    }
-    if (glewInit() != GLEW_OK)
-        return false;
-    windowWidth = windowW;
-    windowHeight = windowH;
-    onResize(windowWidth, windowHeight);
-    runSceneSetUps();
-    spectrum.assign(512, 0.0f);
-    songTime = 0;
-    noteList.load("data/mvl.txt");
-    frameTicks = readFakeTicks;
-    startedUp = true;
-    return true;
-}
-
-// Draws frames at `step` ms intervals until the song time reaches `ms`.
-void playTo(int ms, int step)
-{
-    while (songTime < ms) {
-        fakeTicks += static_cast<std::uint32_t>(std::min(step, ms - songTime));
-        runFrame();
-    }
-}
-
-// Draws at `width` x `height`: the window target and the two window copies
-// take that size, as they would when the production starts at that size.
-void useSize(int width, int height)
-{
-    onResize(width, height);
-    for (vorn::cTexture* copy : {screenCopy, metaballCopy}) {
-        copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
+    return startUpSongFrames(windowW, windowH);
 }
 
 using Clock = std::chrono::steady_clock;
@@ -130,12 +85,134 @@ void prepare(benchmark::State& state, int width, int height)
     glFinish();
 }
 
+double median(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 == 1 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+double secondsOf(void (*draw)(int, int), int width, int height)
+{
+    glFinish();
+    const Clock::time_point start = Clock::now();
+    draw(width, height);
+    glFinish();
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// One row of the table: ratios to a plain pass at one song time and size.
+struct sCostRow {
+    double frame = 0.0;
+    double layers[layerCount] = {};
+    bool overlaysOff = false;
+    bool boostsZero = false;
+};
+
+sCostRow measureCosts(int width, int height)
+{
+    useSize(width, height);
+    advanceTicks(frameStepMs);
+    runFrame(); // the first frame at a new size settles the copies
+    const sCompositionState& s = compositionState;
+    sCostRow row;
+    row.overlaysOff = s.flashLevel <= 0.0f && s.cardFlash <= 0.0f && s.fillFlash <= 0.0f;
+    const sFinalBoosts b = finalBoosts(noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true),
+                                       noteList.noteProgress(4, 2, true));
+    row.boostsZero = b.distBoost == 0.0f && b.specBoost == 0.0f && b.mixBoost == 0.0f;
+
+    std::vector<double> plain, frame, layers[layerCount];
+    setLayerObserver(timeLayer);
+    for (int f = 0; f < costFramesPerTime; ++f) {
+        for (int p = 0; p < plainPassesPerFrame; ++p)
+            plain.push_back(secondsOf(drawPlainPass, width, height));
+        for (double& l : layerSeconds)
+            l = 0.0;
+        advanceTicks(frameStepMs);
+        glFinish();
+        const Clock::time_point start = Clock::now();
+        layerStart = start;
+        runFrame();
+        glFinish();
+        frame.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+        for (int i = 0; i < layerCount; ++i)
+            layers[i].push_back(layerSeconds[i]);
+    }
+    setLayerObserver(nullptr);
+    const double pass = median(plain);
+    row.frame = median(frame) / pass;
+    for (int i = 0; i < layerCount; ++i)
+        row.layers[i] = median(layers[i]) / pass;
+    return row;
+}
+
+void printCostHeader(int width, int height)
+{
+    std::printf("\nframe cost at %dx%d, in plain full-screen passes\n%-9s %7s", width, height, "song ms", "frame");
+    for (int i = 0; i < layerCount; ++i)
+        std::printf(" %9.9s", layerName(static_cast<eLayer>(i)));
+    std::printf("  overlays boosts\n");
+}
+
+void BM_FrameCost(benchmark::State& state)
+{
+    if (!startUp()) {
+        state.SkipWithError("no GL window");
+        return;
+    }
+    const int sizes[2][2] = {{800, 600}, {1280, 720}};
+    std::vector<int> times;
+    std::vector<sCostRow> rows[2];
+    for (auto _ : state) {
+        for (int ms : costSongTimes) {
+            if (ms <= songTime)
+                continue; // the clock only moves forward
+            reachSongTime(ms, windowW, windowH);
+            times.push_back(ms);
+            for (int s = 0; s < 2; ++s)
+                rows[s].push_back(measureCosts(sizes[s][0], sizes[s][1]));
+        }
+    }
+    for (int s = 0; s < 2; ++s) {
+        printCostHeader(sizes[s][0], sizes[s][1]);
+        std::vector<double> frame, layers[layerCount], overlaysOff, compositeOff;
+        for (size_t r = 0; r < rows[s].size(); ++r) {
+            const sCostRow& row = rows[s][r];
+            std::printf("%-9d %7.2f", times[r], row.frame);
+            for (int i = 0; i < layerCount; ++i)
+                std::printf(" %9.2f", row.layers[i]);
+            std::printf("  %-8s %s\n", row.overlaysOff ? "off" : "on", row.boostsZero ? "0" : "on");
+            frame.push_back(row.frame);
+            for (int i = 0; i < layerCount; ++i)
+                layers[i].push_back(row.layers[i]);
+            if (row.overlaysOff)
+                overlaysOff.push_back(row.layers[static_cast<int>(eLayer::overlays)]);
+            if (row.boostsZero)
+                compositeOff.push_back(row.layers[static_cast<int>(eLayer::finalComposite)]);
+        }
+        std::printf("%-9s %7.2f", "median", median(frame));
+        for (int i = 0; i < layerCount; ++i)
+            std::printf(" %9.2f", median(layers[i]));
+        std::printf("\n");
+        const std::string suffix = "_" + std::to_string(sizes[s][0]) + "x" + std::to_string(sizes[s][1]);
+        state.counters["frame_x" + suffix] = median(frame);
+        for (int i = 0; i < layerCount; ++i)
+            state.counters[std::string(layerName(static_cast<eLayer>(i))) + "_x" + suffix] = median(layers[i]);
+        state.counters["overlays_off_x" + suffix] = median(overlaysOff);
+        state.counters["finalComposite_off_x" + suffix] = median(compositeOff);
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 void BM_Frame(benchmark::State& state)
 {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     prepare(state, width, height);
     for (auto _ : state) {
-        fakeTicks += frameStepMs;
+        advanceTicks(frameStepMs);
         runFrame();
         glFinish();
     }
@@ -147,12 +224,8 @@ void BM_PlainFullScreenPass(benchmark::State& state)
 {
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     prepare(state, width, height);
-    glViewport(0, 0, width, height);
-    glDisable(GL_BLEND);
-    glDisable(GL_DEPTH_TEST);
-    happyTexture->bind(0);
     for (auto _ : state) {
-        drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1.0f);
+        drawPlainPass(width, height);
         glFinish();
     }
 }
@@ -165,7 +238,7 @@ void BM_FrameByLayer(benchmark::State& state)
         s = 0.0;
     setLayerObserver(timeLayer);
     for (auto _ : state) {
-        fakeTicks += frameStepMs;
+        advanceTicks(frameStepMs);
         layerStart = Clock::now();
         runFrame();
         glFinish();
@@ -176,6 +249,7 @@ void BM_FrameByLayer(benchmark::State& state)
         state.counters[std::string(layerName(static_cast<eLayer>(i))) + "_ms"] = layerSeconds[i] * 1000.0 / frames;
 }
 
+BENCHMARK(BM_FrameCost)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 BENCHMARK(BM_Frame)->Args({800, 600})->Args({1280, 720})->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(3.0);
 BENCHMARK(BM_PlainFullScreenPass)
     ->Args({800, 600})
@@ -190,36 +264,17 @@ BENCHMARK(BM_FrameByLayer)
     ->UseRealTime()
     ->MinTime(3.0);
 
-bool savePng(const std::string& path, int width, int height, const std::vector<unsigned char>& rgb)
-{
-    ILuint image = 0;
-    ilGenImages(1, &image);
-    ilBindImage(image);
-    ilTexImage(width, height, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, const_cast<unsigned char*>(rgb.data()));
-    ilEnable(IL_FILE_OVERWRITE);
-    const bool saved = ilSaveImage(path.c_str()) == IL_TRUE;
-    ilDeleteImages(1, &image);
-    return saved;
-}
-
-// The window's lower-left `width` x `height`, rows bottom first.
-std::vector<unsigned char> readWindow(int width, int height)
-{
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
 // The metaball field as the frame last copied it.
-std::vector<unsigned char> readField()
+sRgbFrame readField()
 {
-    std::vector<unsigned char> rgb(static_cast<size_t>(metaballCopy->getWidth()) *
-                                   static_cast<size_t>(metaballCopy->getHeight()) * 3);
+    sRgbFrame field;
+    field.width = metaballCopy->getWidth();
+    field.height = metaballCopy->getHeight();
+    field.rgb.resize(static_cast<size_t>(field.width) * static_cast<size_t>(field.height) * 3);
     metaballCopy->bind(0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, field.rgb.data());
+    return field;
 }
 
 int writeSnapshots(const std::string& folder, const std::string& times)
@@ -237,8 +292,8 @@ int writeSnapshots(const std::string& folder, const std::string& times)
         playTo(ms - 1000, 500);
         playTo(ms, frameStepMs * 2);
         const std::string name = (out / ("frame" + std::to_string(ms))).string();
-        if (!savePng(name + ".png", windowWidth, windowHeight, readWindow(windowWidth, windowHeight)) ||
-            !savePng(name + "-field.png", metaballCopy->getWidth(), metaballCopy->getHeight(), readField()))
+        if (!savePngFrame(name + ".png", readWindowFrame(windowWidth, windowHeight)) ||
+            !savePngFrame(name + "-field.png", readField()))
             std::printf("render_bench: could not write %s\n", name.c_str());
         SDL_GL_SwapBuffers();
     }

@@ -1,0 +1,115 @@
+// frame_fidelity: renders the production's frames at chosen song times and
+// compares them with reference frames kept in the repository, so a change
+// meant to make a frame cheaper can show that it left the picture alone.
+//
+//   frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write]
+//
+// Defaults: 1280x720, the render benchmark's song times, the reference
+// folder beside this tool (a relative folder is taken from the
+// repository root). Each frame is reached with the same frame deltas
+// as render_bench's snapshots. --write stores the frames as the new
+// references instead of comparing. A frame passes with PSNR >= 40 dB and
+// SSIM >= 0.99 (the outermost pixels aside); the exit code is 0 when all
+// pass, 1 when one does not, 2 when a reference or the window is missing.
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/fidelity/FrameCompare.h"
+#include "tools/fidelity/SongFrames.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double minPsnr = 40.0;
+constexpr double minSsim = 0.99;
+
+struct sOptions {
+    int width = 1280;
+    int height = 720;
+    std::vector<int> times{12000, 40000, 70000, 100000, 130000, 160000};
+    std::string reference = "tools/fidelity/reference";
+    bool write = false;
+};
+
+bool parseOptions(int argc, char** argv, sOptions& o)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("--size=", 0) == 0) {
+            if (std::sscanf(arg.c_str() + 7, "%dx%d", &o.width, &o.height) != 2 || o.width < 16 || o.height < 16)
+                return false;
+        } else if (arg.rfind("--at=", 0) == 0) {
+            o.times.clear();
+            std::istringstream list(arg.substr(5));
+            std::string item;
+            while (std::getline(list, item, ','))
+                o.times.push_back(std::stoi(item));
+        } else if (arg.rfind("--reference=", 0) == 0) {
+            o.reference = arg.substr(12);
+        } else if (arg == "--write") {
+            o.write = true;
+        } else {
+            return false;
+        }
+    }
+    return !o.times.empty();
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    sOptions o;
+    if (!parseOptions(argc, argv, o)) {
+        std::printf("usage: frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write]\n");
+        return 2;
+    }
+    // A relative reference folder is taken from the repository root, where
+    // start-up moves to.
+    if (!startUpSongFrames(o.width, o.height))
+        return 2;
+    const fs::path reference = fs::absolute(o.reference);
+    fs::create_directories(reference);
+
+    std::printf("%-10s %-12s %10s %8s\n", "song ms", "size", "PSNR dB", "SSIM");
+    int result = 0;
+    for (int ms : o.times) {
+        reachSongTime(ms, o.width, o.height);
+        const sRgbFrame frame = readWindowFrame(o.width, o.height);
+        const std::string name = "frame" + std::to_string(ms) + "-" + std::to_string(o.width) + "x" +
+                                 std::to_string(o.height) + ".png";
+        const std::string path = (reference / name).string();
+        if (o.write) {
+            if (!savePngFrame(path, frame)) {
+                std::printf("could not write %s\n", path.c_str());
+                return 2;
+            }
+            std::printf("%-10d %-12s written %s\n", ms, name.c_str(), path.c_str());
+            continue;
+        }
+        sRgbFrame expected;
+        if (!loadPngFrame(path, expected)) {
+            std::printf("no reference frame %s\n", path.c_str());
+            result = 2;
+            continue;
+        }
+        const double psnr = framePsnr(frame, expected);
+        const double ssim = frameSsim(frame, expected);
+        const bool pass = psnr >= minPsnr && ssim >= minSsim;
+        std::printf("%-10d %4dx%-7d %10.2f %8.5f %s\n", ms, o.width, o.height, std::isinf(psnr) ? 999.0 : psnr, ssim,
+                    pass ? "ok" : "DIFFERS");
+        if (!pass) {
+            if (result == 0)
+                result = 1;
+            const std::string seen = (fs::temp_directory_path() / ("seen-" + name)).string();
+            if (savePngFrame(seen, frame))
+                std::printf("  the frame drawn now: %s\n", seen.c_str());
+        }
+    }
+    return result;
+}

@@ -1,0 +1,183 @@
+#include "tools/fidelity/SongFrames.h"
+
+#include <GL/glew.h>
+#include <IL/il.h>
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "strobewerk/NoteList.h"
+#include "strobewerk/Runtime.h"
+#include "strobewerk/scenes/Composition.h"
+#include "strobewerk/scenes/SceneResources.h"
+#include "vorn/Texture.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The region the frames before the one looked at are drawn in.
+constexpr int passingSize = 64;
+
+std::uint32_t fakeTicks = 1000;
+std::uint32_t readFakeTicks()
+{
+    return fakeTicks;
+}
+
+bool startedUp = false;
+
+bool enterRepository()
+{
+    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
+        if (fs::exists(dir / "data" / "lolvarlay.frag")) {
+            fs::current_path(dir);
+            return true;
+        }
+        if (dir == dir.root_path())
+            return false;
+    }
+}
+
+} // namespace
+
+bool startUpSongFrames(int width, int height)
+{
+    if (startedUp)
+        return true;
+    if (!enterRepository()) {
+        std::printf("run it from inside the repository\n");
+        return false;
+    }
+    // As the production: without it the compatibility layer draws the GL
+    // frame through a scaled copy and a swap loses what was drawn.
+    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    if (SDL_Init(SDL_INIT_VIDEO) < 0)
+        return false;
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    if (SDL_SetVideoMode(width, height, 32, SDL_OPENGL) == nullptr) {
+        std::printf("no window (%s)\n", SDL_GetError());
+        return false;
+    }
+    if (glewInit() != GLEW_OK)
+        return false;
+    windowWidth = width;
+    windowHeight = height;
+    onResize(windowWidth, windowHeight);
+    runSceneSetUps();
+    spectrum.assign(512, 0.0f);
+    songTime = 0;
+    noteList.load("data/mvl.txt");
+    frameTicks = readFakeTicks;
+    startedUp = true;
+    return true;
+}
+
+void useSize(int width, int height)
+{
+    onResize(width, height);
+    for (vorn::cTexture* copy : {screenCopy, metaballCopy}) {
+        if (copy->getWidth() == width && copy->getHeight() == height)
+            continue;
+        copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+}
+
+void advanceTicks(int ms)
+{
+    fakeTicks += static_cast<std::uint32_t>(ms);
+}
+
+void playTo(int ms, int step)
+{
+    while (songTime < ms) {
+        advanceTicks(std::min(step, ms - songTime));
+        runFrame();
+    }
+}
+
+void reachSongTime(int ms, int width, int height)
+{
+    useSize(passingSize, passingSize);
+    playTo(ms - 1000, 500);
+    const int fineStep = 32;
+    while (songTime < ms) {
+        const int step = std::min(fineStep, ms - songTime);
+        if (songTime + step >= ms)
+            useSize(width, height);
+        advanceTicks(step);
+        runFrame();
+    }
+}
+
+sRgbFrame readWindowFrame(int width, int height)
+{
+    sRgbFrame frame;
+    frame.width = width;
+    frame.height = height;
+    frame.rgb.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, frame.rgb.data());
+    return frame;
+}
+
+void drawPlainPass(int width, int height)
+{
+    glViewport(0, 0, width, height);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    happyTexture->bind(0);
+    drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1.0f);
+}
+
+namespace {
+
+void startImageLibrary()
+{
+    static bool started = false;
+    if (!started) {
+        ilInit();
+        started = true;
+    }
+}
+
+} // namespace
+
+bool savePngFrame(const std::string& path, const sRgbFrame& frame)
+{
+    startImageLibrary();
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    ilTexImage(frame.width, frame.height, 1, 3, IL_RGB, IL_UNSIGNED_BYTE, const_cast<unsigned char*>(frame.rgb.data()));
+    ilEnable(IL_FILE_OVERWRITE);
+    const bool saved = ilSaveImage(path.c_str()) == IL_TRUE;
+    ilDeleteImages(1, &image);
+    return saved;
+}
+
+bool loadPngFrame(const std::string& path, sRgbFrame& frame)
+{
+    startImageLibrary();
+    ILuint image = 0;
+    ilGenImages(1, &image);
+    ilBindImage(image);
+    ilEnable(IL_ORIGIN_SET);
+    ilOriginFunc(IL_ORIGIN_LOWER_LEFT);
+    bool loaded = ilLoadImage(path.c_str()) == IL_TRUE && ilConvertImage(IL_RGB, IL_UNSIGNED_BYTE) == IL_TRUE;
+    if (loaded) {
+        frame.width = ilGetInteger(IL_IMAGE_WIDTH);
+        frame.height = ilGetInteger(IL_IMAGE_HEIGHT);
+        frame.rgb.assign(static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height) * 3, 0);
+        ilCopyPixels(0, 0, 0, static_cast<ILuint>(frame.width), static_cast<ILuint>(frame.height), 1, IL_RGB,
+                     IL_UNSIGNED_BYTE, frame.rgb.data());
+    }
+    ilDisable(IL_ORIGIN_SET);
+    ilDeleteImages(1, &image);
+    return loaded;
+}
