@@ -3,12 +3,14 @@
 // meant to make a frame cheaper can show that it left the picture alone.
 //
 //   frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write]
+//                  [--keep=DIR]
 //
 // Defaults: 1280x720, the render benchmark's song times, the reference
 // folder beside this tool (a relative folder is taken from the
 // repository root). Each frame is reached with the same frame deltas
 // as render_bench's snapshots. --write stores the frames as the new
-// references instead of comparing. A frame passes with PSNR >= 40 dB and
+// references instead of comparing; --keep=DIR also writes the frames drawn
+// now into DIR, for looking at. A frame passes with PSNR >= 40 dB and
 // SSIM >= 0.99 (the outermost pixels aside); the exit code is 0 when all
 // pass, 1 when one does not, 2 when a reference or the window is missing.
 #include <cmath>
@@ -31,9 +33,10 @@ constexpr double minSsim = 0.99;
 struct sOptions {
     int width = 1280;
     int height = 720;
-    std::vector<int> times{12000, 40000, 70000, 100000, 130000, 160000};
+    std::vector<int> times{12000, 33000, 54000, 75000, 96000, 117000, 138000, 159000};
     std::string reference = "tools/fidelity/reference";
     bool write = false;
+    std::string keep;
 };
 
 bool parseOptions(int argc, char** argv, sOptions& o)
@@ -51,6 +54,8 @@ bool parseOptions(int argc, char** argv, sOptions& o)
                 o.times.push_back(std::stoi(item));
         } else if (arg.rfind("--reference=", 0) == 0) {
             o.reference = arg.substr(12);
+        } else if (arg.rfind("--keep=", 0) == 0) {
+            o.keep = arg.substr(7);
         } else if (arg == "--write") {
             o.write = true;
         } else {
@@ -66,14 +71,17 @@ int main(int argc, char** argv)
 {
     sOptions o;
     if (!parseOptions(argc, argv, o)) {
-        std::printf("usage: frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write]\n");
+        std::printf("usage: frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write] [--keep=DIR]\n");
         return 2;
     }
+    const std::string startFolder = fs::current_path().string();
     // A relative reference folder is taken from the repository root, where
     // start-up moves to.
     if (!startUpSongFrames(o.width, o.height))
         return 2;
     const fs::path reference = fs::absolute(o.reference);
+    if (!o.keep.empty() && fs::path(o.keep).is_relative())
+        o.keep = (fs::path(startFolder) / o.keep).string();
     fs::create_directories(reference);
 
     std::printf("%-10s %-12s %10s %8s\n", "song ms", "size", "PSNR dB", "SSIM");
@@ -84,6 +92,10 @@ int main(int argc, char** argv)
         const std::string name = "frame" + std::to_string(ms) + "-" + std::to_string(o.width) + "x" +
                                  std::to_string(o.height) + ".png";
         const std::string path = (reference / name).string();
+        if (!o.keep.empty()) {
+            fs::create_directories(o.keep);
+            savePngFrame((fs::absolute(o.keep) / name).string(), frame);
+        }
         if (o.write) {
             if (!savePngFrame(path, frame)) {
                 std::printf("could not write %s\n", path.c_str());
