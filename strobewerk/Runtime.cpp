@@ -119,6 +119,7 @@ void runSceneSetUps()
     setUpEyeOverlay();
     setUpIntro();
     setUpBlurChain(blurSize, blurSize);
+    setUpFinalVignette();
 }
 
 void runMainLoop()

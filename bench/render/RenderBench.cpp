@@ -121,10 +121,10 @@ sCostRow measureCosts(int width, int height)
     runFrame(); // the first frame at a new size settles the copies
     const sCompositionState& s = compositionState;
     sCostRow row;
-    row.overlaysOff = s.flashLevel <= 0.0f && s.cardFlash <= 0.0f && s.fillFlash <= 0.0f;
-    const sFinalBoosts b = finalBoosts(noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true),
-                                       noteList.noteProgress(4, 2, true));
-    row.boostsZero = b.distBoost == 0.0f && b.specBoost == 0.0f && b.mixBoost == 0.0f;
+    const sOverlayDraws draws = overlayDraws(s);
+    row.overlaysOff = !draws.flash && !draws.eye && !draws.card;
+    row.boostsZero = finalCompositeIsVignetteOnly(finalBoosts(
+        noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true), noteList.noteProgress(4, 2, true)));
 
     std::vector<double> plain, frame, layers[layerCount];
     setLayerObserver(timeLayer);

@@ -22,6 +22,7 @@
 namespace {
 
 LayerObserver layerObserver = nullptr;
+vorn::cShaderProgram* vignetteProgram = nullptr;
 
 void layerDone(eLayer layer)
 {
@@ -50,6 +51,17 @@ constexpr int energyAxis = 3;
 bool noteHit(unsigned track, int pitchCode)
 {
     return noteList.isNoteActive(track, pitchCode, false);
+}
+
+// Gives a window copy the window's current size (the window may have been
+// resized since the copy was made or last used).
+void followWindowSize(vorn::cTexture* copy)
+{
+    if (copy->getWidth() == windowWidth && copy->getHeight() == windowHeight)
+        return;
+    copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, windowWidth, windowHeight, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }
 
 void drawBackground(float t, float energy)
@@ -86,26 +98,28 @@ void drawPointLines(const sCompositionState& s, float t)
     glEnd();
 }
 
+// The glow and the warm fill flash in one draw. The glow used to be laid
+// over the frame (source alpha, one minus source alpha) and the flash added
+// on top twice (source alpha, one); the shader now works out all three
+// layers' colours and opacities from one pair of lookups and hands the
+// blend their sum, laid over the frame with (one, one minus source alpha).
+// The flash's second draw was depth-tested against the seed boxes, which
+// lie far behind the overlay's depth and never held it back.
 void drawGlowAndFillFlash(sCompositionState& s, float dt)
 {
+    updateFillFlash(s, joystickButton(fillFlashButton) || noteHit(1, 0), dt);
     blurTargetA->bind(0);
     metaballCopy->bind(1);
     glUniform1i(blurryProgram->getUniformLocation("tex2"), 1);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     setUniform(blurryProgram, "col", 1.0f, 1.0f, 1.0f, 1.0f);
     setUniform(blurryProgram, "fill", 0.0f, 0.0f, 0.0f, 0.0f);
+    setUniform(blurryProgram, "flashCol", 1.0f, 0.95f, 0.6f, s.fillFlash + 0.4f);
+    setUniform(blurryProgram, "flashFill", 1.0f, 0.95f, 0.6f, s.fillFlash);
     drawOverlay(blurryProgram, 1.0f, 1.0f);
-
-    updateFillFlash(s, joystickButton(fillFlashButton) || noteHit(1, 0), dt);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    setUniform(blurryProgram, "col", 1.0f, 0.95f, 0.6f, s.fillFlash + 0.4f);
-    setUniform(blurryProgram, "fill", 1.0f, 0.95f, 0.6f, s.fillFlash);
-    drawOverlay(blurryProgram, 1.0f, 1.0f);
-    glEnable(GL_DEPTH_TEST);
-    quadMesh->draw(blurryProgram, GL_TRIANGLES);
-    glDisable(GL_DEPTH_TEST);
 }
 
 void drawImageOverlay(vorn::cShaderProgram* program, vorn::cTexture* image, float disto, float t, float r, float g,
@@ -125,29 +139,44 @@ void drawFlashEyeAndCard(sCompositionState& s, float t, float dt)
     updateCards(s, titleCue, greetingsCue, static_cast<unsigned>(cardImages.size()), dt);
 
     updateFlashImage(s, noteHit(4, 1), [] { return std::rand(); }, static_cast<unsigned>(flashImages.size()), dt);
+    // A layer whose level is 0 or below adds nothing: its draw is left out.
+    const sOverlayDraws draws = overlayDraws(s);
     glDisable(GL_DEPTH_TEST);
     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
-    if (s.flashIndex < flashImages.size())
+    if (draws.flash && s.flashIndex < flashImages.size())
         drawImageOverlay(flashOverlayProgram, flashImages[s.flashIndex], s.flashDisto, t, s.flashLevel,
                          s.flashLevel, s.flashLevel, s.flashLevel);
 
     glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
-    drawImageOverlay(eyeOverlayProgram, eyeTexture, s.cardDisto, t, s.cardFlash, s.cardFlash, s.cardFlash,
-                     s.cardFlash);
+    if (draws.eye)
+        drawImageOverlay(eyeOverlayProgram, eyeTexture, s.cardDisto, t, s.cardFlash, s.cardFlash, s.cardFlash,
+                         s.cardFlash);
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (s.cardIndex < cardImages.size())
+    if (draws.card && s.cardIndex < cardImages.size())
         drawImageOverlay(textOverlayProgram, cardImages[s.cardIndex], s.cardDisto, t, 1.0f, 1.0f, 1.0f,
                          s.cardFlash);
 }
 
+// The final composite. While its boosts are 0 it only darkens the frame
+// towards the corners: that is drawn straight onto the window as a
+// multiplying pass (zero, source colour), with no copy of the window and no
+// lookups. Otherwise the window is copied and laid over itself through the
+// boosts.
 void drawFinalComposite()
 {
+    const sFinalBoosts boosts = finalBoosts(noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true),
+                                            noteList.noteProgress(4, 2, true));
+    if (finalCompositeIsVignetteOnly(boosts) && vignetteProgram != nullptr) {
+        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
+        drawOverlay(vignetteProgram, 1.0f, 1.0f);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        return;
+    }
+    followWindowSize(screenCopy);
     screenCopy->bind(1);
     copyWindowInto(screenCopy);
 
-    const sFinalBoosts boosts = finalBoosts(noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true),
-                                            noteList.noteProgress(4, 2, true));
     metaballCopy->bind(0);
     setUniform(lolvarlayProgram, "mixBoost", boosts.mixBoost);
     setUniform(lolvarlayProgram, "specBoost", boosts.specBoost);
@@ -169,6 +198,12 @@ const char* layerName(eLayer layer)
     case eLayer::finalComposite: return "finalComposite";
     }
     return "?";
+}
+
+void setUpFinalVignette()
+{
+    vignetteProgram = new vorn::cShaderProgram();
+    vignetteProgram->load("overlay.vert", "vignette.frag");
 }
 
 void setLayerObserver(LayerObserver observer)
@@ -217,6 +252,7 @@ void composeFrame()
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    followWindowSize(screenCopy);
     screenCopy->bind(0);
     copyWindowInto(screenCopy);
     blurTexture(screenCopy, 4);

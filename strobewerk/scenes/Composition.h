@@ -31,3 +31,8 @@ using LayerObserver = void (*)(eLayer);
 void setLayerObserver(LayerObserver observer);
 
 void composeFrame();
+
+// Loads the program of the final composite's short form ("overlay.vert",
+// "vignette.frag"), drawn while the composite's boosts are all 0. The last
+// of the scene set-ups; without it the full composite is always drawn.
+void setUpFinalVignette();

@@ -213,3 +213,13 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
             sampleCurve(boostCurve, specProgress) * 0.3f,
             sampleCurve(boostCurve, mixProgress) * 0.3f};
 }
+
+sOverlayDraws overlayDraws(const sCompositionState& s)
+{
+    return {s.flashLevel > 0.0f, s.cardFlash > 0.0f, s.cardFlash > 0.0f};
+}
+
+bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts)
+{
+    return boosts.distBoost == 0.0f && boosts.specBoost == 0.0f && boosts.mixBoost <= 0.0f;
+}

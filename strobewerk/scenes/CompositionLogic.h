@@ -159,3 +159,19 @@ struct sFinalBoosts {
 };
 // From the progress of the held notes (4, 0), (4, 1) and (4, 2).
 sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgress);
+
+// Which of the flash, eye and card overlays can change the picture. Each
+// one's strength comes from its level (flashLevel, cardFlash, cardFlash):
+// at 0 or below (a decay may overshoot below 0 for one frame) the overlay
+// adds black, or is fully transparent, and its draw is left out.
+struct sOverlayDraws {
+    bool flash;
+    bool eye;
+    bool card;
+};
+sOverlayDraws overlayDraws(const sCompositionState& s);
+
+// True while the final composite does nothing but darken the corners: no
+// distortion, no colour split and no field light (mixBoost at or below 0
+// pours in nothing).
+bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts);

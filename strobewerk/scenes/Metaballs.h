@@ -1,14 +1,21 @@
 // The back layer of every frame: 169 soft blobs rising in streams across the
 // screen, added up into a metaball field.
 //
-//   setUpParticles();   last step of the intro set-up, after metaballCopy,
-//                       grad2Texture and metaballProgram exist
+//   setUpParticles();   last step of the intro set-up, after metaballCopy
+//                       and metaballProgram exist; also loads
+//                       exactBlobProgram and makes the field's framebuffer
 //   drawMetaballs();    first step of every frame
 //
-// drawMetaballs clears the window, draws each particle as a small quad around
-// its blob with additive blending (metaballProgram: "size", "strength",
-// "pos"; grad2Texture on unit 0), copies the window into metaballCopy and
-// clears the window again. It leaves depth testing and blending disabled.
+// drawMetaballs draws each particle as a small polygon around its blob with
+// additive blending (metaballProgram: "size", "strength", "pos") into a
+// framebuffer object whose colour is metaballCopy, at half the window's
+// resolution (metaballFieldSize); the later layers sample the field from
+// there. While the final composite's distortion boost is on, the field is
+// drawn exactly instead: at the window's resolution with exactBlobProgram,
+// which reads the tint from grad2Texture on unit 0. metaballCopy follows
+// the window size (it is re-sized when the window is). The window itself
+// is not drawn to (the frame begins cleared); depth testing and blending
+// are left disabled.
 // A held note (4, 3) makes the blobs pulse faster.
 #pragma once
 
@@ -19,6 +26,12 @@
 extern std::vector<sParticle> particles;
 // Phase of the blobs' size pulsation.
 extern float metaballClock;
+// The blob program that reads its tint from grad2Texture ("metaball2.vert",
+// "metaballExact.frag"; same uniforms as metaballProgram).
+namespace vorn {
+class cShaderProgram;
+}
+extern vorn::cShaderProgram* exactBlobProgram;
 
 void setUpParticles();
 void drawMetaballs();

@@ -77,3 +77,8 @@ float advanceMetaballClock(float clock, float dt, float speed)
 {
     return clock + dt * (speed + 0.0001f);
 }
+
+int metaballFieldSize(int windowSize)
+{
+    return windowSize <= 1 ? 1 : (windowSize + 1) / 2;
+}

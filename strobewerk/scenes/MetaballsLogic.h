@@ -52,3 +52,8 @@ float metaballSpeed(float heldNoteProgress);
 
 // The layer clock after a frame of dt ms at that speed.
 float advanceMetaballClock(float clock, float dt, float speed);
+
+// The metaball field is drawn at half the window's resolution (rounded up)
+// and sampled back with linear filtering: the field is soft, so the frame
+// cannot tell, and the layer costs a quarter of the fragments.
+int metaballFieldSize(int windowSize);
