@@ -95,8 +95,8 @@ void drawMetaballs()
     // The final composite ripples the frame along the field's slope while
     // its distortion boost is on, and the slope's finest grain shows there:
     // the field is then drawn exactly, at full resolution with the tint
-    // read from the gradient image. Otherwise at half resolution with the
-    // tint worked out in the shader.
+    // read from the gradient image. Otherwise at a third of the resolution
+    // with the tint worked out in the shader.
     const bool rippled = finalBoosts(noteList.noteProgress(4, 0, true), 0.0f, 0.0f).distBoost != 0.0f;
     prepareFieldTarget(rippled);
     if (blobMesh == nullptr)

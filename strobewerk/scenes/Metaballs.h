@@ -8,8 +8,8 @@
 //
 // drawMetaballs draws each particle as a small polygon around its blob with
 // additive blending (metaballProgram: "size", "strength", "pos") into a
-// framebuffer object whose colour is metaballCopy, at half the window's
-// resolution (metaballFieldSize); the later layers sample the field from
+// framebuffer object whose colour is metaballCopy, at a third of the
+// window's resolution (metaballFieldSize); the later layers sample the field from
 // there. While the final composite's distortion boost is on, the field is
 // drawn exactly instead: at the window's resolution with exactBlobProgram,
 // which reads the tint from grad2Texture on unit 0. metaballCopy follows

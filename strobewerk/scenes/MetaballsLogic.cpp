@@ -80,5 +80,5 @@ float advanceMetaballClock(float clock, float dt, float speed)
 
 int metaballFieldSize(int windowSize)
 {
-    return windowSize <= 1 ? 1 : (windowSize + 1) / 2;
+    return windowSize <= 1 ? 1 : (windowSize + 2) / 3;
 }

@@ -53,7 +53,7 @@ float metaballSpeed(float heldNoteProgress);
 // The layer clock after a frame of dt ms at that speed.
 float advanceMetaballClock(float clock, float dt, float speed);
 
-// The metaball field is drawn at half the window's resolution (rounded up)
-// and sampled back with linear filtering: the field is soft, so the frame
-// cannot tell, and the layer costs a quarter of the fragments.
+// The metaball field is drawn at a third of the window's resolution
+// (rounded up) and sampled back with linear filtering: the field is soft,
+// so the frame cannot tell, and the layer costs a ninth of the fragments.
 int metaballFieldSize(int windowSize);
