@@ -1,5 +1,7 @@
 #include "strobewerk/scenes/MetaballsLogic.h"
 
+#include <algorithm>
+
 #include <cmath>
 
 #include "strobewerk/scenes/CurvesLogic.h"
@@ -80,5 +82,10 @@ float advanceMetaballClock(float clock, float dt, float speed)
 
 int metaballFieldSize(int windowSize)
 {
-    return windowSize <= 1 ? 1 : (windowSize + 2) / 3;
+    // The rim of the field is a narrow band: below some 240 texels across
+    // it frays, so small windows keep more of their resolution.
+    constexpr int fewestTexels = 240;
+    if (windowSize <= fewestTexels)
+        return windowSize < 1 ? 1 : windowSize;
+    return std::max((windowSize + 2) / 3, fewestTexels);
 }

@@ -56,4 +56,6 @@ float advanceMetaballClock(float clock, float dt, float speed);
 // The metaball field is drawn at a third of the window's resolution
 // (rounded up) and sampled back with linear filtering: the field is soft,
 // so the frame cannot tell, and the layer costs a ninth of the fragments.
+// The field keeps at least 240 texels across (all of the window's pixels
+// below that): its rim is a narrow band that frays when coarser.
 int metaballFieldSize(int windowSize);
