@@ -32,7 +32,17 @@ void setLayerObserver(LayerObserver observer);
 
 void composeFrame();
 
-// Loads the program of the final composite's short form ("overlay.vert",
+// Loads vignetteProgram, the final composite's short form ("overlay.vert",
 // "vignette.frag"), drawn while the composite's boosts are all 0. The last
 // of the scene set-ups; without it the full composite is always drawn.
 void setUpFinalVignette();
+namespace vorn {
+class cShaderProgram;
+}
+extern vorn::cShaderProgram* vignetteProgram;
+
+// Layers that cannot change the picture are left out: the flash, eye and
+// card overlays while their level is 0 or below, and the final composite
+// takes its short form while its boosts are 0. With this set every layer
+// is drawn in full all the same (tests compare the two pictures).
+void setDrawEveryLayer(bool on);

@@ -106,6 +106,11 @@ void drawMetaballs()
         program = exactBlobProgram;
         grad2Texture->bind(0);
     }
+    // The window's viewport, put back afterwards whoever called (the frame
+    // has the window target begun, which the field target's end restores;
+    // a caller without one gets its own viewport back all the same).
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
     fieldTarget->begin();
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
@@ -123,5 +128,6 @@ void drawMetaballs()
         blobMesh->draw(program, GL_TRIANGLES);
     }
     fieldTarget->end();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glDisable(GL_BLEND);
 }

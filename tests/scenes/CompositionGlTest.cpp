@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -210,6 +211,15 @@ int differingPixels(const std::vector<rgba>& a, const std::vector<rgba>& b)
     return count;
 }
 
+// The largest difference of one channel between two pictures.
+int largestDifference(const std::vector<rgba>& a, const std::vector<rgba>& b)
+{
+    int largest = a.size() == b.size() ? 0 : 255;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        largest = std::max({largest, std::abs(a[i].r - b[i].r), std::abs(a[i].g - b[i].g), std::abs(a[i].b - b[i].b)});
+    return largest;
+}
+
 std::vector<rgba> finalFrame()
 {
     return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight);
@@ -287,7 +297,7 @@ TEST_F(CompositionFrames, SetUpsLoadEverythingTheTestProvides)
     EXPECT_EQ(cardImages.size(), 9u);
     EXPECT_EQ(flashImages.size(), 2u);
     EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
-    EXPECT_EQ(metaballCopy->getHeight(), gltest::windowHeight);
+    EXPECT_EQ(metaballCopy->getHeight(), metaballFieldSize(gltest::windowHeight));
 }
 
 namespace {
@@ -379,19 +389,25 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
            {"col", v4}}}},
         {"line", {lineProgram, {{"tex", s2}, {"col", v4}}}},
         {"blurry",
-         {blurryProgram, {{"tex", s2}, {"tex2", s2}, {"col", v4}, {"fill", v4}, {"sizeX", f}, {"sizeY", f}}}},
+         {blurryProgram,
+          {{"tex", s2}, {"tex2", s2}, {"col", v4}, {"fill", v4}, {"flashCol", v4}, {"flashFill", v4}, {"sizeX", f},
+           {"sizeY", f}}}},
         {"textOverlay", {textOverlayProgram, overlay}},
         {"eyeOverlay", {eyeOverlayProgram, overlay}},
         {"flashOverlay", {flashOverlayProgram, overlay}},
         {"box2", {box2Program, {{"tex", s2}, {"anim", f}, {"powah", f}}}},
-        {"metaball", {metaballProgram, {{"tex", s2}, {"size", f}, {"strength", f}, {"pos", v2}}}},
+        {"metaball", {metaballProgram, {{"size", f}, {"strength", f}, {"pos", v2}}}},
+        {"exactBlob", {exactBlobProgram, {{"tex", s2}, {"size", f}, {"strength", f}, {"pos", v2}}}},
+        {"vignette", {vignetteProgram, {{"sizeX", f}, {"sizeY", f}}}},
         {"horBlur", {horBlurProgram, {{"tex", s2}}}},
         {"verBlur", {verBlurProgram, {{"tex", s2}}}},
     };
     for (const auto& [name, entry] : programs) {
         const auto& [program, expected] = entry;
         EXPECT_EQ(activeUniforms(program), expected) << name;
-        EXPECT_EQ(samplerUnit(program, "tex"), 0) << name;
+        if (expected.count("tex") != 0) {
+            EXPECT_EQ(samplerUnit(program, "tex"), 0) << name;
+        }
         const std::vector<std::string> attributes = activeAttributes(program);
         if (program == box2Program)
             EXPECT_EQ(attributes, std::vector<std::string>{"seedHax"}) << name;
@@ -492,7 +508,7 @@ TEST_F(CompositionFrames, TitleCardShowsAfterItsCue)
     EXPECT_FALSE(centre().near(cardColours[1], 40)) << centre();
 }
 
-TEST_F(CompositionFrames, ResizeKeepsAspectOneAndTheCopiesTheirSize)
+TEST_F(CompositionFrames, ResizeKeepsAspectOneAndTheCopiesFollowTheWindow)
 {
     onResize(1600, 900);
     EXPECT_EQ(windowWidth, 1600);
@@ -503,10 +519,20 @@ TEST_F(CompositionFrames, ResizeKeepsAspectOneAndTheCopiesTheirSize)
     windowFrameBuffer.end();
     EXPECT_EQ(viewport[2], 1600);
     EXPECT_EQ(viewport[3], 900);
+
+    // The copies take the window's new size in the next frame: a copy of
+    // the start-up size would show the whole start-up region shrunk into
+    // the smaller window.
+    onResize(400, 300);
     renderAt(4800);
-    EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
-    EXPECT_EQ(metaballCopy->getWidth(), gltest::windowWidth);
+    EXPECT_EQ(screenCopy->getWidth(), 400);
+    EXPECT_EQ(screenCopy->getHeight(), 300);
+    EXPECT_EQ(metaballCopy->getWidth(), metaballFieldSize(400));
+    EXPECT_EQ(metaballCopy->getHeight(), metaballFieldSize(300));
     onResize(gltest::windowWidth, gltest::windowHeight);
+    renderAt(4810);
+    EXPECT_EQ(screenCopy->getWidth(), gltest::windowWidth);
+    EXPECT_EQ(metaballCopy->getWidth(), metaballFieldSize(gltest::windowWidth));
 }
 
 TEST_F(CompositionFrames, PointButtonStoresTheCameraPositionOnceAndLinesJoinThePoints)
@@ -569,21 +595,23 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
     EXPECT_EQ(boxes.blendSource, GL_SRC_ALPHA);
     EXPECT_EQ(boxes.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
 
-    // The card layer is the last overlay: alpha blending, no depth test.
+    // No card, eye or flash shows at 5080: the glow is the last overlay
+    // drawn, and the card layer's blending is set all the same.
+    ASSERT_LE(compositionState.cardFlash, 0.0f);
+    ASSERT_LE(compositionState.flashLevel, 0.0f);
     const sLayerGlState& overlays = glStateAfter[eLayer::overlays];
     EXPECT_TRUE(overlays.blend);
     EXPECT_EQ(overlays.blendSource, GL_SRC_ALPHA);
     EXPECT_EQ(overlays.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
     EXPECT_FALSE(overlays.depthTest);
-    EXPECT_EQ(overlays.program, programOf(textOverlayProgram));
-    EXPECT_EQ(overlays.textureOnUnit[0], textureOf(cardImages[compositionState.cardIndex]));
+    EXPECT_EQ(overlays.program, programOf(blurryProgram));
+    EXPECT_EQ(overlays.textureOnUnit[0], textureOf(blurTargetA));
+    EXPECT_EQ(overlays.textureOnUnit[1], textureOf(metaballCopy));
 
-    // The final composite reads the metaball copy on unit 0 and the second
-    // screen copy on unit 1, with the card layer's blending still set.
+    // No boost sounds: the final composite is the vignette pass, which
+    // multiplies the window, and leaves the card layer's blending set.
     const sLayerGlState& last = glStateAfter[eLayer::finalComposite];
-    EXPECT_EQ(last.program, programOf(lolvarlayProgram));
-    EXPECT_EQ(last.textureOnUnit[0], textureOf(metaballCopy));
-    EXPECT_EQ(last.textureOnUnit[1], textureOf(screenCopy));
+    EXPECT_EQ(last.program, programOf(vignetteProgram));
     EXPECT_TRUE(last.blend);
     EXPECT_EQ(last.blendSource, GL_SRC_ALPHA);
     EXPECT_EQ(last.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
@@ -591,6 +619,32 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
     GLint tex2Unit = -1;
     glGetUniformiv(lolvarlayProgram->program, lolvarlayProgram->getUniformLocation("tex2"), &tex2Unit);
     EXPECT_EQ(tex2Unit, 1);
+}
+
+// The layers that are left out where their level is 0 (the flash, eye and
+// card overlays, and the full final composite while its boosts are 0)
+// must be ones that could not have changed the picture: the same frame
+// drawn again with every layer in full shows the same picture.
+TEST_F(CompositionFrames, LayersLeftOutAtLevelZeroWouldNotHaveChangedThePicture)
+{
+    renderAt(5090);
+    ASSERT_EQ(compositionState.cardFlash, 0.0f);
+    ASSERT_EQ(compositionState.flashLevel, 0.0f);
+    ASSERT_TRUE(finalCompositeIsVignetteOnly(finalBoosts(noteList.noteProgress(4, 0, true),
+                                                         noteList.noteProgress(4, 1, true),
+                                                         noteList.noteProgress(4, 2, true))));
+    const std::vector<rgba> overlaysLeftOut = afterOverlays;
+    const std::vector<rgba> shortComposite = finalFrame();
+    ASSERT_GT(meanBrightness(shortComposite), 5.0);
+
+    // A frame of no delta draws the same state again.
+    setDrawEveryLayer(true);
+    renderAt(5090);
+    setDrawEveryLayer(false);
+    EXPECT_EQ(largestDifference(overlaysLeftOut, afterOverlays), 0);
+    // The vignette darkens by blending instead of in the shader: the two
+    // round differently by at most one level.
+    EXPECT_LE(largestDifference(shortComposite, finalFrame()), 1);
 }
 
 namespace {
@@ -674,10 +728,12 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(textOverlayProgram, "disto"), cardDisto, 1e-4f);
     EXPECT_NEAR(uniformValue(textOverlayProgram, "t"), t, 1e-5f);
 
-    // Glow and fill flash: the last draw's values, no flash running.
+    // Glow and fill flash, in one draw; no flash running.
     EXPECT_EQ(compositionState.fillFlash, 0.0f);
-    expectValues(uniformValues(blurryProgram, "col", 4), {1.0f, 0.95f, 0.6f, 0.4f}, "glow col");
-    expectValues(uniformValues(blurryProgram, "fill", 4), {1.0f, 0.95f, 0.6f, 0.0f}, "glow fill");
+    expectValues(uniformValues(blurryProgram, "col", 4), {1.0f, 1.0f, 1.0f, 1.0f}, "glow col");
+    expectValues(uniformValues(blurryProgram, "fill", 4), {0.0f, 0.0f, 0.0f, 0.0f}, "glow fill");
+    expectValues(uniformValues(blurryProgram, "flashCol", 4), {1.0f, 0.95f, 0.6f, 0.4f}, "flash col");
+    expectValues(uniformValues(blurryProgram, "flashFill", 4), {1.0f, 0.95f, 0.6f, 0.0f}, "flash fill");
     EXPECT_EQ(samplerUnit(blurryProgram, "tex2"), 1);
 
     // Background, with the energy at rest (silent spectrum).
@@ -693,12 +749,13 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(box2Program, "anim"), 2.0f, 1e-6f);
     EXPECT_NEAR(uniformValue(box2Program, "powah"), 0.3f * (std::sin(6.25f) * 1.4f + 1.4f), 1e-5f);
 
-    // Metaballs: the last particle's values of this frame.
+    // Metaballs: the last particle's values of this frame, on the exact blob
+    // program while the distortion boost sounds.
     const sParticle& last = particles.back();
-    EXPECT_NEAR(uniformValue(metaballProgram, "size"), last.size, 1e-6f);
-    EXPECT_NEAR(uniformValue(metaballProgram, "strength"),
+    EXPECT_NEAR(uniformValue(exactBlobProgram, "size"), last.size, 1e-6f);
+    EXPECT_NEAR(uniformValue(exactBlobProgram, "strength"),
                 1.0f - 2.0f * std::fabs(float(last.life) / float(last.maxLife) - 0.5f), 1e-5f);
-    expectValues(uniformValues(metaballProgram, "pos", 2), {last.position.x, last.position.y}, "metaball pos");
+    expectValues(uniformValues(exactBlobProgram, "pos", 2), {last.position.x, last.position.y}, "metaball pos");
 
     // Every overlay is drawn at sizeX = sizeY = 1.
     for (vorn::cShaderProgram* program :

@@ -280,3 +280,41 @@ TEST(TriggerAndDecay, SettlingAfterASeekRestsTheKickedValuesAndKeepsTheRest)
     updateFillFlash(s, true, 0.0f);
     EXPECT_EQ(s.fillFlash, fillFlashRule.kick);
 }
+
+TEST(LeftOutLayers, OverlaysAreLeftOutOnlyAtLevelZeroOrBelow)
+{
+    sCompositionState s;
+    sOverlayDraws d = overlayDraws(s);
+    EXPECT_FALSE(d.flash);
+    EXPECT_FALSE(d.eye);
+    EXPECT_FALSE(d.card);
+    // A decay that overshoots below 0 still adds nothing.
+    s.flashLevel = -0.01f;
+    s.cardFlash = -0.015f;
+    d = overlayDraws(s);
+    EXPECT_FALSE(d.flash || d.eye || d.card);
+    // The faintest level shows: flash alone, then eye and card together.
+    s.flashLevel = 1e-6f;
+    d = overlayDraws(s);
+    EXPECT_TRUE(d.flash);
+    EXPECT_FALSE(d.eye || d.card);
+    s.flashLevel = 0.0f;
+    s.cardFlash = 1e-6f;
+    d = overlayDraws(s);
+    EXPECT_FALSE(d.flash);
+    EXPECT_TRUE(d.eye && d.card);
+}
+
+TEST(LeftOutLayers, FinalCompositeShortensOnlyWithoutDistortionSplitOrLight)
+{
+    EXPECT_TRUE(finalCompositeIsVignetteOnly({0.0f, 0.0f, 0.0f}));
+    // The curve's dip below 0 pours in no light (the shader takes max(0, m)).
+    EXPECT_TRUE(finalCompositeIsVignetteOnly({0.0f, 0.0f, -0.01f}));
+    EXPECT_FALSE(finalCompositeIsVignetteOnly({0.0f, 0.0f, 0.001f}));
+    // Distortion and colour split act at either sign.
+    EXPECT_FALSE(finalCompositeIsVignetteOnly({-0.001f, 0.0f, 0.0f}));
+    EXPECT_FALSE(finalCompositeIsVignetteOnly({0.0f, -0.001f, 0.0f}));
+    EXPECT_FALSE(finalCompositeIsVignetteOnly({0.2f, 0.3f, 0.3f}));
+    // Between held notes the boosts come out exactly 0.
+    EXPECT_TRUE(finalCompositeIsVignetteOnly(finalBoosts(0.0f, 0.0f, 0.0f)));
+}

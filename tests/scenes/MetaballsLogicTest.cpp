@@ -142,3 +142,18 @@ TEST(MetaballClock, AdvancesSlowlyWithoutTheNoteAndFastAtItsPeak)
     EXPECT_LT(dip + 0.0001f, 0.0f);
     EXPECT_GT(dip + 0.0001f, -0.0002f);
 }
+
+TEST(MetaballField, AThirdOfTheWindowButAtLeast240TexelsAcross)
+{
+    EXPECT_EQ(metaballFieldSize(1280), 427);
+    EXPECT_EQ(metaballFieldSize(1920), 640);
+    // 720 / 3 = 240: the floor itself.
+    EXPECT_EQ(metaballFieldSize(720), 240);
+    EXPECT_EQ(metaballFieldSize(600), 240);
+    EXPECT_EQ(metaballFieldSize(800), 267);
+    // Small windows keep every pixel.
+    EXPECT_EQ(metaballFieldSize(240), 240);
+    EXPECT_EQ(metaballFieldSize(160), 160);
+    EXPECT_EQ(metaballFieldSize(1), 1);
+    EXPECT_EQ(metaballFieldSize(0), 1);
+}
