@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # End-to-end run of strobewerk: plays a few seconds in a temporary folder,
-# is resized, is ended with a tap of Escape or by closing its window, and
+# is resized larger and then smaller, is ended with a tap of Escape or by closing its window, and
 # must leave the expected console lines, no engine failure line, nothing
 # on the error stream and exit code 0.
 # Usage: plays.sh <strobewerk binary> <data folder> [escape|close <send_window_close>]
@@ -25,6 +25,14 @@ for shot in 1 2 3; do
   import -window "$window" "shot$shot.png" 2>/dev/null
   sleep 0.7
 done
+# A window smaller than at start-up: the window copies must follow it.
+# Copies that kept their start-up size would take in the whole start-up
+# region and lay it into the smaller window: the frame would show itself
+# shrunk into the lower-left corner, with nothing drawn above and right of
+# it.
+xdotool windowsize "$window" 400 300
+sleep 2
+import -window "$window" small.png 2>/dev/null
 if [ "$ending" = close ]; then
   "$closer" "$window" || fail "could not ask the window to close"
 else
@@ -76,6 +84,31 @@ if [ -f "${shots[0]}" ]; then
   awk -v b="$bright" 'BEGIN { exit !(b > 0.0005) }' || fail "the screen shows no bright layer over the background (bright share $bright)"
 else
   fail "no screenshot"
+fi
+
+if [ -f small.png ]; then
+  size=$(identify -format '%wx%h' small.png)
+  [ "$size" = "400x300" ] || fail "window is $size after the second resize"
+  # A shrunken copy of the frame in the lower left has its edge 5/8 of the
+  # way across (the start-up width over the new one) and 3/8 of the way
+  # down: along those lines neighbouring pixels differ far more than
+  # elsewhere in the picture.
+  column_step() { # mean difference between columns $1 and $1 + 1, rows 115 to 294
+    convert small.png \( -clone 0 -crop 1x180+"$1"+115 +repage \) \( -clone 0 -crop 1x180+"$(($1 + 1))"+115 +repage \) \
+      -delete 0 -compose difference -composite -colorspace Gray -format '%[fx:mean*255]' info:
+  }
+  row_step() { # mean difference between rows $1 and $1 + 1, columns 0 to 239
+    convert small.png \( -clone 0 -crop 240x1+0+"$1" +repage \) \( -clone 0 -crop 240x1+0+"$(($1 + 1))" +repage \) \
+      -delete 0 -compose difference -composite -colorspace Gray -format '%[fx:mean*255]' info:
+  }
+  seams="$(column_step 249) $(row_step 111)"
+  usual="$(column_step 149) $(column_step 199) $(column_step 299) $(row_step 61) $(row_step 161)"
+  awk -v seams="$seams" -v usual="$usual" 'BEGIN {
+    n = split(usual, u, " "); s = 0; for (i = 1; i <= n; i++) s += u[i]; limit = 4 * s / n; if (limit < 8) limit = 8
+    split(seams, v, " "); exit !(v[1] <= limit && v[2] <= limit) }' ||
+    fail "the smaller window shows a shrunken copy of the frame in its lower left (steps at its edges $seams, elsewhere $usual)"
+else
+  fail "no screenshot of the smaller window"
 fi
 
 if [ "$failures" -ne 0 ]; then
