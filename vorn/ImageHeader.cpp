@@ -1,6 +1,7 @@
 #include "vorn/ImageHeader.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <fstream>
 
@@ -93,6 +94,70 @@ bool ddsFits(const std::vector<uint8_t>& head, uint64_t fileSize)
     return needed <= fileSize - imageHeaderBytes;
 }
 
+// Bits a pixel of a PNG colour type and bit depth; 0 for a combination the
+// format does not have.
+unsigned pngBitsPerPixel(uint8_t colourType, uint8_t depth)
+{
+    const bool low = depth == 1 || depth == 2 || depth == 4;
+    const bool whole = depth == 8 || depth == 16;
+    switch (colourType) {
+    case 0: return (low || whole) ? depth : 0u;               // grey
+    case 2: return whole ? 3u * depth : 0u;                   // RGB
+    case 3: return (low || depth == 8) ? depth : 0u;          // palette
+    case 4: return whole ? 2u * depth : 0u;                   // grey and alpha
+    case 6: return whole ? 4u * depth : 0u;                   // RGBA
+    default: return 0;
+    }
+}
+
+bool isChunkLetter(uint8_t c)
+{
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// Walks the chunks after the signature: each is a 4-byte length, a 4-letter
+// type, the data and a 4-byte checksum, all of it inside the file. The
+// checksums are left to the library.
+bool pngChunksFit(const uint8_t* data, size_t size)
+{
+    size_t at = 8;
+    bool first = true;
+    uint64_t pixelBits = 0;
+    uint64_t compressedBytes = 0;
+    bool sawData = false;
+    while (size - at >= 12) {
+        const uint32_t length = bigEndian32(data + at);
+        const uint8_t* type = data + at + 4;
+        if (length > 0x7FFFFFFFu || uint64_t(length) + 12 > size - at)
+            return false;
+        for (int i = 0; i < 4; ++i)
+            if (!isChunkLetter(type[i]))
+                return false;
+        const bool header = std::memcmp(type, "IHDR", 4) == 0;
+        if (first != header)
+            return false;
+        if (header) {
+            const uint8_t* h = type + 4;
+            if (length != 13 || h[10] != 0 || h[11] != 0 || h[12] > 1)
+                return false;
+            const unsigned bits = pngBitsPerPixel(h[9], h[8]);
+            if (bits == 0)
+                return false;
+            pixelBits = uint64_t(bigEndian32(h)) * bigEndian32(h + 4) * bits;
+            first = false;
+        } else if (std::memcmp(type, "IDAT", 4) == 0) {
+            compressedBytes += length;
+            sawData = true;
+        } else if (std::memcmp(type, "IEND", 4) == 0) {
+            // The pixels (without the filter bytes) must be within what
+            // the compressed data can unpack to.
+            return sawData && pixelBits / 8 <= deflateMostOutput(compressedBytes);
+        }
+        at += 12 + size_t(length);
+    }
+    return false;
+}
+
 } // namespace
 
 bool imageHeaderFitsLibrary(const std::vector<uint8_t>& head, uint64_t fileSize)
@@ -105,19 +170,51 @@ bool imageHeaderFitsLibrary(const std::vector<uint8_t>& head, uint64_t fileSize)
     return false;
 }
 
-bool imageFileFitsLibrary(const std::string& path)
+eImageKind imageFitsLibrary(const uint8_t* data, size_t size)
 {
+    const std::vector<uint8_t> head(data, data + std::min(size, imageHeaderBytes));
+    if (!imageHeaderFitsLibrary(head, size))
+        return eImageKind::none;
+    if (head[0] == 'D')
+        return eImageKind::dds;
+    return pngChunksFit(data, size) ? eImageKind::png : eImageKind::none;
+}
+
+eImageKind imageKindOfName(const std::string& name)
+{
+    const size_t dot = name.rfind('.');
+    if (dot == std::string::npos || name.size() - dot != 4)
+        return eImageKind::none;
+    std::string ext = name.substr(dot + 1);
+    for (char& c : ext)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    if (ext == "PNG")
+        return eImageKind::png;
+    if (ext == "DDS")
+        return eImageKind::dds;
+    return eImageKind::none;
+}
+
+bool readImageFile(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
     std::ifstream in(path, std::ios::binary | std::ios::ate);
     if (!in.is_open())
         return false;
     const std::streamoff size = in.tellg();
-    if (size < 0)
+    if (size < 0 || uint64_t(size) > maxImageFileBytes)
         return false;
     in.seekg(0);
-    std::vector<uint8_t> head(imageHeaderBytes);
-    in.read(reinterpret_cast<char*>(head.data()), std::streamsize(head.size()));
-    head.resize(size_t(in.gcount()));
-    return imageHeaderFitsLibrary(head, uint64_t(size));
+    bytes.resize(size_t(size));
+    in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()));
+    bytes.resize(size_t(in.gcount()));
+    return true;
+}
+
+bool imageFileFitsLibrary(const std::string& path)
+{
+    std::vector<uint8_t> bytes;
+    return readImageFile(path, bytes) && imageFitsLibrary(bytes.data(), bytes.size()) != eImageKind::none;
 }
 
 } // namespace vorn

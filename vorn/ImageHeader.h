@@ -6,11 +6,19 @@
 // far past it), and it takes a DDS file's bit count, block format and
 // level sizes as given and reads or writes past its buffers when they lie.
 // cTexture therefore hands a file to the library only when
-//     imageFileFitsLibrary(path)
+//     imageHeaderFitsLibrary(head, fileSize)
 // holds: the file is a PNG whose size stays below maxImagePixels, or a DDS
 // file of a plainly described layout (DXT1 to DXT5 blocks, or 8, 16, 24 or
 // 32 bits a pixel) of such a size whose every level, face and slice is in
 // the file. Anything else counts as an image that does not load.
+//
+// The header alone is not enough: the library's PNG reader takes every
+// chunk length as given and, when a chunk claims more bytes than the file
+// has, spins on the missing bytes for ever. So a whole file is judged by
+//     imageFitsLibrary(bytes)
+// which also walks a PNG's chunks (each one inside the file, the sequence
+// reaching IEND, and enough compressed data behind the size the header
+// claims that decoding cannot ask for memory out of proportion to the file).
 #pragma once
 
 #include <cstdint>
@@ -32,7 +40,32 @@ constexpr uint64_t maxImagePixels = (uint64_t(1) << 27) - 1;
 // PNG or DDS header as described above, for a file of fileSize bytes.
 bool imageHeaderFitsLibrary(const std::vector<uint8_t>& head, uint64_t fileSize);
 
-// The same for the file at path (false when it cannot be read).
+// The kinds of image file the engine loads.
+enum class eImageKind { none, png, dds };
+
+// The largest image file the engine reads (it is read whole into memory).
+constexpr uint64_t maxImageFileBytes = uint64_t(256) << 20;
+
+// The most bytes of pixel data that a deflate stream of n bytes can
+// unpack to (each 2-bit code of a full-length match gives 258 bytes).
+constexpr uint64_t deflateMostOutput(uint64_t n) { return n * 1032 + 1032; }
+
+// The kind of the whole file in data[0 .. size) when it is one the library
+// can read safely: its header passes imageHeaderFitsLibrary and, for a PNG,
+// every chunk lies within the file, the chunks run from IHDR to IEND, the
+// header describes a valid pixel layout and the IDAT chunks hold enough
+// bytes to unpack to the pixels it claims. eImageKind::none otherwise.
+eImageKind imageFitsLibrary(const uint8_t* data, size_t size);
+
+// The kind the engine expects from a file name's extension (PNG or DDS,
+// any letter case), eImageKind::none for any other.
+eImageKind imageKindOfName(const std::string& name);
+
+// Reads the whole file at path into bytes. False when it cannot be read
+// or is larger than maxImageFileBytes.
+bool readImageFile(const std::string& path, std::vector<uint8_t>& bytes);
+
+// The same check for the file at path (false when it cannot be read).
 bool imageFileFitsLibrary(const std::string& path);
 
 } // namespace vorn

@@ -9,7 +9,7 @@
 
 #include "vorn/ConsoleLog.h"
 #include "vorn/DataFile.h"
-#include "vorn/ImageHeader.h"
+#include "vorn/ImageDecode.h"
 #include "vorn/MipmapChain.h"
 
 namespace vorn {
@@ -22,8 +22,7 @@ void initImageLibraryOnce()
     if (done)
         return;
     done = true;
-    ilInit();
-    iluInit();
+    initImageDecoderOnce();
     ilutRenderer(ILUT_OPENGL);
 }
 
@@ -36,47 +35,6 @@ std::string upperExtension(const std::string& path)
     for (char& c : ext)
         c = char(std::toupper(static_cast<unsigned char>(c)));
     return ext;
-}
-
-// Brings the bound image to 8 bits per channel in a format GL takes as it is:
-// 16-bit and float images are converted, palette images expanded to RGB(A).
-void makeUploadable()
-{
-    ILint format = ilGetInteger(IL_IMAGE_FORMAT);
-    const ILint type = ilGetInteger(IL_IMAGE_TYPE);
-    bool convert = type != IL_UNSIGNED_BYTE;
-    if (format == IL_COLOUR_INDEX) {
-        const ILint palette = ilGetInteger(IL_PALETTE_TYPE);
-        format = (palette == IL_PAL_RGBA32 || palette == IL_PAL_BGRA32) ? IL_RGBA : IL_RGB;
-        convert = true;
-    }
-    if (convert)
-        ilConvertImage(ILenum(format), IL_UNSIGNED_BYTE);
-}
-
-// After a failed load the image library's current image may be left half
-// made (a damaged file can leave the size from its header with no pixels
-// behind it). Such an image is replaced by one transparent black pixel, the
-// same thing a missing file gives, so nothing reads or scales pixels that
-// are not there.
-void makeSafeAfterLoad(bool loaded)
-{
-    const ILint w = ilGetInteger(IL_IMAGE_WIDTH);
-    const ILint h = ilGetInteger(IL_IMAGE_HEIGHT);
-    if (loaded && ilGetData() && w > 0 && h > 0)
-        return;
-    static const ILubyte clear[4] = {0, 0, 0, 0};
-    ilTexImage(1, 1, 1, 4, IL_RGBA, IL_UNSIGNED_BYTE, const_cast<ILubyte*>(clear));
-}
-
-// Loads the file into the bound image-library image, unless its header is
-// one the library would mis-size (see ImageHeader.h): such a file counts as
-// one that does not load.
-bool loadImageFile(const std::string& path)
-{
-    if (!imageFileFitsLibrary(path))
-        return false;
-    return ilLoadImage(path.c_str());
 }
 
 // Reads "label:value" lines; the value is everything after the first colon.
@@ -145,7 +103,7 @@ void cTexture::loadImage(const std::string& path, const std::string& name, GLenu
     ILuint image = 0;
     ilGenImages(1, &image);
     ilBindImage(image);
-    const bool loaded = loadImageFile(resolveDataPath(path));
+    const bool loaded = decodeImageFile(resolveDataPath(path), imageKindOfName(path));
     if (!loaded)
         consoleLog.line("OH SHIT. the devil fails:", name);
     makeSafeAfterLoad(loaded);
@@ -190,7 +148,7 @@ void cTexture::loadCube(const std::string& name)
         ILuint image = 0;
         ilGenImages(1, &image);
         ilBindImage(image);
-        const bool loaded = loadImageFile(resolveDataPath(dataFile(faceName)));
+        const bool loaded = decodeImageFile(resolveDataPath(dataFile(faceName)), imageKindOfName(faceName));
         if (!loaded)
             consoleLog.line("OH SHIT. the devil fails");
         makeSafeAfterLoad(loaded);

@@ -146,3 +146,100 @@ TEST(ImageHeaderTest, FilesAreJudgedByTheirStartAndLength)
     std::remove(path.c_str());
     EXPECT_FALSE(imageFileFitsLibrary(path));
 }
+
+namespace {
+
+// A PNG built chunk by chunk; checksums are zero (the check leaves them to
+// the image library).
+struct pngBuilder {
+    std::vector<uint8_t> bytes;
+
+    pngBuilder()
+    {
+        static const uint8_t signature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        bytes.assign(signature, signature + 8);
+    }
+
+    pngBuilder& chunk(const char* type, const std::vector<uint8_t>& data, uint32_t claimedLength)
+    {
+        for (int shift = 24; shift >= 0; shift -= 8)
+            bytes.push_back(uint8_t(claimedLength >> shift));
+        bytes.insert(bytes.end(), type, type + 4);
+        bytes.insert(bytes.end(), data.begin(), data.end());
+        bytes.insert(bytes.end(), 4, 0);
+        return *this;
+    }
+    pngBuilder& chunk(const char* type, const std::vector<uint8_t>& data = {})
+    {
+        return chunk(type, data, uint32_t(data.size()));
+    }
+    pngBuilder& header(uint32_t w, uint32_t h, uint8_t depth = 8, uint8_t colour = 6, uint8_t interlace = 0)
+    {
+        std::vector<uint8_t> d;
+        for (uint32_t v : {w, h})
+            for (int shift = 24; shift >= 0; shift -= 8)
+                d.push_back(uint8_t(v >> shift));
+        d.insert(d.end(), {depth, colour, 0, 0, interlace});
+        return chunk("IHDR", d);
+    }
+    eImageKind kind() const { return imageFitsLibrary(bytes.data(), bytes.size()); }
+};
+
+} // namespace
+
+TEST(ImageHeaderTest, PngChunksMustLieInTheFileAndReachTheEnd)
+{
+    const std::vector<uint8_t> idat(100, 0x11);
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::png);
+    // Ancillary chunks, several data chunks and bytes after the end are fine.
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("gAMA", {0, 0, 0xB1, 0x8F}).chunk("IDAT", idat).chunk("IDAT", idat)
+                  .chunk("IEND").chunk("junk", {1, 2}).kind(),
+              eImageKind::png);
+
+    // A real image whose gAMA chunk claims 65535 bytes: the library would
+    // spin for ever on the missing bytes.
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("gAMA", {0, 0, 0xB1, 0x8F}, 65535).chunk("IDAT", idat)
+                  .chunk("IEND").kind(),
+              eImageKind::none);
+    // A length just one past the file, and one with the top bit set.
+    pngBuilder overByOne;
+    overByOne.header(16, 16).chunk("IDAT", idat).chunk("IEND");
+    overByOne.bytes.pop_back();
+    EXPECT_EQ(overByOne.kind(), eImageKind::none);
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("IDAT", idat, 0x80000064u).chunk("IEND").kind(), eImageKind::none);
+    // No end, no data, the header not first or twice, a type of non-letters.
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("IDAT", idat).kind(), eImageKind::none);
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("IEND").kind(), eImageKind::none);
+    EXPECT_EQ(pngBuilder().header(16, 16).header(16, 16).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::none);
+    EXPECT_EQ(pngBuilder().header(16, 16).chunk("ID\x01T", idat).chunk("IEND").kind(), eImageKind::none);
+    pngBuilder late;
+    late.chunk("gAMA", {0, 0, 0xB1, 0x8F}).header(16, 16).chunk("IDAT", idat).chunk("IEND");
+    EXPECT_EQ(late.kind(), eImageKind::none);
+}
+
+TEST(ImageHeaderTest, PngPixelLayoutAndDataMustAgree)
+{
+    const std::vector<uint8_t> idat(100, 0x11);
+    // Every colour type with its depths; the rest are not PNG layouts.
+    for (auto [colour, depth] : std::vector<std::pair<uint8_t, uint8_t>>{
+             {0, 1}, {0, 16}, {2, 8}, {2, 16}, {3, 1}, {3, 8}, {4, 8}, {4, 16}, {6, 8}, {6, 16}})
+        EXPECT_EQ(pngBuilder().header(16, 16, depth, colour).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::png)
+            << int(colour) << "/" << int(depth);
+    for (auto [colour, depth] :
+         std::vector<std::pair<uint8_t, uint8_t>>{{0, 3}, {2, 4}, {3, 16}, {4, 1}, {6, 2}, {1, 8}, {5, 8}, {7, 8}})
+        EXPECT_EQ(pngBuilder().header(16, 16, depth, colour).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::none)
+            << int(colour) << "/" << int(depth);
+    EXPECT_EQ(pngBuilder().header(16, 16, 8, 6, 1).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::png);
+    EXPECT_EQ(pngBuilder().header(16, 16, 8, 6, 2).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::none);
+
+    // 8192 x 8192 RGBA is 256 MiB of pixels: 100 bytes of data cannot
+    // unpack to that, 260 KB can.
+    EXPECT_EQ(pngBuilder().header(8192, 8192).chunk("IDAT", idat).chunk("IEND").kind(), eImageKind::none);
+    const uint64_t pixels = uint64_t(8192) * 8192 * 4;
+    const std::vector<uint8_t> enough(size_t(pixels / 1032) + 1, 0x11);
+    EXPECT_EQ(pngBuilder().header(8192, 8192).chunk("IDAT", enough).chunk("IEND").kind(), eImageKind::png);
+    EXPECT_EQ(imageKindOfName("a.png"), eImageKind::png);
+    EXPECT_EQ(imageKindOfName("data/A.Dds"), eImageKind::dds);
+    EXPECT_EQ(imageKindOfName("a.pngx"), eImageKind::none);
+    EXPECT_EQ(imageKindOfName("png"), eImageKind::none);
+}

@@ -240,6 +240,31 @@ TEST_F(GlTest, HeadersThatMisleadTheImageLibraryDoNotLoad)
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
+TEST_F(GlTest, ChunkThatClaimsMoreThanTheFileDoesNotReachTheLibrary)
+{
+    // A real image with a gAMA chunk after its header whose length says
+    // 65535 bytes: the image library would spin on the missing bytes for
+    // ever. The file is reported and leaves one clear pixel, at once.
+    gltest::TempDataFolder data;
+    std::vector<uint8_t> png = solidPng(16, 16, 200, 100, 50);
+    const std::vector<uint8_t> gama = {0x00, 0x00, 0xFF, 0xFF, 'g', 'A', 'M', 'A',
+                                       0x00, 0x00, 0xB1, 0x8F, 0x0B, 0xFC, 0x61, 0x05};
+    png.insert(png.begin() + 33, gama.begin(), gama.end());
+    data.write("gamma.png", png);
+    data.write("whole.png", solidPng(16, 16, 200, 100, 50));
+
+    gltest::ConsoleCapture console;
+    cTexture texture(false);
+    texture.load("gamma.png", GL_TEXTURE_2D, true);
+    EXPECT_EQ(texture.getWidth(), 1);
+    glBindTexture(GL_TEXTURE_2D, texture.getId());
+    EXPECT_EQ(texels(GL_TEXTURE_2D, 0).at(0), rgba(0, 0, 0, 0));
+    cTexture whole(false);
+    whole.load("whole.png", GL_TEXTURE_2D, false);
+    EXPECT_EQ(whole.getWidth(), 16);
+    EXPECT_EQ(console.lines(), (std::vector<std::string>{"OH SHIT. the devil fails:gamma.png"}));
+}
+
 TEST_F(GlTest, SixteenBitPalettedAndGreyImagesArriveAsEightBit)
 {
     gltest::TempDataFolder data;
