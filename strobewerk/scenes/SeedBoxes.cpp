@@ -2,7 +2,6 @@
 
 #include <GL/glew.h>
 
-#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -10,6 +9,7 @@
 #include "strobewerk/NoteList.h"
 #include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "vorn/ConsoleLog.h"
 #include "vorn/Mesh.h"
 #include "vorn/MeshData.h"
 #include "vorn/ShaderProgram.h"
@@ -18,47 +18,25 @@
 vorn::cMesh* seedBoxesMesh = nullptr;
 sSeedBoxesState seedBoxes;
 
-vorn::cMeshData buildSeedCloud(const vorn::cMeshData& boxTemplate, const std::vector<sSeedCopy>& plan)
-{
-    // A damaged template file may name vertices it does not hold. In the
-    // cloud such a triangle would reach into the next copy or past the end
-    // of the vertex buffer, where GL reads undefined memory; it is left out.
-    vorn::cMeshData source = boxTemplate;
-    const size_t vertexCount = source.positions.size();
-    source.triangles.erase(std::remove_if(source.triangles.begin(), source.triangles.end(),
-                                          [vertexCount](const vorn::meshTriangle& t) {
-                                              return t[0] >= vertexCount || t[1] >= vertexCount
-                                                  || t[2] >= vertexCount;
-                                          }),
-                           source.triangles.end());
-
-    vorn::cMeshData merged;
-    bool first = true;
-    for (const sSeedCopy& copy : plan) {
-        vorn::cMeshData box = source;
-        std::vector<float> seeds;
-        seeds.reserve(box.positions.size());
-        placeSeedCopy(box.positions, seeds, copy);
-        box.floatAttributes["seedHax"] = std::move(seeds);
-        if (first) {
-            merged = std::move(box);
-            first = false;
-        } else {
-            merged.append(box);
-        }
-    }
-    return merged;
-}
+const char* const seedTemplateFile = "aBox.obj.bin";
 
 void buildSeedBoxesMesh()
 {
+    seedBoxesMesh = new vorn::cMesh();
     vorn::cMesh boxMesh;
-    boxMesh.load("aBox.obj.bin");
+    boxMesh.load(seedTemplateFile);
+    // The sizes are judged before anything is read back: a template too
+    // large for the cloud leaves it empty, and an empty mesh draws nothing.
+    const std::string problem =
+        seedTemplateProblem(boxMesh.positions.elementCount, boxMesh.indices.elementCount);
+    if (!problem.empty()) {
+        vorn::consoleLog.line(seedTemplateFile, ": ", problem, ", no seed boxes");
+        return;
+    }
     vorn::cMeshData boxTemplate;
     boxTemplate.readBack(boxMesh);
 
     const vorn::cMeshData cloud = buildSeedCloud(boxTemplate, planSeedCopies([] { return std::rand(); }));
-    seedBoxesMesh = new vorn::cMesh();
     cloud.upload(*seedBoxesMesh, GL_STATIC_DRAW, GL_STATIC_DRAW, GL_STATIC_DRAW);
 }
 

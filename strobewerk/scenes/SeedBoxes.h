@@ -6,7 +6,10 @@
 // by the same cue.
 //
 //   buildSeedBoxesMesh();   in the eye-overlay set-up, after box2Program,
-//                           colorschemeTexture and flashImages exist
+//                           colorschemeTexture and flashImages exist; a
+//                           template too large for the cloud (see
+//                           seedTemplateProblem) is reported in one line
+//                           and leaves the cloud empty
 //   drawSeedBoxes();        in the 3D part of the frame, depth test on
 #pragma once
 
@@ -14,19 +17,13 @@
 
 namespace vorn {
 class cMesh;
-class cMeshData;
 }
+
+// The template's file in the data folder.
+extern const char* const seedTemplateFile;
 
 extern vorn::cMesh* seedBoxesMesh;
 extern sSeedBoxesState seedBoxes;
-
-// Turns the template into the 100-copy cloud: copy k of `plan` is the
-// template scaled, moved and tagged with "seedHax" = its seed. The first
-// copy is the start of the result, the rest are appended in order.
-// Template triangles that name a vertex the template lacks (a damaged file)
-// are left out of every copy.
-vorn::cMeshData buildSeedCloud(const vorn::cMeshData& boxTemplate,
-                               const std::vector<sSeedCopy>& plan);
 
 void buildSeedBoxesMesh();
 void drawSeedBoxes();

@@ -1,5 +1,6 @@
 #include "strobewerk/scenes/SeedBoxesLogic.h"
 
+#include <algorithm>
 #include <cmath>
 
 using vorn::vec3f;
@@ -39,6 +40,51 @@ std::vector<sSeedCopy> planSeedCopies(const SeedRandom& random)
         }
     }
     return copies;
+}
+
+std::string seedTemplateProblem(int64_t vertices, int64_t triangles)
+{
+    if (vertices > seedTemplateMaxVertices)
+        return std::to_string(vertices) + " vertices, the seed-box template takes at most "
+            + std::to_string(seedTemplateMaxVertices);
+    if (triangles > seedTemplateMaxTriangles)
+        return std::to_string(triangles) + " triangles, the seed-box template takes at most "
+            + std::to_string(seedTemplateMaxTriangles);
+    return {};
+}
+
+vorn::cMeshData buildSeedCloud(const vorn::cMeshData& boxTemplate, const std::vector<sSeedCopy>& plan)
+{
+    // A damaged template file may name vertices it does not hold. In the
+    // cloud such a triangle would reach into the next copy or past the end
+    // of the vertex buffer, where GL reads undefined memory; it is left out.
+    if (!seedTemplateProblem(int64_t(boxTemplate.positions.size()), int64_t(boxTemplate.triangles.size())).empty())
+        return {};
+    vorn::cMeshData source = boxTemplate;
+    const size_t vertexCount = source.positions.size();
+    source.triangles.erase(std::remove_if(source.triangles.begin(), source.triangles.end(),
+                                          [vertexCount](const vorn::meshTriangle& t) {
+                                              return t[0] >= vertexCount || t[1] >= vertexCount
+                                                  || t[2] >= vertexCount;
+                                          }),
+                           source.triangles.end());
+
+    vorn::cMeshData merged;
+    bool first = true;
+    for (const sSeedCopy& copy : plan) {
+        vorn::cMeshData box = source;
+        std::vector<float> seeds;
+        seeds.reserve(box.positions.size());
+        placeSeedCopy(box.positions, seeds, copy);
+        box.floatAttributes["seedHax"] = std::move(seeds);
+        if (first) {
+            merged = std::move(box);
+            first = false;
+        } else {
+            merged.append(box);
+        }
+    }
+    return merged;
 }
 
 void placeSeedCopy(std::vector<vec3f>& positions, std::vector<float>& seeds,

@@ -5,15 +5,20 @@
 //   planSeedCopies   where each of the 100 copies of the template box goes,
 //                    how it is scaled and which seed its vertices carry;
 //   placeSeedCopy    applies one plan to a copy of the template's positions;
+//   buildSeedCloud   the cloud's mesh data from the template and the plan,
+//                    after seedTemplateProblem has let the template in;
 //   advanceSeedBoxes one frame of the on switch, the start time and the kick
 //                    with its decay; tells whether the layer draws.
 //
 // Pure functions over plain values; SeedBoxes.h builds the mesh and draws.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
+#include "vorn/MeshData.h"
 #include "vorn/Vec3f.h"
 
 // A source of non-negative random integers, like std::rand.
@@ -37,6 +42,25 @@ std::vector<sSeedCopy> planSeedCopies(const SeedRandom& random);
 // appends the copy's seed to seeds once per position.
 void placeSeedCopy(std::vector<vorn::vec3f>& positions, std::vector<float>& seeds,
                    const sSeedCopy& copy);
+
+// The largest template the cloud takes. The box has a few dozen vertices;
+// the cloud holds 100 copies of whatever the template holds, so a mesh of
+// a million vertices would take gigabytes.
+constexpr int64_t seedTemplateMaxVertices = 65536;
+constexpr int64_t seedTemplateMaxTriangles = 2 * seedTemplateMaxVertices;
+
+// Why a template of this many vertices and triangles is not taken (one
+// phrase naming the count and the limit), or "" when it is.
+std::string seedTemplateProblem(int64_t vertices, int64_t triangles);
+
+// Turns the template into the 100-copy cloud: copy k of `plan` is the
+// template scaled, moved and tagged with "seedHax" = its seed. The first
+// copy is the start of the result, the rest are appended in order.
+// Template triangles that name a vertex the template lacks (a damaged file)
+// are left out of every copy. A template that seedTemplateProblem refuses
+// gives an empty cloud.
+vorn::cMeshData buildSeedCloud(const vorn::cMeshData& boxTemplate,
+                               const std::vector<sSeedCopy>& plan);
 
 // The layer's state for the whole run.
 struct sSeedBoxesState {

@@ -217,6 +217,34 @@ TEST_F(SeedBoxesGlTest, MissingTemplateGivesAnEmptyCloudThatDrawsNothing)
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
+TEST_F(SeedBoxesGlTest, TemplateAboveTheLimitIsReportedAndLeavesTheCloudEmpty)
+{
+    // One vertex more than the cloud takes: 100 copies of a big template
+    // would take memory out of all proportion to the file.
+    vorn::cMeshData big;
+    big.positions.assign(size_t(seedTemplateMaxVertices) + 1, vec3f(1.0f, 2.0f, 3.0f));
+    big.triangles = {{0, 1, 2}};
+    folder.write("aBox.obj.bin", meshFile(big));
+    gltest::ConsoleCapture console;
+    buildSeedBoxesMesh();
+    ASSERT_NE(seedBoxesMesh, nullptr);
+    EXPECT_EQ(seedBoxesMesh->positions.elementCount, 0);
+    EXPECT_EQ(console.lines(), (std::vector<std::string>{
+                                   "aBox.obj.bin: 65537 vertices, the seed-box template takes at most 65536, "
+                                   "no seed boxes"}));
+    joystickState.buttons[9] = 1;
+    EXPECT_EQ(drawFrame(), 0);
+
+    // At the limit the cloud is built: 100 copies.
+    big.positions.pop_back();
+    folder.write("aBox.obj.bin", meshFile(big));
+    gltest::ConsoleCapture quiet;
+    buildSeedBoxesMesh();
+    EXPECT_EQ(seedBoxesMesh->positions.elementCount, 100 * seedTemplateMaxVertices);
+    EXPECT_EQ(quiet.text(), "");
+    EXPECT_TRUE(gltest::takeGlErrors().empty());
+}
+
 TEST_F(SeedBoxesGlTest, DrawsNothingAndBindsNothingBeforeTheButtonCue)
 {
     folder.write("aBox.obj.bin", meshFile(cube(12.0f)));

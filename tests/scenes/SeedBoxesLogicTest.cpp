@@ -113,3 +113,22 @@ TEST(SeedBoxes, PowahIdlesLowAndPeaksAtAKick)
     EXPECT_NEAR(seedDrift(quarterTurn * 10.0f), 45.0f, 1e-3f);
     EXPECT_NEAR(seedDrift(-quarterTurn * 10.0f), -85.0f, 1e-3f);
 }
+
+TEST(SeedBoxes, TemplatesAboveTheLimitsAreRefusedAndGiveAnEmptyCloud)
+{
+    EXPECT_EQ(seedTemplateProblem(24, 12), "");
+    EXPECT_EQ(seedTemplateProblem(seedTemplateMaxVertices, seedTemplateMaxTriangles), "");
+    EXPECT_EQ(seedTemplateProblem(1000000, 12), "1000000 vertices, the seed-box template takes at most 65536");
+    EXPECT_EQ(seedTemplateProblem(8, seedTemplateMaxTriangles + 1),
+              "131073 triangles, the seed-box template takes at most 131072");
+
+    vorn::cMeshData big;
+    big.positions.resize(size_t(seedTemplateMaxVertices) + 1);
+    big.triangles = {{0, 1, 2}};
+    const std::vector<sSeedCopy> plan(seedCopyCount);
+    const vorn::cMeshData refused = buildSeedCloud(big, plan);
+    EXPECT_TRUE(refused.positions.empty());
+    EXPECT_TRUE(refused.triangles.empty());
+    big.positions.resize(3);
+    EXPECT_EQ(buildSeedCloud(big, plan).positions.size(), 300u);
+}
