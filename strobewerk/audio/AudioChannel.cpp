@@ -22,6 +22,7 @@ void cAudioChannel::start(cAudioSound* newSound, bool startPaused)
     sound->seekFrame(0);
     positionFrames = 0;
     pendingSeek = -1;
+    brokenOffAt = -1;
     paused = startPaused;
     {
         std::lock_guard<std::mutex> hold(historyLock);
@@ -52,11 +53,12 @@ int32_t cAudioChannel::setPosition(uint32_t position, uint32_t unit)
         frame = position;
     else
         return AUDIO_ERR_INVALID_PARAM;
-    if (frame > sound->lengthFrames())
-        return AUDIO_ERR_INVALID_POSITION;
-    // The output thread moves the decoder before it renders again.
-    pendingSeek = frame;
-    return AUDIO_OK;
+    // The output thread moves the decoder before it renders again. A
+    // position past the end moves the channel to its end, where it stops
+    // as it does when it plays there; the caller hears of it.
+    const int64_t length = sound->lengthFrames();
+    pendingSeek = std::min(frame, length);
+    return frame > length ? AUDIO_ERR_INVALID_POSITION : AUDIO_OK;
 }
 
 int32_t cAudioChannel::getPosition(uint32_t* position, uint32_t unit) const
@@ -66,7 +68,7 @@ int32_t cAudioChannel::getPosition(uint32_t* position, uint32_t unit) const
     if (!sound)
         return AUDIO_ERR_INVALID_HANDLE;
     const int64_t pending = pendingSeek.load();
-    const int64_t frame = pending >= 0 ? pending : positionFrames.load();
+    const int64_t frame = std::min(pending >= 0 ? pending : positionFrames.load(), sound->lengthFrames());
     int64_t value = 0;
     if (unit == AUDIO_TIMEUNIT_MS)
         value = frame * 1000 / kAudioOutputRate;
@@ -168,15 +170,29 @@ void cAudioChannel::render(float* out, int frames)
     if (paused)
         return;
 
-    const int got = sound->read(out, frames);
+    // Never past the stream's length, whatever a damaged stream's decoder
+    // would still hand out beyond it.
+    const int64_t left = std::max<int64_t>(0, sound->lengthFrames() - positionFrames.load());
+    const int wanted = static_cast<int>(std::min<int64_t>(frames, left));
+    const int got = wanted > 0 ? sound->read(out, wanted) : 0;
     positionFrames += got;
     for (size_t i = 0; i < values; ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
     remember(out, frames);
-    if (got < frames) {
+    if (got < wanted) {
+        // The decoder gave out before the length found when the stream was
+        // opened: the file was cut or is damaged from here on.
+        brokenOffAt = positionFrames.load();
+    }
+    if (got < frames || positionFrames.load() >= sound->lengthFrames()) {
         // Played to the end: what follows is silence.
         playing = false;
     }
+}
+
+int64_t cAudioChannel::brokenOffFrame() const
+{
+    return brokenOffAt.load();
 }
 
 void cAudioChannel::remember(const float* samples, int frames)

@@ -26,9 +26,18 @@ public:
     cAudioChannel();
 
     // Moves playback to `position` (AUDIO_TIMEUNIT_MS or _PCM); the next
-    // samples the channel hands out are the ones at that position.
+    // samples the channel hands out are the ones at that position. A
+    // position past the stream's length moves the channel to the end,
+    // where it stops as it does when it plays there, and gives
+    // AUDIO_ERR_INVALID_POSITION.
     int32_t setPosition(uint32_t position, uint32_t unit);
+    // Never more than the stream's length, also for a damaged stream whose
+    // decoder would hand out more.
     int32_t getPosition(uint32_t* position, uint32_t unit) const;
+
+    // The frame at which the stream broke off before its length (the file
+    // was cut or damaged while playing), or -1 while it has not.
+    int64_t brokenOffFrame() const;
 
     // Fills `values` with `count` magnitudes (a power of two, 64 to 8192),
     // lowest band first, of the 2 * count samples of channel
@@ -65,6 +74,7 @@ private:
     std::atomic<bool> paused{false};
     std::atomic<int64_t> positionFrames{0};
     std::atomic<int64_t> pendingSeek{-1};
+    std::atomic<int64_t> brokenOffAt{-1};
 
     // The last samples handed out, interleaved, as a ring.
     mutable std::mutex historyLock;

@@ -1,12 +1,12 @@
 #include "strobewerk/audio/Soundtrack.h"
 
 #include "strobewerk/audio/AudioChannel.h"
+#include "strobewerk/audio/AudioSound.h"
 #include "strobewerk/audio/AudioSystem.h"
 #include "vorn/ConsoleLog.h"
 
-#include "strobewerk/audio/AudioSound.h"
-
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 const char* const soundtrackFile = "Data/morvelane.mp3";
@@ -25,7 +25,10 @@ int32_t cSoundtrack::open(const std::string& path, uint32_t initFlags)
     result = system->init(kMaxChannels, initFlags, nullptr);
     if (result != AUDIO_OK)
         return result;
+    name = path;
     openResult = system->createStream(path.c_str(), AUDIO_SOFTWARE | AUDIO_ACCURATETIME, nullptr, &sound);
+    if (openResult != AUDIO_OK)
+        vorn::consoleLog.line(path, ": ", soundtrackProblem(openResult), ", playing without sound");
     return AUDIO_OK;
 }
 
@@ -118,6 +121,18 @@ void cSoundtrack::fillSpectrum(float* values, size_t count)
     if (!channel)
         return;
     channel->getSpectrum(values, static_cast<int>(count), 0, AUDIO_FFT_WINDOW_RECT);
+    reportBreakOff();
+}
+
+void cSoundtrack::reportBreakOff()
+{
+    if (breakOffReported || !channel || !sound)
+        return;
+    const int64_t at = channel->brokenOffFrame();
+    if (at < 0)
+        return;
+    breakOffReported = true;
+    vorn::consoleLog.line(name, ": ", soundtrackBreakOff(at, sound->lengthFrames()), ", playing on without sound");
 }
 
 void cSoundtrack::release()
@@ -130,6 +145,27 @@ void cSoundtrack::release()
     openResult = AUDIO_ERR_UNINITIALIZED;
     started = false;
     paused = false;
+    breakOffReported = false;
+}
+
+std::string soundtrackProblem(int32_t result)
+{
+    switch (result) {
+    case AUDIO_ERR_FILE_NOTFOUND: return "cannot be opened (missing or unreadable)";
+    case AUDIO_ERR_FORMAT: return "cannot be decoded (empty, cut short or not an mp3 stream)";
+    default: return std::string("cannot be played (") + audioErrorString(result) + ")";
+    }
+}
+
+std::string soundtrackBreakOff(int64_t atFrame, int64_t lengthFrames)
+{
+    auto seconds = [](int64_t frames) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%.1f s", double(frames) / kAudioOutputRate);
+        return std::string(text);
+    };
+    return "the soundtrack breaks off at " + seconds(atFrame) + " of its " + seconds(lengthFrames)
+        + " (file cut or damaged)";
 }
 
 std::string audioFatalMessage(int32_t result)

@@ -8,7 +8,10 @@
 //     soundtrack.play(songTime);             // from the start position
 //     soundtrack.fillSpectrum(spectrum.data(), spectrum.size()); // each frame
 // A soundtrack that is missing or cannot be decoded is no error: the
-// production then runs in silence and the spectrum stays 0.
+// production then runs in silence and the spectrum stays 0, after one
+// console line that names the file and the reason. A soundtrack that
+// breaks off while playing (the file cut or damaged after it was opened)
+// is told in one line too, from the first spectrum request after it.
 #pragma once
 
 #include "strobewerk/audio/AudioResult.h"
@@ -29,7 +32,8 @@ public:
     // Creates and starts the audio system (up to 100 channels) and opens
     // `path` as a stream with accurate time. Returns the result of the
     // creation or initialisation when either failed (then nothing else is
-    // done), AUDIO_OK otherwise, whether or not the stream opened.
+    // done), AUDIO_OK otherwise, whether or not the stream opened; a stream
+    // that did not open is reported in one console line.
     int32_t open(const std::string& path, uint32_t initFlags = AUDIO_INIT_NORMAL);
 
     // Plays the stream at once, from `startMs`. Without a stream: nothing.
@@ -57,8 +61,12 @@ public:
 
     // Fills `values[0 .. count)` with the spectrum of the playing channel
     // (first output channel, no window); leaves them alone when nothing
-    // was ever played.
+    // was ever played. Then reports a break-off (see reportBreakOff).
     void fillSpectrum(float* values, size_t count);
+
+    // Writes one console line, once, when the stream has broken off
+    // before its length.
+    void reportBreakOff();
 
     // The result of opening the stream (AUDIO_OK when it plays).
     int32_t streamResult() const { return openResult; }
@@ -79,7 +87,15 @@ private:
     // `silentBaseFrame`; held at silentStartMs while paused.
     int32_t silentStartMs = 0;
     int64_t silentBaseFrame = 0;
+    std::string name;
+    bool breakOffReported = false;
 };
+
+// Why the soundtrack does not play, from the result of opening its stream.
+std::string soundtrackProblem(int32_t result);
+
+// The phrase for a stream that broke off at `atFrame` of `lengthFrames`.
+std::string soundtrackBreakOff(int64_t atFrame, int64_t lengthFrames);
 
 // The fatal start-up message for a result: "FMOD error! (<code>) <text>".
 std::string audioFatalMessage(int32_t result);

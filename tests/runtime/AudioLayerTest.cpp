@@ -9,8 +9,11 @@
 #include "vorn/ConsoleLog.h"
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <gtest/gtest.h>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -227,10 +230,81 @@ TEST_F(AudioLayerTest, PositionCountsTheFramesHandedOut)
     EXPECT_EQ(position, 1010u);
     ASSERT_EQ(channel->getPosition(&position, AUDIO_TIMEUNIT_PCM), AUDIO_OK);
     EXPECT_EQ(position, static_cast<uint32_t>(kRate + 441));
-    EXPECT_EQ(channel->setPosition(3001, AUDIO_TIMEUNIT_MS), AUDIO_ERR_INVALID_POSITION);
     EXPECT_EQ(channel->setPosition(0, 7), AUDIO_ERR_INVALID_PARAM);
     ASSERT_EQ(channel->getPosition(&position, AUDIO_TIMEUNIT_MS), AUDIO_OK);
     EXPECT_EQ(position, 1010u);
+}
+
+namespace {
+
+std::string fileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST_F(AudioLayerTest, PositionNeverPassesTheLengthAndPastTheEndEndsTheChannel)
+{
+    // Past the end: the channel goes to its end and stops there, as when
+    // it plays there.
+    cAudioChannel* channel = play(clickFile);
+    EXPECT_EQ(channel->setPosition(3001, AUDIO_TIMEUNIT_MS), AUDIO_ERR_INVALID_POSITION);
+    uint32_t position = 0;
+    ASSERT_EQ(channel->getPosition(&position, AUDIO_TIMEUNIT_PCM), AUDIO_OK);
+    EXPECT_EQ(position, uint32_t(3 * kRate));
+    EXPECT_EQ(peak(pullLeft(1024)), 0.0f);
+    bool playing = true;
+    channel->isPlaying(&playing);
+    EXPECT_FALSE(playing);
+    ASSERT_EQ(channel->getPosition(&position, AUDIO_TIMEUNIT_PCM), AUDIO_OK);
+    EXPECT_EQ(position, uint32_t(3 * kRate));
+
+    // Exactly at the end ends it too.
+    channel = play(clickFile);
+    EXPECT_EQ(channel->setPosition(3 * kRate, AUDIO_TIMEUNIT_PCM), AUDIO_OK);
+    pullLeft(16);
+    channel->isPlaying(&playing);
+    EXPECT_FALSE(playing);
+
+    // A stream whose file grows after it was opened (a damaged stream whose
+    // decoder goes on past the length it was scanned to) still ends at
+    // that length.
+    cTempFolder folder;
+    const std::string click = fileBytes(clickFile);
+    folder.write("growing.mp3", click);
+    channel = play("growing.mp3");
+    folder.write("growing.mp3", click + click);
+    ASSERT_EQ(channel->setPosition(2990, AUDIO_TIMEUNIT_MS), AUDIO_OK);
+    const std::vector<float> tail = pullLeft(2 * kRate);
+    channel->isPlaying(&playing);
+    EXPECT_FALSE(playing);
+    ASSERT_EQ(channel->getPosition(&position, AUDIO_TIMEUNIT_PCM), AUDIO_OK);
+    EXPECT_EQ(position, uint32_t(3 * kRate));
+    // The second copy's click (1.51 s after the end) is never heard.
+    EXPECT_EQ(peak({tail.begin() + kRate / 100 + 1, tail.end()}), 0.0f);
+    EXPECT_EQ(channel->brokenOffFrame(), -1);
+}
+
+TEST_F(AudioLayerTest, StreamCutWhilePlayingTellsWhereItBrokeOff)
+{
+    cTempFolder folder;
+    const std::string click = fileBytes(clickFile);
+    folder.write("cut.mp3", click);
+    cAudioChannel* channel = play("cut.mp3");
+    EXPECT_EQ(channel->brokenOffFrame(), -1);
+    folder.write("cut.mp3", click.substr(0, click.size() / 3));
+    pullLeft(2 * kRate);
+    bool playing = true;
+    channel->isPlaying(&playing);
+    EXPECT_FALSE(playing);
+    const int64_t at = channel->brokenOffFrame();
+    EXPECT_GT(at, 0);
+    EXPECT_LT(at, 2 * kRate);
+    uint32_t position = 0;
+    channel->getPosition(&position, AUDIO_TIMEUNIT_PCM);
+    EXPECT_EQ(int64_t(position), at);
 }
 
 TEST_F(AudioLayerTest, PausedChannelHandsOutSilenceAndStaysPut)
@@ -341,6 +415,50 @@ TEST_F(SoundtrackTest, PlaysFromTheStartPositionAndFillsTheSpectrum)
     for (float v : spectrum)
         sum += v;
     EXPECT_GT(sum, 0.1f);
+}
+
+TEST_F(SoundtrackTest, SoundtrackThatDoesNotPlayIsToldOnceWithItsReason)
+{
+    std::ostringstream console;
+    vorn::consoleLog.setStream(&console);
+    cTempFolder folder;
+    EXPECT_EQ(track.open(soundtrackFile, AUDIO_INIT_NO_OUTPUT), AUDIO_OK);
+    track.release();
+    folder.write("Data/morvelane.mp3", "");
+    EXPECT_EQ(track.open(soundtrackFile, AUDIO_INIT_NO_OUTPUT), AUDIO_OK);
+    track.release();
+    folder.write("Data/morvelane.mp3", std::string(5000, 'x'));
+    EXPECT_EQ(track.open(soundtrackFile, AUDIO_INIT_NO_OUTPUT), AUDIO_OK);
+
+    // Cut while playing: told once, from the next spectrum request.
+    track.release();
+    const std::string click = fileBytes(clickFile);
+    folder.write("Data/morvelane.mp3", click);
+    ASSERT_EQ(track.open(soundtrackFile, AUDIO_INIT_NO_OUTPUT), AUDIO_OK);
+    track.play(0);
+    std::vector<float> spectrum(512, 0.0f);
+    pullLeft(kRate / 2);
+    track.fillSpectrum(spectrum.data(), spectrum.size());
+    folder.write("Data/morvelane.mp3", click.substr(0, click.size() / 2));
+    for (int i = 0; i < 4; ++i) {
+        pullLeft(kRate);
+        track.fillSpectrum(spectrum.data(), spectrum.size());
+    }
+    vorn::consoleLog.setStream(nullptr);
+
+    std::istringstream text(console.str());
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(text, line);)
+        lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << console.str();
+    EXPECT_EQ(lines[0], "Data/morvelane.mp3: cannot be opened (missing or unreadable), playing without sound");
+    const std::string undecodable =
+        "Data/morvelane.mp3: cannot be decoded (empty, cut short or not an mp3 stream), playing without sound";
+    EXPECT_EQ(lines[1], undecodable);
+    EXPECT_EQ(lines[2], undecodable);
+    EXPECT_EQ(lines[3].rfind("Data/morvelane.mp3: the soundtrack breaks off at 1.", 0), 0u) << lines[3];
+    EXPECT_NE(lines[3].find(" of its 3.0 s (file cut or damaged), playing on without sound"), std::string::npos)
+        << lines[3];
 }
 
 TEST_F(SoundtrackTest, FailingStartIsReported)
