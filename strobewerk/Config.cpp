@@ -4,9 +4,12 @@
 #include "vorn/DataFile.h"
 
 #include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <limits>
 
 const char* const windowConfigFile = "res.conf";
+const char* const dataFolder = "data";
 
 namespace {
 
@@ -51,4 +54,19 @@ sWindowConfig readWindowConfig(const std::string& path)
     config.width = width;
     config.height = height;
     return config;
+}
+
+bool checkDataFolder(const std::string& folder)
+{
+    struct stat info;
+    if (::stat(vorn::resolveDataPath(folder).c_str(), &info) == 0 && S_ISDIR(info.st_mode))
+        return true;
+    std::string where = folder;
+    if (!folder.empty() && folder[0] != '/') {
+        char cwd[4096];
+        if (::getcwd(cwd, sizeof cwd))
+            where = std::string(cwd) + "/" + folder;
+    }
+    vorn::consoleLog.line("data folder missing: looked for ", where);
+    return false;
 }

@@ -25,3 +25,12 @@ extern const char* const windowConfigFile;
 
 // Reads the configuration at `path` (looked up ignoring letter case).
 sWindowConfig readWindowConfig(const std::string& path = windowConfigFile);
+
+// The folder the production reads its shaders, images, meshes, soundtrack
+// and note list from (looked up ignoring letter case).
+extern const char* const dataFolder;
+
+// True when the data folder is there. When it is not, writes one console
+// line saying where it was looked for, before the lines of the files it
+// would hold.
+bool checkDataFolder(const std::string& folder = dataFolder);

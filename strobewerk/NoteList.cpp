@@ -25,40 +25,57 @@ bool readNoteFields(std::istream& in, const std::string& keyword, sNote& note)
 
 } // namespace
 
-void cNoteList::load(const std::string& path)
+std::string cNoteList::load(const std::string& path)
 {
     tracks.clear();
     std::ifstream in(vorn::resolveDataPath(path));
     if (!in)
-        return;
+        return "cannot be opened (missing or unreadable), playing without note cues";
+    return load(in);
+}
 
+std::string cNoteList::load(std::istream& in)
+{
+    tracks.clear();
     long long trackTotal = 0;
-    if (!(in >> trackTotal) || trackTotal <= 0)
-        return;
+    if (!(in >> trackTotal) || trackTotal < 0)
+        return "holds no track count (empty or damaged), playing without note cues";
 
+    size_t notesRead = 0;
+    size_t skipped = 0;
+    auto brokeOff = [&](long long track) {
+        return "breaks off in track " + std::to_string(track) + ", playing with the " + std::to_string(notesRead)
+            + " notes before it";
+    };
     // Sections are added as they are read, so a damaged count cannot make
     // the store allocate more than the file holds.
     for (long long t = 0; t < trackTotal; ++t) {
         long long noteTotal = 0;
         if (!(in >> noteTotal))
-            return;
+            return brokeOff(t);
         tracks.emplace_back();
         std::vector<sNote>& notes = tracks.back();
         for (long long i = 0; i < noteTotal; ++i) {
             std::string keyword;
             if (!(in >> keyword))
-                return;
+                return brokeOff(t);
             // A line with an unknown keyword stands for no note: it is
             // skipped rather than kept as an all-zero record, which would
             // fire as a hit at 0 ms.
-            if (keyword != "n" && keyword != "hn")
+            if (keyword != "n" && keyword != "hn") {
+                ++skipped;
                 continue;
+            }
             sNote note;
             if (!readNoteFields(in, keyword, note))
-                return;
+                return brokeOff(t);
             notes.push_back(note);
+            ++notesRead;
         }
     }
+    if (skipped > 0)
+        return std::to_string(skipped) + " lines that are not notes left out";
+    return {};
 }
 
 namespace {

@@ -35,7 +35,12 @@ public:
     // Reads the note list at `path` (looked up ignoring letter case),
     // replacing what the store held. A missing file gives an empty store;
     // a file that breaks off keeps the notes read whole before the break.
-    void load(const std::string& path);
+    // Returns "" for a whole file, else what is wrong with it and what the
+    // production does about it, as a phrase for the console line that
+    // names the file ("cannot be opened ..., playing without note cues").
+    std::string load(const std::string& path);
+    // The same from a stream that is already open.
+    std::string load(std::istream& in);
 
     // Advances every note to the song time `songTimeMs`.
     void update(int32_t songTimeMs);

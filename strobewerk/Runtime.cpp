@@ -26,6 +26,7 @@ std::uint32_t sdlTicks()
 
 constexpr int spectrumSize = 512;
 constexpr int blurSize = 256;
+const char* const noteListFile = "data/mvl.txt";
 
 // The soundtrack and its channel, played from the start position.
 cSoundtrack soundtrack;
@@ -188,6 +189,8 @@ int runProduction(const sOptions& options)
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         vorn::consoleLog.line("EROREROC OCK");
 
+    checkDataFolder();
+
     // Only an audio layer that cannot start is fatal; a missing soundtrack
     // plays in silence.
     if (const std::int32_t result = soundtrack.open(soundtrackFile); result != AUDIO_OK) {
@@ -236,7 +239,8 @@ int runProduction(const sOptions& options)
     songTime = options.from;
     if (const std::int32_t length = soundtrack.lengthMs(); length >= 0 && songTime > length)
         songTime = length;
-    noteList.load("data/mvl.txt");
+    if (const std::string problem = noteList.load(noteListFile); !problem.empty())
+        vorn::consoleLog.line(noteListFile, ": ", problem);
     noteList.rewind(songTime);
     soundtrack.play(songTime);
     SDL_ShowCursor(SDL_DISABLE);

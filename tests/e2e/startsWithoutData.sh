@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # strobewerk started in a folder whose data folder is empty: every shader
 # and image of the scene set-ups is reported, in the order the set-ups make
-# them, the soundtrack is missing too, and still the window opens, frames
+# them, the soundtrack and the note list are missing too (each told in one
+# line), and still the window opens, frames
 # are drawn and Escape ends the program with exit code 0.
 # Usage: startsWithoutData.sh <strobewerk binary>
 # Needs DISPLAY and xdotool.
@@ -21,7 +22,9 @@ wait_for_exit Escape
 # Greeting, set-up lines and the failures of set-up 2, the eye-overlay
 # set-up and the intro set-up, in their order (the mesh file is missing
 # without a word; the blur chain's own lines follow).
-expected=("hello world!" "hahah HAI" "ait:10" "initing scene1" "initing scene2"
+expected=("hello world!" "hahah HAI" "ait:10"
+  "Data/morvelane.mp3: cannot be opened (missing or unreadable), playing without sound"
+  "initing scene1" "initing scene2"
   "file error:lolvarlay.vert"
   "OH SHIT. the devil fails:happy.png" "OH SHIT. the devil fails:party.png"
   "OH SHIT. the devil fails:OST.png" "OH SHIT. the devil fails:oc.png" "OH SHIT. the devil fails:cred.png"
@@ -38,14 +41,18 @@ mapfile -t lines <out.txt
 for i in "${!expected[@]}"; do
   [ "${lines[$i]:-}" = "${expected[$i]}" ] || fail "line $((i + 1)) is '${lines[$i]:-}', expected '${expected[$i]}'"
 done
-# Nothing after the set-ups but the blur chain's failures: no fatal audio
-# message, no line from the frames.
+# Nothing after the set-ups but the blur chain's failures and then the note
+# list's line: no fatal audio message, no line from the frames.
+notelist="data/mvl.txt: cannot be opened (missing or unreadable), playing without note cues"
+seen_notelist=0
 for ((i = ${#expected[@]}; i < ${#lines[@]}; i++)); do
   case "${lines[$i]}" in
-    "file error:"*) ;;
+    "file error:"*) [ "$seen_notelist" -eq 0 ] || fail "line $((i + 1)) after the note list's: '${lines[$i]}'" ;;
+    "$notelist") seen_notelist=$((seen_notelist + 1)) ;;
     *) fail "unexpected line $((i + 1)): '${lines[$i]}'" ;;
   esac
 done
+[ "$seen_notelist" -eq 1 ] || fail "the note list's line came $seen_notelist times"
 [ -s err.txt ] && fail "error stream: $(head -3 err.txt)"
 
 if [ "$failures" -ne 0 ]; then

@@ -4,6 +4,7 @@
 #include "vorn/ConsoleLog.h"
 
 #include <gtest/gtest.h>
+#include <filesystem>
 #include <sstream>
 
 namespace {
@@ -87,6 +88,21 @@ TEST_F(ConfigTest, UnreadableValuesGiveTheDefaultWindowAndOneLine)
         SCOPED_TRACE(text);
         expectDefaultsWithOneLine(read(text));
     }
+}
+
+TEST_F(ConfigTest, MissingDataFolderIsToldWithWhereItWasLookedFor)
+{
+    EXPECT_FALSE(checkDataFolder());
+    EXPECT_EQ(console.str(), "data folder missing: looked for " + folder.path() + "/data\n");
+    // A file of that name is no folder.
+    folder.write("data", "");
+    EXPECT_FALSE(checkDataFolder());
+    std::filesystem::remove(folder.path() + "/data");
+    // Found whatever its letter case, and then nothing is said.
+    folder.write("DATA/x.txt", "");
+    console.str("");
+    EXPECT_TRUE(checkDataFolder());
+    EXPECT_EQ(console.str(), "");
 }
 
 } // namespace

@@ -35,10 +35,10 @@ struct NoteListTest : ::testing::Test {
     cTempFolder folder;
     cNoteList list;
 
-    void load(const std::string& text)
+    std::string load(const std::string& text)
     {
         folder.write("data/mvl.txt", text);
-        list.load("data/mvl.txt");
+        return list.load("data/mvl.txt");
     }
 };
 
@@ -179,22 +179,31 @@ TEST_F(NoteListTest, ExtremeTimesDoNotOverflow)
     EXPECT_NEAR(list.noteProgress(0, 0, true), 0.5f, 1e-6f);
 }
 
-TEST_F(NoteListTest, MissingOrEmptyFileGivesAnEmptyStore)
+TEST_F(NoteListTest, MissingOrEmptyFileGivesAnEmptyStoreAndSaysWhy)
 {
-    list.load("data/none.txt");
+    EXPECT_EQ(list.load("data/none.txt"), "cannot be opened (missing or unreadable), playing without note cues");
     EXPECT_EQ(list.trackCount(), 0u);
     list.update(0);
     EXPECT_FALSE(list.isNoteActive(0, 0, false));
-    load("");
+    // A folder where the file should be cannot be read either.
+    folder.write("data/folder.txt/x", "");
+    EXPECT_NE(list.load("data/folder.txt"), "");
     EXPECT_EQ(list.trackCount(), 0u);
-    load("garbage words only\n");
+    const std::string noCount = "holds no track count (empty or damaged), playing without note cues";
+    EXPECT_EQ(load(""), noCount);
     EXPECT_EQ(list.trackCount(), 0u);
+    EXPECT_EQ(load("garbage words only\n"), noCount);
+    EXPECT_EQ(list.trackCount(), 0u);
+    EXPECT_EQ(load("-3\n"), noCount);
+    // A whole file says nothing, even one without tracks.
+    EXPECT_EQ(load("0\n"), "");
+    EXPECT_EQ(load(noteFile(21, {{1, "n 0 0\nhn 500 1250 1\n"}})), "");
 }
 
 TEST_F(NoteListTest, FileThatBreaksOffKeepsOnlyWholeNotes)
 {
     // Track 1 announces three notes but breaks off inside the second.
-    load("4\n0\n3\nn 700 2\nhn 500\n");
+    EXPECT_EQ(load("4\n0\n3\nn 700 2\nhn 500\n"), "breaks off in track 1, playing with the 1 notes before it");
     ASSERT_EQ(list.trackCount(), 2u);
     ASSERT_EQ(list.trackNotes(1).size(), 1u);
     EXPECT_EQ(list.trackNotes(1)[0].startMs, 700);
@@ -213,7 +222,8 @@ TEST_F(NoteListTest, FileThatBreaksOffKeepsOnlyWholeNotes)
 TEST_F(NoteListTest, DamagedLinesAreLeftOut)
 {
     // An unknown keyword is skipped; a number that is not a number ends the read.
-    load("3\n2\nx\nn 40 1\n2\nhn 10 20 3\nn abc 0\n1\nn 5 0\n");
+    EXPECT_EQ(load("3\n2\nx\nn 40 1\n2\nhn 10 20 3\nn abc 0\n1\nn 5 0\n"),
+              "breaks off in track 1, playing with the 2 notes before it");
     ASSERT_EQ(list.trackCount(), 2u);
     ASSERT_EQ(list.trackNotes(0).size(), 1u);
     EXPECT_EQ(list.trackNotes(0)[0].startMs, 40);
@@ -222,8 +232,10 @@ TEST_F(NoteListTest, DamagedLinesAreLeftOut)
     list.update(0);
     EXPECT_FALSE(list.isNoteActive(0, 0, false));
 
+    EXPECT_EQ(load("1\n3\nx\nn 40 1\nyy\n"), "2 lines that are not notes left out");
+
     // Counts far beyond the file's content allocate nothing ahead.
-    load("2000000000\n4000000000\nn 1 1\n");
+    EXPECT_EQ(load("2000000000\n4000000000\nn 1 1\n"), "breaks off in track 0, playing with the 1 notes before it");
     ASSERT_EQ(list.trackCount(), 1u);
     EXPECT_EQ(list.trackNotes(0).size(), 1u);
 }
