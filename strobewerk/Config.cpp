@@ -34,7 +34,11 @@ sWindowConfig readWindowConfig(const std::string& path)
     std::ifstream in(vorn::resolveDataPath(path));
     if (!in)
         return fallBack(path, "cannot be opened");
+    return readWindowConfig(in, path);
+}
 
+sWindowConfig readWindowConfig(std::istream& in, const std::string& path)
+{
     sWindowConfig config;
     bool fullscreen = false;
     int32_t width = 0;

@@ -12,6 +12,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <string>
 
 struct sWindowConfig {
@@ -25,6 +26,8 @@ extern const char* const windowConfigFile;
 
 // Reads the configuration at `path` (looked up ignoring letter case).
 sWindowConfig readWindowConfig(const std::string& path = windowConfigFile);
+// The same from a stream that is open; `path` names it in the console line.
+sWindowConfig readWindowConfig(std::istream& in, const std::string& path);
 
 // The folder the production reads its shaders, images, meshes, soundtrack
 // and note list from (looked up ignoring letter case).
