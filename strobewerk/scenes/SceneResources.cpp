@@ -2,6 +2,8 @@
 
 #include <GL/glew.h>
 
+#include <memory>
+
 #include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Metaballs.h"
@@ -49,6 +51,18 @@ vorn::cTexture* loadImage(const char* file)
     return texture;
 }
 
+// The card and flash images are handed out through lists of plain
+// pointers, which are let go at exit; the textures themselves belong here,
+// so they go with them instead of being left behind unreachable. (Letting
+// a texture go makes no GL call.)
+std::vector<std::unique_ptr<vorn::cTexture>> listedImages;
+
+vorn::cTexture* loadListedImage(const char* file)
+{
+    listedImages.emplace_back(loadImage(file));
+    return listedImages.back().get();
+}
+
 // An empty RGBA texture of the window's size at start-up, filtered
 // linearly, for copies of the window.
 vorn::cTexture* makeWindowCopyTexture()
@@ -94,7 +108,7 @@ void setUpScene2()
     partyTexture = loadImage("party.png");
     for (const char* card : {"OST.png", "oc.png", "cred.png", "greets1.png", "greets2.png", "greets3.png",
                              "greets4.png", "greets5.png", "greets6.png"})
-        cardImages.push_back(loadImage(card));
+        cardImages.push_back(loadListedImage(card));
     eyeTexture = loadImage("eye.png");
 
     terskelProgram = loadProgram("terskel.vert", "terskel.frag");
@@ -111,8 +125,8 @@ void setUpEyeOverlay()
     flashOverlayProgram = loadProgram("eyeOverlay.vert", "eyeOverlay.frag");
     box2Program = loadProgram("box2.vert", "box2.frag");
     colorschemeTexture = loadImage("colorscheme.png");
-    flashImages.push_back(loadImage("f1.png"));
-    flashImages.push_back(loadImage("f2.png"));
+    flashImages.push_back(loadListedImage("f1.png"));
+    flashImages.push_back(loadListedImage("f2.png"));
     buildSeedBoxesMesh();
 }
 
