@@ -8,7 +8,8 @@
 # from its committed seeds; findings (crashes, timeouts of more than 2 s,
 # memory beyond 2 GB) land in build-fuzz/findings/<target>/. The last line
 # of each run, with its execution count, and the number of findings are
-# printed at the end; the exit code is 1 when anything was found.
+# printed at the end; the exit code is 1 when anything was found. Leaks
+# inside the libraries (fuzz/lsan_suppressions.txt) are not findings.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -33,7 +34,8 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus" "$findings"
   log=$root/build-fuzz/findings/$t.log
   echo "== $t for ${seconds} s"
-  (cd "$findings" && "$root/build-fuzz/fuzz/${t}_fuzz" -fork=1 -jobs=1 -timeout=2 -rss_limit_mb=2048 \
+  (cd "$findings" && LSAN_OPTIONS="suppressions=$root/fuzz/lsan_suppressions.txt" \
+    "$root/build-fuzz/fuzz/${t}_fuzz" -fork=1 -jobs=1 -timeout=2 -rss_limit_mb=2048 \
     -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 -max_total_time="$seconds" \
     -artifact_prefix="$findings/" "$corpus" "$(seeds_of "$t")") >"$log" 2>&1
   last=$(grep -E '^#[0-9]+' "$log" | tail -1)

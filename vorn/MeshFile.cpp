@@ -10,7 +10,7 @@ namespace {
 // From a stream that cannot tell its length, contents are read in pieces of
 // at most this size, so a header that claims more bytes than the stream
 // holds costs no more memory than the stream itself.
-constexpr int64_t readPiece = 1 << 20;
+constexpr int64_t readPiece = 1 << 16;
 
 bool readExactly(std::istream& in, uint8_t* to, std::streamsize count)
 {
