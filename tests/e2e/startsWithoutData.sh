@@ -2,8 +2,9 @@
 # strobewerk started in a folder whose data folder is empty: every shader
 # and image of the scene set-ups is reported, in the order the set-ups make
 # them, the soundtrack and the note list are missing too (each told in one
-# line), and still the window opens, frames
-# are drawn and Escape ends the program with exit code 0.
+# line), and still the window opens, frames are drawn and Escape ends the
+# program with exit code 0. Then once without a data folder, which is told
+# first.
 # Usage: startsWithoutData.sh <strobewerk binary>
 # Needs DISPLAY and xdotool.
 set -u
@@ -54,10 +55,28 @@ for ((i = ${#expected[@]}; i < ${#lines[@]}; i++)); do
 done
 [ "$seen_notelist" -eq 1 ] || fail "the note list's line came $seen_notelist times"
 [ -s err.txt ] && fail "error stream: $(head -3 err.txt)"
-
 if [ "$failures" -ne 0 ]; then
   echo "--- console"
   head -50 out.txt
   exit 1
 fi
-echo "strobewerk started without its data, reported every file in order and ended on Escape"
+
+# Once more without the data folder at all: one line says where it was
+# looked for, before the line of the soundtrack it would hold.
+rmdir "$work/data"
+start_production "$binary"
+sleep 1
+press_escape
+wait_for_exit Escape
+mapfile -t lines <out.txt
+[ "${lines[3]:-}" = "data folder missing: looked for $work/data" ] ||
+  fail "line 4 without the folder is '${lines[3]:-}'"
+[ "${lines[4]:-}" = "${expected[3]}" ] || fail "line 5 without the folder is '${lines[4]:-}'"
+[ "$(grep -c '^data folder missing' out.txt)" -eq 1 ] || fail "the folder's line is not there once"
+if [ "$failures" -ne 0 ]; then
+  echo "--- console"
+  head -10 out.txt
+  exit 1
+fi
+echo "strobewerk started without its data, reported every file in order and ended on Escape;" \
+  "without the data folder it said where it looked first"
