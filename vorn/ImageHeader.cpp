@@ -37,9 +37,10 @@ bool pngFits(const std::vector<uint8_t>& head)
 }
 
 // DDS header fields (offsets from the file start, "DDS " included).
-constexpr size_t ddsSize = 4, ddsFlags = 8, ddsHeight = 12, ddsWidth = 16, ddsDepth = 24, ddsMipmaps = 28,
+constexpr size_t ddsSize = 4, ddsFlags = 8, ddsHeight = 12, ddsWidth = 16, ddsPitch = 20, ddsDepth = 24, ddsMipmaps = 28,
                  ddsFormatSize = 76, ddsFormatFlags = 80, ddsFourCC = 84, ddsBitCount = 88, ddsCaps2 = 112;
-constexpr uint32_t ddsMipmapCountFlag = 0x20000, ddsFourCCFlag = 0x4, ddsCubeMapCaps = 0x200;
+constexpr uint32_t ddsMipmapCountFlag = 0x20000, ddsFourCCFlag = 0x4, ddsCubeMapCaps = 0x200, ddsPitchFlag = 0x8,
+                   ddsLinearSizeFlag = 0x80000;
 
 bool ddsFits(const std::vector<uint8_t>& head, uint64_t fileSize)
 {
@@ -80,6 +81,12 @@ bool ddsFits(const std::vector<uint8_t>& head, uint64_t fileSize)
         if (levels > 32)
             return false;
     }
+    // The image library sizes the buffer it reads the top level into from
+    // the pitch or linear size field when the flags say it is there: a
+    // wild value makes it ask for gigabytes. A true one never exceeds the
+    // data in the file.
+    if ((field(ddsFlags) & (ddsPitchFlag | ddsLinearSizeFlag)) && field(ddsPitch) > fileSize - imageHeaderBytes)
+        return false;
     const uint64_t faces = (field(ddsCaps2) & ddsCubeMapCaps) ? 6 : 1;
     uint64_t needed = 0;
     for (uint64_t face = 0; face < faces; ++face) {

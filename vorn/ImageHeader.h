@@ -10,7 +10,8 @@
 // holds: the file is a PNG whose size stays below maxImagePixels, or a DDS
 // file of a plainly described layout (DXT1 to DXT5 blocks, or 8, 16, 24 or
 // 32 bits a pixel) of such a size whose every level, face and slice is in
-// the file. Anything else counts as an image that does not load.
+// the file, and whose pitch or linear size (when its flags name one) is no
+// larger than the data in the file. Anything else counts as an image that does not load.
 //
 // The header alone is not enough: the library's PNG reader takes every
 // chunk length as given and, when a chunk claims more bytes than the file

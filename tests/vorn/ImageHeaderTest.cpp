@@ -106,6 +106,22 @@ TEST(ImageHeaderTest, DdsLayoutsAndTheirData)
     EXPECT_TRUE(imageHeaderFitsLibrary(ddsHead({4, 4, 4, 0}), 128 + 256));
     EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({4, 4, 4, 0}), 128 + 255));
 
+    // A pitch or linear size beyond the file's data (the image library
+    // sizes its read buffer by it) counts only when the flags name it.
+    for (uint32_t flag : {0x8u, 0x80000u}) {
+        std::vector<uint8_t> sized = ddsHead({});
+        sized[8] |= uint8_t(flag), sized[10] |= uint8_t(flag >> 16);
+        sized[20] = 0x00, sized[21] = 0x04; // 1024
+        EXPECT_TRUE(imageHeaderFitsLibrary(sized, 128 + 1024)) << flag;
+        sized[21] = 0x05;
+        EXPECT_FALSE(imageHeaderFitsLibrary(sized, 128 + 1024)) << flag;
+        sized[23] = 0xB5;
+        EXPECT_FALSE(imageHeaderFitsLibrary(sized, 128 + 1024)) << flag;
+    }
+    std::vector<uint8_t> unflagged = ddsHead({});
+    unflagged[23] = 0xB5;
+    EXPECT_TRUE(imageHeaderFitsLibrary(unflagged, 128 + 1024));
+
     EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({4096, 4096, 16, 0}), uint64_t(1) << 40));
     EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({65536, 65536, 0, 0}), uint64_t(1) << 40));
     EXPECT_FALSE(imageHeaderFitsLibrary(ddsHead({0, 16, 0, 0}), 1 << 20));
