@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# strobewerk started where there is no display: SDL and the video info
+# strobewerk started where there is no display (and with an empty data
+# folder, so the soundtrack is told missing): SDL and the video info
 # report their failure in their lines, and without a window (and so without
 # an OpenGL context to draw with) the program says why in one line and ends
 # with exit code 1 instead of going on into GL calls that would crash it.
@@ -23,16 +24,17 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 [ "$status" -eq 1 ] || fail "exit code $status, expected 1"
-expected=("hello world!" "hahah HAI" "ait:10" "EROREROC OCK" "EROREROC OCK 55")
+expected=("hello world!" "hahah HAI" "ait:10" "EROREROC OCK"
+  "Data/morvelane.mp3: cannot be opened (missing or unreadable), playing without sound" "EROREROC OCK 55")
 mapfile -t lines <out.txt
 for i in "${!expected[@]}"; do
   [ "${lines[$i]:-}" = "${expected[$i]}" ] || fail "line $((i + 1)) is '${lines[$i]:-}', expected '${expected[$i]}'"
 done
 # The reason is the last line: nothing of the set-ups or the frames follows.
-[ "${#lines[@]}" -eq 6 ] || fail "${#lines[@]} lines, expected 6"
-case "${lines[5]:-}" in
+[ "${#lines[@]}" -eq 7 ] || fail "${#lines[@]} lines, expected 7"
+case "${lines[6]:-}" in
   "no window: "?*) ;;
-  *) fail "last line is '${lines[5]:-}', expected the reason there is no window" ;;
+  *) fail "last line is '${lines[6]:-}', expected the reason there is no window" ;;
 esac
 [ -s err.txt ] && fail "error stream: $(head -3 err.txt)"
 
@@ -41,4 +43,4 @@ if [ "$failures" -ne 0 ]; then
   cat out.txt
   exit 1
 fi
-echo "strobewerk without a display: '${lines[5]}', exit code 1"
+echo "strobewerk without a display: '${lines[6]}', exit code 1"
