@@ -87,16 +87,19 @@ bool ddsFits(const std::vector<uint8_t>& head, uint64_t fileSize)
     // data in the file.
     if ((field(ddsFlags) & (ddsPitchFlag | ddsLinearSizeFlag)) && field(ddsPitch) > fileSize - imageHeaderBytes)
         return false;
-    const uint64_t faces = (field(ddsCaps2) & ddsCubeMapCaps) ? 6 : 1;
+    // The library's reader of DDS cube maps writes and reads outside its
+    // buffers on a damaged file, and the engine makes its cube maps from
+    // six images of their own (a .cub description): a DDS cube map is not
+    // let in.
+    if (field(ddsCaps2) & ddsCubeMapCaps)
+        return false;
     uint64_t needed = 0;
-    for (uint64_t face = 0; face < faces; ++face) {
-        uint64_t w = width, h = height, d = depth;
-        for (uint64_t level = 0; level < levels; ++level) {
-            needed += levelBytes(w, h, d);
-            w = std::max<uint64_t>(1, w / 2);
-            h = std::max<uint64_t>(1, h / 2);
-            d = std::max<uint64_t>(1, d / 2);
-        }
+    uint64_t w = width, h = height, d = depth;
+    for (uint64_t level = 0; level < levels; ++level) {
+        needed += levelBytes(w, h, d);
+        w = std::max<uint64_t>(1, w / 2);
+        h = std::max<uint64_t>(1, h / 2);
+        d = std::max<uint64_t>(1, d / 2);
     }
     return needed <= fileSize - imageHeaderBytes;
 }

@@ -10,8 +10,10 @@
 // holds: the file is a PNG whose size stays below maxImagePixels, or a DDS
 // file of a plainly described layout (DXT1 to DXT5 blocks, or 8, 16, 24 or
 // 32 bits a pixel) of such a size whose every level, face and slice is in
-// the file, and whose pitch or linear size (when its flags name one) is no
-// larger than the data in the file. Anything else counts as an image that does not load.
+// the file, whose pitch or linear size (when its flags name one) is no
+// larger than the data in the file, and which is not a cube map (the
+// library's cube-map reader crashes on damaged ones; the engine builds its
+// cube maps from six images). Anything else counts as an image that does not load.
 //
 // The header alone is not enough: the library's PNG reader takes every
 // chunk length as given and, when a chunk claims more bytes than the file
