@@ -110,7 +110,10 @@ int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std:
         return 1;
     }
     vorn::consoleLog.line("capture: no OpenGL without a display (", why, "); running under a virtual X server");
-    const std::string screen = "-screen 0 " + std::to_string(plan.width < 1600 ? 1600 : plan.width) + "x"
+    // -noreset: the capture closes its first, small surface and opens the
+    // real one; a server that resets when its last client leaves refuses
+    // that second connection while it resets ("x11 not available").
+    const std::string screen = "-noreset -screen 0 " + std::to_string(plan.width < 1600 ? 1600 : plan.width) + "x"
                                + std::to_string(plan.height < 1200 ? 1200 : plan.height) + "x24";
     const std::vector<std::string> words = {xvfbRun, "-a", "-s", screen, self,
                                             "--capture", file, "--fps", std::to_string(plan.fps),
