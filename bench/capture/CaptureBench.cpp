@@ -30,6 +30,7 @@
 #include "strobewerk/capture/EncodeThread.h"
 #include "strobewerk/capture/FrameReadback.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "tools/fidelity/SongFrames.h"
 #include "vorn/Texture.h"
 
 namespace fs = std::filesystem;
@@ -44,18 +45,6 @@ constexpr int kStartMs = 60000;
 bool startedUp = false;
 cSoundtrackRange sound;
 std::int64_t frame = 0;
-
-bool enterRepository()
-{
-    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
-        if (fs::exists(dir / "data" / "lolvarlay.frag")) {
-            fs::current_path(dir);
-            return true;
-        }
-        if (dir == dir.root_path())
-            return false;
-    }
-}
 
 bool startUp()
 {
@@ -87,18 +76,6 @@ bool startUp()
     sound.start(sampleAtSongTime(kStartMs, 44100));
     startedUp = true;
     return true;
-}
-
-// Draws at width x height in the window's lower-left corner, as the
-// production started at that size would.
-void useSize(int width, int height)
-{
-    onResize(width, height);
-    for (vorn::cTexture* copy : {screenCopy, metaballCopy}) {
-        copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
 }
 
 // The next frame of the fixed step, with its samples and spectrum.

@@ -30,6 +30,8 @@ std::uint32_t readFakeTicks()
 
 bool startedUp = false;
 
+} // namespace
+
 bool enterRepository()
 {
     for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
@@ -41,8 +43,6 @@ bool enterRepository()
             return false;
     }
 }
-
-} // namespace
 
 bool startUpSongFrames(int width, int height)
 {

@@ -1,5 +1,6 @@
 // Drives the production's frames off-line for the tools that look at or
-// time single frames (the fidelity tool and the render benchmark).
+// time single frames (the fidelity tool and the render benchmark; the
+// capture benchmark borrows enterRepository and useSize).
 //
 // startUpSongFrames opens a window with the same windowing-layer settings
 // as the production, runs the scene set-ups and loads the production's
@@ -18,6 +19,10 @@
 #include <string>
 
 #include "tools/fidelity/FrameCompare.h"
+
+// Makes the repository (the folder above the working folder that holds the
+// production's data/) the working folder. False when there is none.
+bool enterRepository();
 
 // Opens the window (width x height), sets up the scenes, loads
 // "data/mvl.txt". Finds the repository's data by walking up from the
