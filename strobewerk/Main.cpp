@@ -3,9 +3,8 @@
 // the options.
 #include <SDL.h>
 
-#include <cstdlib>
-
 #include "strobewerk/Options.h"
+#include "strobewerk/ProcessSetup.h"
 #include "strobewerk/Runtime.h"
 #include "vorn/ConsoleLog.h"
 
@@ -21,11 +20,6 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // The production binds the window's framebuffer itself between its
-    // offscreen passes. A windowing layer that draws the program into a
-    // scaling framebuffer of its own and shows only that would hide every
-    // layer drawn after such a bind, so ask it to draw into the window
-    // directly (unless the user has chosen otherwise).
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    prepareProcess();
     return runProduction(parsed.options);
 }

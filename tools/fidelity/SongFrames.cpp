@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "strobewerk/NoteList.h"
+#include "strobewerk/ProcessSetup.h"
 #include "strobewerk/Runtime.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/SceneResources.h"
@@ -52,9 +53,7 @@ bool startUpSongFrames(int width, int height)
         std::printf("run it from inside the repository\n");
         return false;
     }
-    // As the production: without it the compatibility layer draws the GL
-    // frame through a scaled copy and a swap loses what was drawn.
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    prepareProcess();
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return false;
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

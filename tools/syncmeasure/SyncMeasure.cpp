@@ -27,6 +27,7 @@
 
 #include "strobewerk/FrameState.h"
 #include "strobewerk/Options.h"
+#include "strobewerk/ProcessSetup.h"
 #include "strobewerk/Runtime.h"
 #include "strobewerk/scenes/Composition.h"
 #include "tools/syncmeasure/SyncAnalysis.h"
@@ -97,7 +98,7 @@ int main(int argc, char** argv)
     std::remove(rawFile.c_str());
     setenv("SDL_AUDIODRIVER", "disk", 1);
     setenv("SDL_DISKAUDIOFILE", rawFile.c_str(), 1);
-    setenv("SDL12COMPAT_OPENGL_SCALING", "0", 0);
+    prepareProcess();
 
     std::vector<sWrite> writes;
     std::atomic<bool> watching{true};
