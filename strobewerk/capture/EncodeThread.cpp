@@ -63,6 +63,7 @@ void cEncodeThread::run()
                 return;
             item = std::move(queue.front());
             queue.pop_front();
+            working = true;
             if (item.frame)
                 --waitingFrames;
         }
@@ -72,6 +73,7 @@ void cEncodeThread::run()
         else if (!item.audio.empty())
             ok = encoder.writeAudio(item.audio.data(), static_cast<int>(item.audio.size() / 2));
         std::lock_guard<std::mutex> hold(lock);
+        working = false;
         if (item.frame)
             freeBuffers.push_back(item.frame);
         if (!ok && !broken) {
@@ -100,6 +102,12 @@ bool cEncodeThread::finish(bool complete)
         message = encoder.error();
     }
     return !broken;
+}
+
+void cEncodeThread::waitUntilIdle()
+{
+    std::unique_lock<std::mutex> hold(lock);
+    changed.wait(hold, [this] { return broken || (queue.empty() && !working); });
 }
 
 bool cEncodeThread::failed() const

@@ -48,6 +48,10 @@ public:
     // `complete` false, only stops). Returns false when any step failed.
     bool finish(bool complete = true);
 
+    // Waits until every queued item is encoded (the encoder may still hold
+    // frames it delays for its own look-ahead).
+    void waitUntilIdle();
+
     bool failed() const;
     std::string error() const;
     // Frames waiting for the encoder now, and the most that ever waited at
@@ -73,6 +77,7 @@ private:
     std::deque<sItem> queue;
     std::size_t waitingFrames = 0;
     std::size_t deepest = 0;
+    bool working = false;
     bool stopping = false;
     bool broken = false;
     std::string message;
