@@ -14,6 +14,9 @@
 // for DDS, of a plain layout whose data is all in the file (ImageHeader.h);
 // any other file counts as one that does not load. Problems are reported on the
 // console and the texture is used all the same. Textures are never deleted.
+// Where GL can, a 2D image's levels are allocated together (immutable
+// storage) and filled in place; its size is then fixed, so such a texture
+// is never given a new image.
 #pragma once
 
 #include <GL/glew.h>
@@ -45,7 +48,9 @@ public:
 private:
     void loadImage(const std::string& path, const std::string& name, GLenum target, bool buildMipmaps);
     void loadCube(const std::string& name);
-    void uploadCurrentImage(GLenum target, GLint level);
+    // `inPlace`: into levels allocated before (glTexSubImage2D), else a
+    // level of its own (glTexImage2D).
+    void uploadCurrentImage(GLenum target, GLint level, bool inPlace = false);
 
     GLuint id = 0;
     GLenum target = GL_TEXTURE_2D;

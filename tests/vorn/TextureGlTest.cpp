@@ -87,6 +87,10 @@ TEST_F(GlTest, MipmapChainOfPowerOfTwoImage)
     GLint minFilter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
     EXPECT_EQ(minFilter, GL_LINEAR_MIPMAP_LINEAR);
+    // All levels allocated at once where GL can (the quick start-up).
+    GLint immutable = GL_FALSE;
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_IMMUTABLE_FORMAT, &immutable);
+    EXPECT_EQ(immutable, GLEW_ARB_texture_storage ? GL_TRUE : GL_FALSE);
 
     texture.setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     EXPECT_FALSE(texture.isMipmapped());
