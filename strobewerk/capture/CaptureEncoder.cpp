@@ -1,292 +1,103 @@
 #include "strobewerk/capture/CaptureEncoder.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-#include <libavutil/opt.h>
-#include <libswscale/swscale.h>
-}
+#include <dlfcn.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <cstdarg>
-#include <cstdio>
-#include <mutex>
-#include <thread>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "vorn/ConsoleLog.h"
 
 namespace {
 
-std::string errorText(int code)
+void printLibraryMessage(const char* line)
 {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
+    vorn::consoleLog.line("capture: ", line);
 }
 
-// The libraries' own messages: their errors become console lines, the
-// chatter (encoder statistics, muxer notes) is dropped.
-void forwardLibraryMessage(void* /*context*/, int level, const char* format, va_list arguments)
+// The folder of the running program, with a trailing slash ("" if unknown).
+std::string programFolder()
 {
-    if (level > AV_LOG_ERROR)
-        return;
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, arguments);
-    std::string line(text);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
-        line.pop_back();
-    if (!line.empty())
-        vorn::consoleLog.line("capture: ", line);
+    std::vector<char> path(4096);
+    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
+    if (length <= 0)
+        return "";
+    const std::string program(path.data(), static_cast<std::size_t>(length));
+    return program.substr(0, program.rfind('/') + 1);
 }
 
-void routeLibraryMessages()
+std::vector<std::string> modulePlaces()
 {
-    static std::once_flag routed;
-    std::call_once(routed, [] { av_log_set_callback(forwardLibraryMessage); });
+    if (const char* chosen = std::getenv("STROBEWERK_ENCODER_MODULE"); chosen != nullptr && *chosen != '\0')
+        return {chosen};
+    std::vector<std::string> places{programFolder() + kEncoderModuleName};
+#ifdef ENCODER_MODULE_BUILD_PATH
+    places.push_back(ENCODER_MODULE_BUILD_PATH);
+#endif
+    return places;
+}
+
+// A new encoder from the module, or nullptr with `why` set. The module
+// stays loaded once it is.
+cVideoEncoder* newEncoder(std::string& why)
+{
+    why.clear();
+    for (const std::string& place : modulePlaces()) {
+        void* module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            if (why.empty())
+                why = dlerror();
+            continue;
+        }
+        auto create = reinterpret_cast<decltype(&strobewerkNewVideoEncoder)>(dlsym(module, kNewVideoEncoderSymbol));
+        if (create == nullptr) {
+            why = place + " has no encoder in it";
+            continue;
+        }
+        return create(printLibraryMessage);
+    }
+    why = "the video encoder could not be loaded (" + why + ")";
+    return nullptr;
 }
 
 } // namespace
 
-int defaultEncoderThreads()
-{
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency() / 2));
-}
-
-cCaptureEncoder::~cCaptureEncoder()
-{
-    abandon();
-}
-
-bool cCaptureEncoder::fail(const std::string& what, int code)
-{
-    lastError = code != 0 ? what + ": " + errorText(code) : what;
-    return false;
-}
-
 bool cCaptureEncoder::open(const std::string& path, const sEncoderSettings& settings)
 {
-    abandon();
-    routeLibraryMessages();
-    config = settings;
-    videoCount = 0;
-    audioCount = 0;
-    finished = false;
-    if (config.width <= 0 || config.height <= 0 || config.width % 2 != 0 || config.height % 2 != 0)
-        return fail("the picture size must be even and not empty");
-    if (config.fps <= 0 || config.sampleRate <= 0 || config.channels <= 0)
-        return fail("bad frame rate or audio format");
-
-    int result = avformat_alloc_output_context2(&format, nullptr, "mp4", path.c_str());
-    if (result < 0 || !format)
-        return fail("no MP4 writer", result);
-
-    const AVCodec* h264 = avcodec_find_encoder_by_name("libx264");
-    if (!h264)
-        return fail("the FFmpeg libraries have no H.264 encoder (libx264)");
-    const AVCodec* aac = avcodec_find_encoder(AV_CODEC_ID_AAC);
-    if (!aac)
-        return fail("the FFmpeg libraries have no AAC encoder");
-    const bool globalHeader = (format->oformat->flags & AVFMT_GLOBALHEADER) != 0;
-
-    videoStream = avformat_new_stream(format, nullptr);
-    video = avcodec_alloc_context3(h264);
-    if (!videoStream || !video)
-        return fail("out of memory");
-    video->width = config.width;
-    video->height = config.height;
-    video->time_base = AVRational{1, config.fps};
-    video->framerate = AVRational{config.fps, 1};
-    video->pix_fmt = AV_PIX_FMT_YUV420P;
-    // A keyframe at least every 2 s, so players seek quickly.
-    video->gop_size = 2 * config.fps;
-    video->colorspace = AVCOL_SPC_BT709;
-    video->color_primaries = AVCOL_PRI_BT709;
-    video->color_trc = AVCOL_TRC_BT709;
-    video->color_range = AVCOL_RANGE_MPEG;
-    if (globalHeader)
-        video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    video->thread_count = config.threads > 0 ? config.threads : 1;
-    av_opt_set(video->priv_data, "preset", config.preset, 0);
-    av_opt_set(video->priv_data, "crf", std::to_string(config.crf).c_str(), 0);
-    if ((result = avcodec_open2(video, h264, nullptr)) < 0)
-        return fail("cannot start the H.264 encoder", result);
-    if ((result = avcodec_parameters_from_context(videoStream->codecpar, video)) < 0)
-        return fail("cannot describe the video stream", result);
-    videoStream->time_base = video->time_base;
-    videoStream->avg_frame_rate = video->framerate;
-
-    audioStream = avformat_new_stream(format, nullptr);
-    audio = avcodec_alloc_context3(aac);
-    if (!audioStream || !audio)
-        return fail("out of memory");
-    audio->sample_fmt = AV_SAMPLE_FMT_FLTP;
-    audio->sample_rate = config.sampleRate;
-    av_channel_layout_default(&audio->ch_layout, config.channels);
-    audio->bit_rate = 192000;
-    audio->time_base = AVRational{1, config.sampleRate};
-    if (globalHeader)
-        audio->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    // The quick one of the encoder's ways of choosing its quantisers: at
-    // this rate the sound is transparent either way, and the careful way
-    // takes more than twice the time (0.7 against 0.3 ms for each 1/30 s
-    // of sound on a 2-core machine).
-    av_opt_set(audio->priv_data, "aac_coder", "fast", 0);
-    if ((result = avcodec_open2(audio, aac, nullptr)) < 0)
-        return fail("cannot start the AAC encoder", result);
-    if ((result = avcodec_parameters_from_context(audioStream->codecpar, audio)) < 0)
-        return fail("cannot describe the audio stream", result);
-    audioStream->time_base = audio->time_base;
-
-    picture = av_frame_alloc();
-    sound = av_frame_alloc();
-    packet = av_packet_alloc();
-    if (!picture || !sound || !packet)
-        return fail("out of memory");
-    picture->format = video->pix_fmt;
-    picture->width = config.width;
-    picture->height = config.height;
-    if ((result = av_frame_get_buffer(picture, 0)) < 0)
-        return fail("out of memory", result);
-    sound->format = audio->sample_fmt;
-    sound->sample_rate = audio->sample_rate;
-    av_channel_layout_copy(&sound->ch_layout, &audio->ch_layout);
-    sound->nb_samples = audio->frame_size > 0 ? audio->frame_size : 1024;
-    if ((result = av_frame_get_buffer(sound, 0)) < 0)
-        return fail("out of memory", result);
-    pending.assign(static_cast<size_t>(config.channels), {});
-
-    scaler = sws_getContext(config.width, config.height, AV_PIX_FMT_BGRA, config.width, config.height,
-                            AV_PIX_FMT_YUV420P, SWS_BICUBIC | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
-    if (!scaler)
-        return fail("cannot set up the colour conversion");
-    // Full-range RGB in, BT.709 limited range out, as the stream says.
-    sws_setColorspaceDetails(scaler, sws_getCoefficients(SWS_CS_DEFAULT), 1, sws_getCoefficients(SWS_CS_ITU709), 0,
-                             0, 1 << 16, 1 << 16);
-
-    if ((result = avio_open(&format->pb, path.c_str(), AVIO_FLAG_WRITE)) < 0)
-        return fail("cannot create the file", result);
-    AVDictionary* muxerOptions = nullptr;
-    // The index goes to the front once the file is complete.
-    av_dict_set(&muxerOptions, "movflags", "+faststart", 0);
-    result = avformat_write_header(format, &muxerOptions);
-    av_dict_free(&muxerOptions);
-    if (result < 0)
-        return fail("cannot write the file's header", result);
-    headerWritten = true;
-    return true;
+    if (!encoder)
+        encoder.reset(newEncoder(lastError));
+    return encoder && encoder->open(path, settings);
 }
 
-bool cCaptureEncoder::drain(AVCodecContext* codec, AVStream* stream)
+bool cCaptureEncoder::notOpen()
 {
-    for (;;) {
-        int result = avcodec_receive_packet(codec, packet);
-        if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
-            return true;
-        if (result < 0)
-            return fail("the encoder failed", result);
-        av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
-        packet->stream_index = stream->index;
-        result = av_interleaved_write_frame(format, packet);
-        if (result < 0)
-            return fail("cannot write to the file", result);
-    }
+    lastError = "the file is not open";
+    return false;
 }
 
 bool cCaptureEncoder::writeVideo(const std::uint8_t* pixels, int stride)
 {
-    if (!headerWritten || finished)
-        return fail("the file is not open");
-    int result = av_frame_make_writable(picture);
-    if (result < 0)
-        return fail("out of memory", result);
-    const std::uint8_t* const source[1] = {pixels};
-    const int sourceStride[1] = {stride};
-    sws_scale(scaler, source, sourceStride, 0, config.height, picture->data, picture->linesize);
-    picture->pts = videoCount;
-    if ((result = avcodec_send_frame(video, picture)) < 0)
-        return fail("the H.264 encoder refused a frame", result);
-    ++videoCount;
-    return drain(video, videoStream);
-}
-
-bool cCaptureEncoder::encodeAudioBlock(int frames)
-{
-    int result = av_frame_make_writable(sound);
-    if (result < 0)
-        return fail("out of memory", result);
-    sound->nb_samples = frames;
-    for (int c = 0; c < config.channels; ++c) {
-        std::vector<float>& queue = pending[static_cast<size_t>(c)];
-        std::copy(queue.begin(), queue.begin() + frames, reinterpret_cast<float*>(sound->data[c]));
-        queue.erase(queue.begin(), queue.begin() + frames);
-    }
-    sound->pts = audioCount;
-    if ((result = avcodec_send_frame(audio, sound)) < 0)
-        return fail("the AAC encoder refused a block", result);
-    audioCount += frames;
-    return drain(audio, audioStream);
+    return encoder ? encoder->writeVideo(pixels, stride) : notOpen();
 }
 
 bool cCaptureEncoder::writeAudio(const float* samples, int frames)
 {
-    if (!headerWritten || finished)
-        return fail("the file is not open");
-    for (int c = 0; c < config.channels; ++c) {
-        std::vector<float>& queue = pending[static_cast<size_t>(c)];
-        for (int f = 0; f < frames; ++f)
-            queue.push_back(samples[f * config.channels + c]);
-    }
-    const int block = audio->frame_size > 0 ? audio->frame_size : 1024;
-    while (static_cast<int>(pending[0].size()) >= block)
-        if (!encodeAudioBlock(block))
-            return false;
-    return true;
+    return encoder ? encoder->writeAudio(samples, frames) : notOpen();
 }
 
 bool cCaptureEncoder::finish()
 {
-    if (!headerWritten || finished)
-        return fail("the file is not open");
-    // The last, shorter block: its length is the track's true end.
-    if (!pending[0].empty() && !encodeAudioBlock(static_cast<int>(pending[0].size())))
-        return false;
-    int result = avcodec_send_frame(video, nullptr);
-    if (result < 0 || !drain(video, videoStream))
-        return result < 0 ? fail("cannot end the video", result) : false;
-    result = avcodec_send_frame(audio, nullptr);
-    if (result < 0 || !drain(audio, audioStream))
-        return result < 0 ? fail("cannot end the audio", result) : false;
-    if ((result = av_write_trailer(format)) < 0)
-        return fail("cannot write the file's index", result);
-    finished = true;
-    if ((result = avio_closep(&format->pb)) < 0)
-        return fail("cannot close the file", result);
-    release();
-    return true;
+    return encoder ? encoder->finish() : notOpen();
 }
 
 void cCaptureEncoder::abandon()
 {
-    if (format && format->pb)
-        avio_closep(&format->pb);
-    release();
+    if (encoder)
+        encoder->abandon();
 }
 
-void cCaptureEncoder::release()
+const std::string& cCaptureEncoder::error() const
 {
-    avcodec_free_context(&video);
-    avcodec_free_context(&audio);
-    av_frame_free(&picture);
-    av_frame_free(&sound);
-    av_packet_free(&packet);
-    sws_freeContext(scaler);
-    scaler = nullptr;
-    if (format)
-        avformat_free_context(format);
-    format = nullptr;
-    videoStream = nullptr;
-    audioStream = nullptr;
-    headerWritten = false;
+    return encoder ? encoder->error() : lastError;
 }

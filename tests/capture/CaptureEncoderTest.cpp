@@ -2,7 +2,8 @@
 // the FFmpeg libraries as a player reads the file: the streams and their
 // format, every picture the right way up and close to what went in, the
 // sound at the same time as the pictures (the AAC priming skipped), the
-// index at the front; and a file that cannot be made says why.
+// index at the front; and a file, or an encoder module, that cannot be
+// had says why.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -174,6 +175,36 @@ TEST_F(CaptureEncoderTest, FailuresSayWhy)
 
     EXPECT_FALSE(encoder.writeVideo(nullptr, 0)) << "nothing open";
     EXPECT_FALSE(encoder.finish());
+}
+
+// The encoder lives in a module loaded when a file is opened: one that is
+// missing, or a library that is no encoder, fails the open with the reason
+// and leaves no file; the module found afterwards serves.
+TEST_F(CaptureEncoderTest, AnEncoderModuleThatDoesNotLoadSaysWhy)
+{
+    struct sModuleChoice {
+        explicit sModuleChoice(const std::string& path) { setenv("STROBEWERK_ENCODER_MODULE", path.c_str(), 1); }
+        ~sModuleChoice() { unsetenv("STROBEWERK_ENCODER_MODULE"); }
+    };
+    const fs::path out = folder / "out.mp4";
+    {
+        const sModuleChoice missing((folder / "nowhere.so").string());
+        cCaptureEncoder encoder;
+        EXPECT_FALSE(encoder.open(out.string(), settings()));
+        EXPECT_NE(encoder.error().find("could not be loaded"), std::string::npos) << encoder.error();
+        EXPECT_NE(encoder.error().find("nowhere.so"), std::string::npos) << encoder.error();
+        EXPECT_FALSE(encoder.writeVideo(nullptr, 0));
+    }
+    {
+        const sModuleChoice notAnEncoder("libm.so.6");
+        cCaptureEncoder encoder;
+        EXPECT_FALSE(encoder.open(out.string(), settings()));
+        EXPECT_NE(encoder.error().find("has no encoder in it"), std::string::npos) << encoder.error();
+    }
+    EXPECT_FALSE(fs::exists(out));
+    cCaptureEncoder encoder;
+    EXPECT_TRUE(encoder.open(out.string(), settings())) << encoder.error();
+    encoder.abandon();
 }
 
 TEST_F(CaptureEncoderTest, AThreadWhoseEncoderFailedHandsOutNoMoreBuffers)
