@@ -31,7 +31,7 @@ struct sEncoderSettings {
     int crf = 14;
     // x264's speed: on a software renderer the encoder shares the cores
     // with the drawing, and "ultrafast" keeps its share smallest (half of
-    // "superfast"'s) at the cost of a larger file (about a quarter), not
+    // "superfast"'s) at the cost of a larger file (about a third), not
     // of picture quality at this rate factor.
     const char* preset = "ultrafast";
     // The encoder's threads: by default half the cores, at least one. On a
