@@ -121,6 +121,11 @@ TEST_F(CaptureEncoderTest, ThreadedEncodeGivesAFilePlayersRead)
             const std::vector<std::uint8_t> picture = glPicture(n);
             std::copy(picture.begin(), picture.end(), buffer);
             thread.submitFrame(buffer);
+            if (n == kFrames / 2) {
+                // Idle means every frame handed over is in the encoder.
+                thread.waitUntilIdle();
+                EXPECT_EQ(encoder.videoFrames(), n + 1);
+            }
             thread.submitAudio(std::vector<float>(sound.begin() + static_cast<std::ptrdiff_t>(n * perFrame * 2),
                                                   sound.begin() + static_cast<std::ptrdiff_t>((n + 1) * perFrame * 2)));
         }
