@@ -116,12 +116,8 @@ void cTexture::uploadCurrentImage(GLenum levelTarget, GLint level, bool inPlace)
     const GLsizei h = ilGetInteger(IL_IMAGE_HEIGHT);
     const GLenum format = GLenum(ilGetInteger(IL_IMAGE_FORMAT));
     if (inPlace) {
-        // The same record as setImage keeps.
         glBindTexture(levelTarget, id);
-        width = w;
-        height = h;
-        depth = 0;
-        target = levelTarget;
+        record(levelTarget, w, h, 0);
         glTexSubImage2D(levelTarget, level, 0, 0, w, h, format, GL_UNSIGNED_BYTE, ilGetData());
     } else if (levelTarget >= GL_TEXTURE_CUBE_MAP_POSITIVE_X && levelTarget <= GL_TEXTURE_CUBE_MAP_NEGATIVE_Z)
         setCubeFace(levelTarget, level, bpp, w, h, 0, 0, format, GL_UNSIGNED_BYTE, ilGetData());
@@ -145,21 +141,20 @@ void cTexture::loadImage(const std::string& path, const std::string& name, GLenu
 
     const int w = ilGetInteger(IL_IMAGE_WIDTH);
     const int h = ilGetInteger(IL_IMAGE_HEIGHT);
+    // mipmapLevelSizes gives GL's own level sizes, so levels allocated
+    // together take them as they are.
+    const std::vector<mipmapLevelSize> levels =
+        buildMipmaps ? mipmapLevelSizes(w, h) : std::vector<mipmapLevelSize>{{w, h}};
     const bool inPlace = canAllocateAllLevels(textureTarget);
+    if (inPlace)
+        glTexStorage2D(textureTarget, GLsizei(levels.size()), sizedFormat(ilGetInteger(IL_IMAGE_BPP)), w, h);
     if (!buildMipmaps) {
-        if (inPlace)
-            glTexStorage2D(textureTarget, 1, sizedFormat(ilGetInteger(IL_IMAGE_BPP)), w, h);
         uploadCurrentImage(textureTarget, 0, inPlace);
         setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     } else {
         if (!isPowerOfTwoSize(w) || !isPowerOfTwoSize(h))
             consoleLog.line("warning texture not power of two. mipmap gen will maybe be mongis");
-        // These are GL's own level sizes, so the levels allocated together
-        // take them as they are.
-        const std::vector<mipmapLevelSize> levels = mipmapLevelSizes(w, h);
-        if (inPlace)
-            glTexStorage2D(textureTarget, GLsizei(levels.size()), sizedFormat(ilGetInteger(IL_IMAGE_BPP)), w, h);
         for (size_t i = 0; i < levels.size(); ++i) {
             // Each level is scaled from the one before.
             if (i > 0)
@@ -221,10 +216,7 @@ void cTexture::setImage(GLenum imageTarget, GLint level, GLint internalFormat, G
                         GLint border, GLenum format, GLenum type, const void* pixels)
 {
     glBindTexture(imageTarget, id);
-    width = w;
-    height = h;
-    depth = d;
-    target = imageTarget;
+    record(imageTarget, w, h, d);
     if (imageTarget == GL_TEXTURE_3D || imageTarget == GL_TEXTURE_1D)
         return;
     glTexImage2D(imageTarget, level, internalFormat, w, h, border, format, type, pixels);
@@ -234,11 +226,16 @@ void cTexture::setCubeFace(GLenum faceTarget, GLint level, GLint internalFormat,
                            GLint border, GLenum format, GLenum type, const void* pixels)
 {
     glBindTexture(GL_TEXTURE_CUBE_MAP, id);
+    record(GL_TEXTURE_CUBE_MAP, w, h, d);
+    glTexImage2D(faceTarget, level, internalFormat, w, h, border, format, type, pixels);
+}
+
+void cTexture::record(GLenum imageTarget, GLsizei w, GLsizei h, GLsizei d)
+{
     width = w;
     height = h;
     depth = d;
-    target = GL_TEXTURE_CUBE_MAP;
-    glTexImage2D(faceTarget, level, internalFormat, w, h, border, format, type, pixels);
+    target = imageTarget;
 }
 
 void cTexture::setParameter(GLenum parameter, GLint value)

@@ -51,6 +51,8 @@ private:
     // `inPlace`: into levels allocated before (glTexSubImage2D), else a
     // level of its own (glTexImage2D).
     void uploadCurrentImage(GLenum target, GLint level, bool inPlace = false);
+    // What the last image given to the texture was: its target and size.
+    void record(GLenum target, GLsizei width, GLsizei height, GLsizei depth);
 
     GLuint id = 0;
     GLenum target = GL_TEXTURE_2D;
