@@ -6,8 +6,6 @@
 #include "vorn/DirectFrameBuffer.h"
 
 std::int32_t songTime = 0;
-std::int32_t frameDelta = 0;
-std::vector<float> spectrum;
 std::int32_t windowWidth = 800;
 std::int32_t windowHeight = 600;
 vorn::mat4f projectionMatrix;

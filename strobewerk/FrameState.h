@@ -1,15 +1,12 @@
-// What every frame's layers read: the song time and the frame's delta, the
-// soundtrack's spectrum, the window's size, the scenes' projection and the
-// render target that stands for the window.
+// What every frame's layers read besides the show's state: the song time
+// of the frame, the window's size, the scenes' projection and the render
+// target that stands for the window.
 //
-// The runtime writes these once per frame before the composition draws
-// (runFrame); the scenes only read them. Tests and benchmarks set them
-// directly to draw a frame in a chosen state. Joystick and keyboard state
-// live beside them in Input.h.
+// The show writes these (drawShowFrame, onResize); the scenes only read
+// them. Tests and benchmarks set them directly to draw in a chosen state.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "vorn/Mat4f.h"
 
@@ -17,12 +14,8 @@ namespace vorn {
 class cDirectFrameBuffer;
 }
 
-// Song clock in milliseconds: the start position plus all frame deltas.
+// Song time in milliseconds of the frame drawn last.
 extern std::int32_t songTime;
-// Milliseconds between the last two frames' song times.
-extern std::int32_t frameDelta;
-// The soundtrack's spectrum, 512 magnitudes, lowest band first.
-extern std::vector<float> spectrum;
 // Current window size in pixels.
 extern std::int32_t windowWidth;
 extern std::int32_t windowHeight;

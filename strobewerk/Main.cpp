@@ -5,7 +5,8 @@
 
 #include "strobewerk/Options.h"
 #include "strobewerk/ProcessSetup.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/capture/CaptureDriver.h"
+#include "strobewerk/live/LivePlay.h"
 #include "vorn/ConsoleLog.h"
 
 int main(int argc, char** argv)
@@ -21,5 +22,12 @@ int main(int argc, char** argv)
     }
 
     prepareProcess();
-    return runProduction(parsed.options);
+    vorn::consoleLog.line("hello world!");
+    vorn::consoleLog.line("hahah HAI");
+    vorn::consoleLog.line("ait:", 10);
+    // A capture renders into a video file with no window and no audio
+    // device: it has a start-up of its own.
+    if (parsed.options.capturing())
+        return runCapture(parsed.options);
+    return runLivePlay(parsed.options);
 }

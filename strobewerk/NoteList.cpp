@@ -160,6 +160,19 @@ size_t cNoteList::noteCount() const
     return count;
 }
 
+namespace {
+
+// The note held at song time `t` as an update at t leaves it while it sounds.
+void heldAt(sNote& note, int64_t t)
+{
+    const float duration = static_cast<float>(int64_t(note.endMs) - note.startMs);
+    note.progress = static_cast<float>(t - note.startMs) / duration;
+    note.invDuration = 1.0f / duration;
+    note.active = true;
+}
+
+} // namespace
+
 void cNoteList::update(int32_t songTimeMs)
 {
     const int64_t t = songTimeMs;
@@ -173,10 +186,7 @@ void cNoteList::update(int32_t songTimeMs)
                     // The last active values stay for this one update.
                     note.done = true;
                 } else if (t >= note.startMs) {
-                    const float duration = static_cast<float>(int64_t(note.endMs) - note.startMs);
-                    note.progress = static_cast<float>(t - note.startMs) / duration;
-                    note.invDuration = 1.0f / duration;
-                    note.active = true;
+                    heldAt(note, t);
                 }
             } else if (t >= note.startMs) {
                 note.done = true;
@@ -225,6 +235,40 @@ float cNoteList::noteProgress(uint32_t track, int32_t pitchCode, bool held) cons
 bool cNoteList::isNoteActive(uint32_t track, int32_t pitchCode, bool held) const
 {
     return firstActive(track, pitchCode, held) != nullptr;
+}
+
+sNote cNoteList::findNoteBetween(uint32_t track, int32_t pitchCode, bool held, int32_t previous, int32_t now) const
+{
+    if (track >= tracks.size())
+        return sNote{};
+    for (sNote note : tracks[track]) {
+        if (note.pitchCode != pitchCode || note.held != held)
+            continue;
+        note.active = false;
+        note.progress = 0.0f;
+        note.invDuration = 0.0f;
+        note.done = false;
+        if (!held) {
+            if (previous < note.startMs && note.startMs <= now) {
+                note.active = true;
+                note.progress = 1.0f;
+                return note;
+            }
+        } else if (note.endMs > previous) {
+            if (now >= note.endMs) {
+                // The update that reaches the end keeps the values of the
+                // one before it.
+                if (note.startMs <= previous) {
+                    heldAt(note, previous);
+                    return note;
+                }
+            } else if (now >= note.startMs) {
+                heldAt(note, now);
+                return note;
+            }
+        }
+    }
+    return sNote{};
 }
 
 const std::vector<sNote>& cNoteList::trackNotes(uint32_t track) const

@@ -74,6 +74,16 @@ public:
     float noteProgress(uint32_t track, int32_t pitchCode, bool held) const;
     bool isNoteActive(uint32_t track, int32_t pitchCode, bool held) const;
 
+    // The same query worked out from the notes alone, without the playback
+    // state: the first note that would be active after an update at `now`
+    // that followed one at `previous` (previous < now; -1 for the first
+    // update of a pass from 0). A hit sounds when previous < start <= now;
+    // a held note from its start while before its end, and in the update
+    // that reaches its end it keeps the values it had at `previous`. The
+    // show steps through the song with it, so any two song times give the
+    // same answer however the song got there.
+    sNote findNoteBetween(uint32_t track, int32_t pitchCode, bool held, int32_t previous, int32_t now) const;
+
     size_t trackCount() const { return tracks.size(); }
     // The notes of one track in file order (empty when out of range).
     const std::vector<sNote>& trackNotes(uint32_t track) const;

@@ -103,7 +103,7 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
             continue;
         }
         const bool takesValue = name == "--from" || name == "--to" || name == "--capture" || name == "--fps"
-                                || name == "--size";
+                                || name == "--size" || name == "--record-input" || name == "--replay-input";
         if (!takesValue)
             return fail("strobewerk: unknown option \"" + name + "\" (see strobewerk --help)");
         if (i + 1 >= argc)
@@ -127,6 +127,10 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
             if (!parsePositive(value, 1000, options.fps))
                 return bad("expected frames a second from 1 to 1000");
             fpsGiven = true;
+        } else if (name == "--record-input" || name == "--replay-input") {
+            if (value.empty() || value[0] == '-')
+                return bad("expected a file name");
+            (name == "--record-input" ? options.recordInput : options.replayInput) = value;
         } else if (name == "--size") {
             if (!parseSize(value, options.width, options.height))
                 return bad("expected WIDTHxHEIGHT, for example 1280x720");
@@ -144,6 +148,10 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
         if (toGiven)
             return fail("strobewerk: --to applies only with --capture");
     }
+    if (options.capturing() && !options.recordInput.empty())
+        return fail("strobewerk: --record-input applies only to live play (a capture reads no joystick)");
+    if (!options.recordInput.empty() && options.recordInput == options.replayInput)
+        return fail("strobewerk: --record-input and --replay-input name the same file");
     if (toGiven && options.to <= options.from)
         return fail("strobewerk: --from " + formatSongTime(options.from) + " is not before --to "
                     + formatSongTime(options.to));
@@ -152,14 +160,17 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
 
 std::string optionsHelp()
 {
-    return "usage: strobewerk [--from TIME]\n"
+    return "usage: strobewerk [--from TIME] [--record-input FILE] [--replay-input FILE]\n"
            "       strobewerk --capture FILE.mp4 [--fps N] [--size WxH] [--from TIME] [--to TIME]\n"
+           "                  [--replay-input FILE]\n"
            "Without options the production plays in its window from the start of the song.\n"
            "  --from TIME     start at this song time\n"
            "  --capture FILE  render the production into a video file (H.264 and AAC in MP4)\n"
            "  --fps N         frames a second of the capture (default 60)\n"
            "  --size WxH      picture size of the capture (default: the size in res.conf)\n"
            "  --to TIME       end of the capture (default: the end of the soundtrack)\n"
+           "  --record-input FILE  write what the joystick did in live play, when it ends\n"
+           "  --replay-input FILE  play a recorded performance instead of the joystick\n"
            "  --help          this text\n"
            "TIME is milliseconds (135000) or minutes and seconds (2:15, 2:15.250).\n"
            "Keys while it plays: Space pause/resume, Left/Right 5 s back/forward,\n"

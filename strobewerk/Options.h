@@ -4,7 +4,8 @@
 // song. `--from TIME` starts live play (or a capture) at a song time;
 // `--capture FILE` renders the production into a video file instead of a
 // window, with `--fps N`, `--size WxH` and `--to TIME` choosing its frame
-// rate, size and end. TIME is milliseconds ("135000") or minutes and seconds
+// rate, size and end. `--record-input FILE` writes what the joystick did in
+// live play; `--replay-input FILE` plays it again (live or captured). TIME is milliseconds ("135000") or minutes and seconds
 // ("2:15", "2:15.250").
 //
 // parseOptions never prints: it returns the options or the one line that
@@ -26,6 +27,11 @@ struct sOptions {
     int height = 0;
     // End of the capture in song milliseconds; -1: the end of the soundtrack.
     std::int32_t to = -1;
+    // Live play: the file the joystick's inputs are written to at the end.
+    std::string recordInput;
+    // Live play or capture: the recorded inputs played instead of the
+    // joystick's.
+    std::string replayInput;
 
     bool capturing() const { return !captureFile.empty(); }
 };

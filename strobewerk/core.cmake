@@ -1,7 +1,7 @@
 # strobewerk_core: the runtime's half that needs no window: the note list,
 # the soundtrack (our own audio layer over libmpg123, SDL audio and KissFFT)
-# the window configuration, the command line, the song clock, the maker's
-# keys and the reloading of edited files.
+# the window configuration, the command line, the song clock, the soundtrack's
+# levels, the maker's keys and the reloading of edited files.
 pkg_check_modules(SW_SDL REQUIRED IMPORTED_TARGET sdl)
 pkg_check_modules(SW_MPG123 REQUIRED IMPORTED_TARGET libmpg123)
 pkg_check_modules(SW_KISSFFT REQUIRED IMPORTED_TARGET kissfft-float)
@@ -14,9 +14,9 @@ add_library(strobewerk_core STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Options.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ProcessSetup.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SongClock.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/PlayControls.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ReloadWatcher.cpp
-  ${CMAKE_CURRENT_SOURCE_DIR}/ScoreConversion.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/live/PlayControls.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/live/ReloadWatcher.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/live/ScoreConversion.cpp
   ${strobewerk_audio_sources})
 target_include_directories(strobewerk_core PUBLIC ${PROJECT_SOURCE_DIR})
 # The converter library turns an edited score into notes while playing.

@@ -1,6 +1,6 @@
 // Render-only against capture, frame for frame, at two sizes. Both draw the
 // production at fixed 30 fps steps from 60 s into the song (every layer
-// busy), with the soundtrack's spectrum; render-only waits for each frame
+// busy), with the soundtrack's samples; render-only waits for each frame
 // to be drawn (glFinish), capture reads it back through the pixel buffers
 // and hands it to the encode thread, which writes a real MP4 file in the
 // system's temporary folder. The two alternate in blocks of frames, so a
@@ -24,15 +24,16 @@
 #include <utility>
 #include <vector>
 
-#include "strobewerk/NoteList.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/ProcessSetup.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/SongClock.h"
 #include "strobewerk/audio/SoundtrackRange.h"
 #include "strobewerk/capture/CaptureEncoder.h"
 #include "strobewerk/capture/CapturePlan.h"
 #include "strobewerk/capture/EncodeThread.h"
 #include "strobewerk/capture/FrameReadback.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/show/Show.h"
 #include "tools/fidelity/SongFrames.h"
 #include "vorn/Texture.h"
 
@@ -67,28 +68,20 @@ bool startUp()
     const GLenum glew = glewInit();
     if (!captureGlUsable(glew, GLEW_VERSION_2_0, GLEW_EXT_framebuffer_object))
         return false;
-    windowWidth = kMaxWidth;
-    windowHeight = kMaxHeight;
-    onResize(windowWidth, windowHeight);
-    runSceneSetUps();
-    spectrum.assign(512, 0.0f);
-    songTime = kStartMs;
-    noteList.load("data/mvl.txt");
-    noteList.rewind(kStartMs);
-    songClock.useFixedStep(kStartMs, kFps);
+    onResize(kMaxWidth, kMaxHeight);
+    setUpShow("data/mvl.txt");
     sound.open(soundtrackFile);
     sound.start(sampleAtSongTime(kStartMs, 44100));
     startedUp = true;
     return true;
 }
 
-// The next frame of the fixed step, with its samples and spectrum.
+// The next frame of the fixed step, with its samples.
 void drawFrame(std::vector<float>& samples)
 {
     const std::int32_t time = fixedStepTime(kStartMs, kFps, frame++);
     sound.pullTo(sampleAtSongTime(time, 44100), samples);
-    sound.fillSpectrum(spectrum.data(), spectrum.size());
-    runFrame();
+    drawShowFrame(time);
 }
 
 using Clock = std::chrono::steady_clock;

@@ -13,13 +13,10 @@
 //
 // BM_Frame, BM_PlainFullScreenPass, BM_FrameByLayer: milliseconds per frame
 // (Time column) in fixed 16 ms steps from 60 s into the song, where every
-// layer is busy (run them alone with --benchmark_filter to compare with
-// earlier figures: after BM_FrameCost the clock is already past 60 s and
-// they go on from where it stopped).
+// layer is busy.
 //
 // --snapshots=<folder> --at=<ms>,<ms>,... writes the frames at those song
-// times (reached with 500 ms steps, then 32 ms steps for the last second)
-// as PNG files instead of timing anything.
+// times as PNG files instead of timing anything.
 #include <benchmark/benchmark.h>
 
 #include <GL/glew.h>
@@ -35,11 +32,11 @@
 #include <string>
 #include <vector>
 
-#include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/CompositionLogic.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/show/Show.h"
 #include "tools/fidelity/SongFrames.h"
 #include "vorn/Texture.h"
 
@@ -59,6 +56,16 @@ constexpr int benchStartMs = 60000;
 const std::vector<int> costSongTimes{12000, 33000, 54000, 75000, 96000, 117000, 138000, 159000};
 constexpr int costFramesPerTime = 5;
 constexpr int plainPassesPerFrame = 3;
+
+// The song time of the next frame the benchmarks draw.
+int benchMs = benchStartMs;
+
+// Draws the frame at benchMs and moves it on by a frame step.
+void drawNextFrame()
+{
+    drawShowFrame(benchMs);
+    benchMs += frameStepMs;
+}
 
 bool startUp()
 {
@@ -84,7 +91,8 @@ void prepare(benchmark::State& state, int width, int height)
         return;
     }
     useSize(width, height);
-    playTo(benchStartMs, 1000);
+    benchMs = benchStartMs;
+    drawNextFrame();
     glFinish();
 }
 
@@ -114,17 +122,17 @@ struct sCostRow {
     bool boostsZero = false;
 };
 
-sCostRow measureCosts(int width, int height)
+sCostRow measureCosts(int ms, int width, int height)
 {
     useSize(width, height);
-    advanceTicks(frameStepMs);
-    runFrame(); // the first frame at a new size settles the copies
-    const sCompositionState& s = compositionState;
+    benchMs = ms;
+    const sSceneState& state = showTimeline.stateAt(benchMs);
     sCostRow row;
-    const sOverlayDraws draws = overlayDraws(s);
+    const sOverlayDraws draws = overlayDraws(state.effects);
     row.overlaysOff = !draws.flash && !draws.eye && !draws.card;
-    row.boostsZero = finalCompositeIsVignetteOnly(finalBoosts(
-        noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true), noteList.noteProgress(4, 2, true)));
+    row.boostsZero = finalCompositeIsVignetteOnly(
+        finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix));
+    drawNextFrame(); // the first frame at a new size settles the copies
 
     std::vector<double> plain, frame, layers[layerCount];
     setLayerObserver(timeLayer);
@@ -133,11 +141,10 @@ sCostRow measureCosts(int width, int height)
             plain.push_back(secondsOf(drawPlainPass, width, height));
         for (double& l : layerSeconds)
             l = 0.0;
-        advanceTicks(frameStepMs);
         glFinish();
         const Clock::time_point start = Clock::now();
         layerStart = start;
-        runFrame();
+        drawNextFrame();
         glFinish();
         frame.push_back(std::chrono::duration<double>(Clock::now() - start).count());
         for (int i = 0; i < layerCount; ++i)
@@ -170,12 +177,9 @@ void BM_FrameCost(benchmark::State& state)
     std::vector<sCostRow> rows[2];
     for (auto _ : state) {
         for (int ms : costSongTimes) {
-            if (ms <= songTime)
-                continue; // the clock only moves forward
-            reachSongTime(ms, windowW, windowH);
             times.push_back(ms);
             for (int s = 0; s < 2; ++s)
-                rows[s].push_back(measureCosts(sizes[s][0], sizes[s][1]));
+                rows[s].push_back(measureCosts(ms, sizes[s][0], sizes[s][1]));
         }
     }
     for (int s = 0; s < 2; ++s) {
@@ -215,8 +219,7 @@ void BM_Frame(benchmark::State& state)
     const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
     prepare(state, width, height);
     for (auto _ : state) {
-        advanceTicks(frameStepMs);
-        runFrame();
+        drawNextFrame();
         glFinish();
     }
 }
@@ -241,9 +244,8 @@ void BM_FrameByLayer(benchmark::State& state)
         s = 0.0;
     setLayerObserver(timeLayer);
     for (auto _ : state) {
-        advanceTicks(frameStepMs);
         layerStart = Clock::now();
-        runFrame();
+        drawNextFrame();
         glFinish();
     }
     setLayerObserver(nullptr);
@@ -290,10 +292,7 @@ int writeSnapshots(const std::string& folder, const std::string& times)
     std::string item;
     while (std::getline(list, item, ',')) {
         const int ms = std::stoi(item);
-        // Coarse steps up to a second before the frame, then frame-sized
-        // ones so the decays look as they do live.
-        playTo(ms - 1000, 500);
-        playTo(ms, frameStepMs * 2);
+        drawShowFrame(ms);
         const std::string name = (out / ("frame" + std::to_string(ms))).string();
         if (!savePngFrame(name + ".png", readWindowFrame(windowWidth, windowHeight)) ||
             !savePngFrame(name + "-field.png", readField()))

@@ -14,21 +14,20 @@
 #include <vector>
 
 #include "strobewerk/Config.h"
-#include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/audio/SoundtrackRange.h"
 #include "strobewerk/capture/CaptureEncoder.h"
 #include "strobewerk/capture/CapturePlan.h"
 #include "strobewerk/capture/CaptureProgress.h"
 #include "strobewerk/capture/EncodeThread.h"
 #include "strobewerk/capture/FrameReadback.h"
+#include "strobewerk/show/Show.h"
 #include "vorn/ConsoleLog.h"
 
 namespace {
 
 // Set by a run of the program that runCapture started under xvfb-run.
 constexpr const char* kUnderXvfb = "STROBEWERK_CAPTURE_UNDER_XVFB";
-constexpr int kSpectrumSize = 512;
 constexpr std::size_t kQueuedFrames = 3;
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -94,7 +93,8 @@ std::string findProgram(const std::string& name)
 
 // Runs this program again, with the planned options, under a virtual X
 // server. Returns only when that cannot be done.
-int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std::string& why)
+int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std::string& replayInput,
+                   const std::string& why)
 {
     SDL_Quit();
     const std::string xvfbRun = findProgram("xvfb-run");
@@ -115,10 +115,12 @@ int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std:
     // that second connection while it resets ("x11 not available").
     const std::string screen = "-noreset -screen 0 " + std::to_string(plan.width < 1600 ? 1600 : plan.width) + "x"
                                + std::to_string(plan.height < 1200 ? 1200 : plan.height) + "x24";
-    const std::vector<std::string> words = {xvfbRun, "-a", "-s", screen, self,
+    std::vector<std::string> words = {xvfbRun, "-a", "-s", screen, self,
                                             "--capture", file, "--fps", std::to_string(plan.fps),
                                             "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
                                             "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
+    if (!replayInput.empty())
+        words.insert(words.end(), {"--replay-input", replayInput});
     std::vector<char*> argv;
     for (const std::string& word : words)
         argv.push_back(const_cast<char*>(word.c_str()));
@@ -214,6 +216,13 @@ int runCapture(const sOptions& options)
         vorn::consoleLog.line(problem);
         return 2;
     }
+    cInputLog replayed;
+    if (!options.replayInput.empty()) {
+        if (const std::string why = replayed.load(options.replayInput); !why.empty()) {
+            vorn::consoleLog.line("strobewerk: cannot replay ", options.replayInput, ": ", why);
+            return 2;
+        }
+    }
     if (!haveSound)
         vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile,
                               " is missing or cannot be decoded): the video gets a silent audio track");
@@ -226,22 +235,16 @@ int runCapture(const sOptions& options)
         SDL_Quit();
         return 2;
     case eVideo::rerun:
-        return rerunUnderXvfb(plan, file, problem);
+        return rerunUnderXvfb(plan, file, options.replayInput, problem);
     case eVideo::failed:
         vorn::consoleLog.line("strobewerk: ", problem);
         SDL_Quit();
         return 1;
     }
 
-    windowWidth = plan.width;
-    windowHeight = plan.height;
-    onResize(windowWidth, windowHeight);
-    runSceneSetUps();
-    spectrum.assign(kSpectrumSize, 0.0f);
-    songTime = plan.from;
-    noteList.load("data/mvl.txt");
-    noteList.rewind(plan.from);
-    songClock.useFixedStep(plan.from, plan.fps);
+    onResize(plan.width, plan.height);
+    setUpShow("data/mvl.txt");
+    showTimeline.useInputs(replayed);
     sound.start(frameSampleStart(plan, 0));
 
     vorn::consoleLog.line("capture: ", plan.frameCount, " frames of ", plan.width, "x", plan.height, " at ", plan.fps,
@@ -289,8 +292,7 @@ int runCapture(const sOptions& options)
         sound.pullTo(frameSampleStart(plan, done), samples);
         if (!samples.empty())
             encoding.submitAudio(std::move(samples));
-        sound.fillSpectrum(spectrum.data(), spectrum.size());
-        runFrame();
+        drawShowFrame(frameSongTime(plan, done));
         readback.request();
         if (readback.pending() > 1 && !collectFrame()) {
             broken = true;

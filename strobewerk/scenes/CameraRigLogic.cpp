@@ -151,3 +151,11 @@ sCameraView updateCameraRig(sCameraRigState& rig, const sTurnInput& input, float
     result.position = rig.cameraPosition;
     return result;
 }
+
+sCameraView cameraView(const sCameraRigState& rig)
+{
+    sCameraView result;
+    result.view = mat4f::translation({0.0f, 0.0f, rig.cameraDistance}) * rig.cameraOrientation.toMatrix();
+    result.position = rig.cameraPosition;
+    return result;
+}

@@ -84,6 +84,9 @@ struct sCameraView {
     vorn::vec3f position;
 };
 
+// Turn speed per ms of axis reading and of held-note strength.
+constexpr float cameraTurnGain = 0.00001f;
+
 // Axis readings within +-7400 are ignored.
 constexpr float turnDeadZone = 7400.0f;
 
@@ -94,3 +97,6 @@ constexpr float turnDeadZone = 7400.0f;
 // drift.
 sCameraView updateCameraRig(sCameraRigState& rig, const sTurnInput& input, float dt,
                             float gain, float distance);
+
+// The view matrix and position of the rig as its last update left it.
+sCameraView cameraView(const sCameraRigState& rig);

@@ -1,20 +1,15 @@
 #include "strobewerk/scenes/Composition.h"
 
 #include <GL/glew.h>
-#include <SDL.h>
-
-#include <cstdlib>
 
 #include "strobewerk/FrameState.h"
-#include "strobewerk/Input.h"
-#include "strobewerk/NoteList.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/CameraRig.h"
 #include "strobewerk/scenes/CompositionLogic.h"
 #include "strobewerk/scenes/Metaballs.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/scenes/SceneState.h"
 #include "strobewerk/scenes/SeedBoxes.h"
-#include "vorn/ConsoleLog.h"
 #include "vorn/Mesh.h"
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
@@ -40,19 +35,6 @@ void setUniform(vorn::cShaderProgram* program, const char* name, float x, float 
     glUniform4f(program->getUniformLocation(name), x, y, z, w);
 }
 
-// Joystick button indices and note cues of the cue table.
-constexpr int pointButton = 2;
-constexpr int pointFlashButton = 3;
-constexpr int shakeButton = 4;
-constexpr int fillFlashButton = 8;
-constexpr int alternateBackgroundButton = 10;
-constexpr int energyAxis = 3;
-
-bool noteHit(unsigned track, int pitchCode)
-{
-    return noteList.isNoteActive(track, pitchCode, false);
-}
-
 // Gives a window copy the window's current size (the window may have been
 // resized since the copy was made or last used).
 void followWindowSize(vorn::cTexture* copy)
@@ -64,9 +46,9 @@ void followWindowSize(vorn::cTexture* copy)
     copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
 }
 
-void drawBackground(float t, float energy)
+void drawBackground(float t, float energy, bool alternate)
 {
-    const sBackgroundUniforms u = backgroundUniforms(t, energy, joystickButton(alternateBackgroundButton));
+    const sBackgroundUniforms u = backgroundUniforms(t, energy, alternate);
     setUniform(terskelProgram, "blackTer", u.blackTer);
     setUniform(terskelProgram, "scroller", u.scroller);
     setUniform(terskelProgram, "whiteTer", u.whiteTer);
@@ -105,9 +87,8 @@ void drawPointLines(const sCompositionState& s, float t)
 // blend their sum, laid over the frame with (one, one minus source alpha).
 // The flash's second draw was depth-tested against the seed boxes, which
 // lie far behind the overlay's depth and never held it back.
-void drawGlowAndFillFlash(sCompositionState& s, float dt)
+void drawGlowAndFillFlash(const sCompositionState& s)
 {
-    updateFillFlash(s, joystickButton(fillFlashButton) || noteHit(1, 0), dt);
     blurTargetA->bind(0);
     metaballCopy->bind(1);
     glUniform1i(blurryProgram->getUniformLocation("tex2"), 1);
@@ -132,13 +113,8 @@ void drawImageOverlay(vorn::cShaderProgram* program, vorn::cTexture* image, floa
     drawOverlay(program, 1.0f, 1.0f);
 }
 
-void drawFlashEyeAndCard(sCompositionState& s, float t, float dt)
+void drawFlashEyeAndCard(const sCompositionState& s, float t)
 {
-    const bool titleCue = joystickHat() == SDL_HAT_UP || noteHit(1, 1);
-    const bool greetingsCue = noteHit(4, 2);
-    updateCards(s, titleCue, greetingsCue, static_cast<unsigned>(cardImages.size()), dt);
-
-    updateFlashImage(s, noteHit(4, 1), [] { return std::rand(); }, static_cast<unsigned>(flashImages.size()), dt);
     // A layer whose level is 0 or below adds nothing: its draw is left out.
     const sOverlayDraws draws = drawEveryLayer ? sOverlayDraws{true, true, true} : overlayDraws(s);
     glDisable(GL_DEPTH_TEST);
@@ -163,10 +139,9 @@ void drawFlashEyeAndCard(sCompositionState& s, float t, float dt)
 // multiplying pass (zero, source colour), with no copy of the window and no
 // lookups. Otherwise the window is copied and laid over itself through the
 // boosts.
-void drawFinalComposite()
+void drawFinalComposite(const sNoteCues& cues)
 {
-    const sFinalBoosts boosts = finalBoosts(noteList.noteProgress(4, 0, true), noteList.noteProgress(4, 1, true),
-                                            noteList.noteProgress(4, 2, true));
+    const sFinalBoosts boosts = finalBoosts(cues.distortion, cues.colourSplit, cues.fieldMix);
     if (!drawEveryLayer && finalCompositeIsVignetteOnly(boosts) && vignetteProgram != nullptr) {
         glBlendFunc(GL_ZERO, GL_SRC_COLOR);
         drawOverlay(vignetteProgram, 1.0f, 1.0f);
@@ -218,18 +193,21 @@ void setDrawEveryLayer(bool on)
     drawEveryLayer = on;
 }
 
-void composeFrame()
+sSceneCounts sceneCounts()
 {
-    sCompositionState& s = compositionState;
-    const float t = static_cast<float>(songTime);
-    const float dt = static_cast<float>(frameDelta);
+    return {static_cast<unsigned>(cardImages.size()), static_cast<unsigned>(flashImages.size())};
+}
 
-    drawMetaballs();
+void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
+{
+    const sCompositionState& s = state.effects;
+    const float t = static_cast<float>(songTimeMs);
+
+    drawMetaballs(state);
     layerDone(eLayer::metaballs);
 
     glLoadIdentity();
-    s.energy = updateEnergy(s.energy, spectrumMean(spectrum), dt);
-    drawBackground(t, s.energy);
+    drawBackground(t, state.backgroundEnergy, state.input.button(sceneInput::alternateBackgroundButton));
     layerDone(eLayer::background);
 
     glEnable(GL_BLEND);
@@ -238,23 +216,13 @@ void composeFrame()
     glDisable(GL_DEPTH_TEST);
     glClear(GL_DEPTH_BUFFER_BIT);
 
-    const vorn::vec3f cameraPosition = runCameraRig();
-
-    updateBump(s, joystickButton(shakeButton) || noteHit(3, 0), dt);
+    loadCameraRig(state.camera);
     applyShake(t, s.bump);
-
-    const bool pointButtonDown = joystickButton(pointButton);
-    if (pointButtonDown && !s.pointButtonWasDown)
-        vorn::consoleLog.line("adding point:", cameraPosition.x, " ", cameraPosition.y, " ", cameraPosition.z);
-    updatePoints(s, pointButtonDown, cameraPosition);
-    updatePointFlash(s, joystickButton(pointFlashButton), dt);
     drawPointLines(s, t);
     layerDone(eLayer::pointLines);
 
-    s.energy = nudgeEnergy(s.energy, axisValue(joystickAxis(energyAxis)), dt);
-
     glEnable(GL_DEPTH_TEST);
-    drawSeedBoxes();
+    drawSeedBoxes(state.seedBoxes, t);
     layerDone(eLayer::seedBoxes);
 
     glEnable(GL_BLEND);
@@ -265,10 +233,10 @@ void composeFrame()
     blurTexture(screenCopy, 4);
     layerDone(eLayer::blur);
 
-    drawGlowAndFillFlash(s, dt);
-    drawFlashEyeAndCard(s, t, dt);
+    drawGlowAndFillFlash(s);
+    drawFlashEyeAndCard(s, t);
     layerDone(eLayer::overlays);
 
-    drawFinalComposite();
+    drawFinalComposite(state.cues);
     layerDone(eLayer::finalComposite);
 }

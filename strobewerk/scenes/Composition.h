@@ -2,15 +2,21 @@
 // layers every frame, from the metaball field at the back to the final
 // composite at the front.
 //
-// runFrame calls it once per frame with the window target begun (cleared,
-// depth testing on, identity modelview), the song clock advanced and the
-// note list updated. Cues (notes of the note list, joystick inputs) push
-// up the effect values of CompositionLogic.h; they decay with time.
+// The show calls it once per frame with the window target begun (cleared,
+// depth testing on, identity modelview) and the show's state at the
+// frame's song time (SceneState.h): cues (notes of the note list, joystick
+// inputs) have pushed up its effect values and time has decayed them. The
+// frame only reads the state.
 //
 // The layers in order: metaballs; background; camera, shake and point
 // lines; seed boxes; screen copy and blur; glow, fill flash, flash image,
 // eye and card overlays; second screen copy and final composite.
 #pragma once
+
+#include <cstdint>
+
+struct sSceneState;
+struct sSceneCounts;
 
 // The layer groups of a frame, in drawing order. A frame observer set
 // with setLayerObserver is told as each group has been issued, so a
@@ -30,7 +36,11 @@ const char* layerName(eLayer layer);
 using LayerObserver = void (*)(eLayer);
 void setLayerObserver(LayerObserver observer);
 
-void composeFrame();
+void composeFrame(const sSceneState& state, std::int32_t songTimeMs);
+
+// How many card and flash images the set-ups loaded (the state's step
+// picks among them).
+sSceneCounts sceneCounts();
 
 // Loads vignetteProgram, the final composite's short form ("overlay.vert",
 // "vignette.frag"), drawn while the composite's boosts are all 0. The last

@@ -7,8 +7,6 @@
 
 const std::vector<float> boostCurve{0.0f, 1.0f, 0.5f, 0.0f};
 
-sCompositionState compositionState;
-
 bool trigger(float& value, bool cue, const sKickRule& rule)
 {
     if (cue && value < rule.rearmBelow) {
@@ -31,17 +29,6 @@ void decayClamped(float& value, float dt, float ratePerMs)
     value -= dt * ratePerMs;
     if (value < 0.0f)
         value = 0.0f;
-}
-
-void settleEffects(sCompositionState& s)
-{
-    s.bump = 0.0f;
-    s.pointFlash = 0.0f;
-    s.fillFlash = 0.0f;
-    s.cardFlash = 0.0f;
-    s.cardDisto = 0.0f;
-    s.flashLevel = 0.0f;
-    s.flashDisto = 0.0f;
 }
 
 void updateBump(sCompositionState& s, bool cue, float dt)
@@ -114,16 +101,6 @@ bool updateFlashImage(sCompositionState& s, bool cue, const std::function<int()>
     decay(s.flashDisto, dt, flashDistoRate);
     decay(s.flashLevel, dt, flashLevelRule.ratePerMs);
     return kicked;
-}
-
-float spectrumMean(const std::vector<float>& spectrum)
-{
-    if (spectrum.empty())
-        return 0.0f;
-    float sum = 0.0f;
-    for (float v : spectrum)
-        sum += v;
-    return sum / static_cast<float>(spectrum.size());
 }
 
 float updateEnergy(float energy, float spectrumMeanValue, float dt)

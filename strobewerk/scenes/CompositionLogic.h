@@ -10,8 +10,9 @@
 // The re-arm threshold keeps a cue that fires on consecutive frames from
 // restarting a flash that is still running.
 //
-// The drawing code (Composition.cpp) reads the cues, calls the update
-// functions below on `compositionState` and hands the results to GL.
+// The show's step (SceneState.h) calls the update functions below with the
+// cues of its tick; the drawing code (Composition.cpp) hands the results to
+// GL.
 #pragma once
 
 #include <cstdint>
@@ -74,16 +75,6 @@ struct sCompositionState {
     float flashDisto = 0.0f;
 };
 
-// The one set of effect values of the running production.
-extern sCompositionState compositionState;
-
-// Puts the values that cues kick and time decays back at rest (shake,
-// point-line flash, fill flash, card and flash-image levels and their
-// distortions), as a seek needs: a flash from before the jump must not
-// go on after it. The points, the card shown, the greetings step and the
-// audio energy stay.
-void settleEffects(sCompositionState& s);
-
 // Shake: trigger then clamped decay.
 void updateBump(sCompositionState& s, bool cue, float dt);
 // Point-line flash: trigger then clamped decay.
@@ -112,10 +103,7 @@ bool updateFlashImage(sCompositionState& s, bool cue, const std::function<int()>
 
 // --- Energy and inputs ----------------------------------------------------
 
-// Mean of the spectrum, summed in index order in single precision; 0 for an
-// empty spectrum.
-float spectrumMean(const std::vector<float>& spectrum);
-
+// The soundtrack's level (the mean of its spectrum) drives the energy:
 // level = mean x 200; energy += level^2 dt; energy -= 0.01 dt; never below 0.
 float updateEnergy(float energy, float spectrumMeanValue, float dt);
 

@@ -3,11 +3,10 @@
 #include <GL/glew.h>
 
 #include <cmath>
-#include <cstdlib>
 
-#include "strobewerk/NoteList.h"
 #include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/CompositionLogic.h"
+#include "strobewerk/scenes/SceneState.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/Mesh.h"
 #include "vorn/OffscreenFrameBuffer.h"
@@ -15,16 +14,9 @@
 #include "vorn/Texture.h"
 #include "vorn/Vec2f.h"
 
-std::vector<sParticle> particles;
-float metaballClock = 0.0f;
 vorn::cShaderProgram* exactBlobProgram = nullptr;
 
 namespace {
-
-int productionRandom()
-{
-    return std::rand();
-}
 
 // The polygon every blob is drawn as: 16 corners around the unit circle,
 // as a fan of triangles (a quad would shade a fifth more pixels that the
@@ -80,24 +72,19 @@ void prepareFieldTarget(bool fullResolution)
 
 void setUpParticles()
 {
-    spawnParticles(particles, productionRandom);
     exactBlobProgram = new vorn::cShaderProgram();
     exactBlobProgram->load("metaball2.vert", "metaballExact.frag");
     prepareFieldTarget(false);
 }
 
-void drawMetaballs()
+void drawMetaballs(const sSceneState& state)
 {
-    const float dt = static_cast<float>(frameDelta);
-    const float speed = metaballSpeed(noteList.noteProgress(4, 3, true));
-    metaballClock = advanceMetaballClock(metaballClock, dt, speed);
-
     // The final composite ripples the frame along the field's slope while
     // its distortion boost is on, and the slope's finest grain shows there:
     // the field is then drawn exactly, at full resolution with the tint
     // read from the gradient image. Otherwise at a third of the resolution
     // with the tint worked out in the shader.
-    const bool rippled = finalBoosts(noteList.noteProgress(4, 0, true), 0.0f, 0.0f).distBoost != 0.0f;
+    const bool rippled = finalBoosts(state.cues.distortion, 0.0f, 0.0f).distBoost != 0.0f;
     prepareFieldTarget(rippled);
     if (blobMesh == nullptr)
         blobMesh = makeBlobMesh();
@@ -119,9 +106,7 @@ void drawMetaballs()
     const GLint sizeLocation = program->getUniformLocation("size");
     const GLint strengthLocation = program->getUniformLocation("strength");
     const GLint posLocation = program->getUniformLocation("pos");
-    for (size_t i = 0; i < particles.size(); ++i) {
-        sParticle& p = particles[i];
-        updateParticle(p, static_cast<int>(i), frameDelta, metaballClock, productionRandom);
+    for (const sParticle& p : state.particles) {
         glUniform1f(sizeLocation, p.size);
         glUniform1f(strengthLocation, particleStrength(p));
         glUniform2fv(posLocation, 1, p.position.data());

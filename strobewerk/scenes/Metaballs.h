@@ -1,12 +1,13 @@
 // The back layer of every frame: 169 soft blobs rising in streams across the
 // screen, added up into a metaball field.
 //
-//   setUpParticles();   last step of the intro set-up, after metaballCopy
-//                       and metaballProgram exist; also loads
-//                       exactBlobProgram and makes the field's framebuffer
-//   drawMetaballs();    first step of every frame
+//   setUpParticles();      last step of the intro set-up, after metaballCopy
+//                          and metaballProgram exist; loads
+//                          exactBlobProgram and makes the field's framebuffer
+//   drawMetaballs(state);  first step of every frame
 //
-// drawMetaballs draws each particle as a small polygon around its blob with
+// The particles and the pulse live in the show's state (SceneState.h);
+// drawing only reads them. drawMetaballs draws each particle as a small polygon around its blob with
 // additive blending (metaballProgram: "size", "strength", "pos") into a
 // framebuffer object whose colour is metaballCopy, at a third of the
 // window's resolution (metaballFieldSize); the later layers sample the field from
@@ -19,13 +20,8 @@
 // A held note (4, 3) makes the blobs pulse faster.
 #pragma once
 
-#include <vector>
+struct sSceneState;
 
-#include "strobewerk/scenes/MetaballsLogic.h"
-
-extern std::vector<sParticle> particles;
-// Phase of the blobs' size pulsation.
-extern float metaballClock;
 // The blob program that reads its tint from grad2Texture ("metaball2.vert",
 // "metaballExact.frag"; same uniforms as metaballProgram).
 namespace vorn {
@@ -34,4 +30,4 @@ class cShaderProgram;
 extern vorn::cShaderProgram* exactBlobProgram;
 
 void setUpParticles();
-void drawMetaballs();
+void drawMetaballs(const sSceneState& state);

@@ -2,12 +2,7 @@
 
 #include <GL/glew.h>
 
-#include <cmath>
-#include <cstdlib>
-
-#include "strobewerk/Input.h"
-#include "strobewerk/NoteList.h"
-#include "strobewerk/FrameState.h"
+#include "strobewerk/scenes/SceneRandom.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/ConsoleLog.h"
 #include "vorn/Mesh.h"
@@ -16,7 +11,6 @@
 #include "vorn/Texture.h"
 
 vorn::cMesh* seedBoxesMesh = nullptr;
-sSeedBoxesState seedBoxes;
 
 const char* const seedTemplateFile = "aBox.obj.bin";
 
@@ -36,23 +30,19 @@ void buildSeedBoxesMesh()
     vorn::cMeshData boxTemplate;
     boxTemplate.readBack(boxMesh);
 
-    const vorn::cMeshData cloud = buildSeedCloud(boxTemplate, planSeedCopies([] { return std::rand(); }));
+    // The scatter takes the first numbers of the production's sequence.
+    cSceneRandom random;
+    const vorn::cMeshData cloud = buildSeedCloud(boxTemplate, planSeedCopies([&random] { return random.next(); }));
     cloud.upload(*seedBoxesMesh, GL_STATIC_DRAW, GL_STATIC_DRAW, GL_STATIC_DRAW);
 }
 
-void drawSeedBoxes()
+void drawSeedBoxes(const sSeedBoxesState& state, float t)
 {
-    const float t = static_cast<float>(songTime);
-    const float dt = static_cast<float>(frameDelta);
-    const bool cue = joystickButton(9) || noteList.isNoteActive(4, 0, false);
-    if (!cue && !seedBoxes.seedBoxesOn)
+    if (!state.seedBoxesOn)
         return;
-
     colorschemeTexture->bind(0);
-    advanceSeedBoxes(seedBoxes, cue, t, dt);
-
-    glUniform1f(box2Program->getUniformLocation("anim"), seedBoxes.seedAnim);
-    glUniform1f(box2Program->getUniformLocation("powah"), seedPowah(seedBoxes, t));
+    glUniform1f(box2Program->getUniformLocation("anim"), state.seedAnim);
+    glUniform1f(box2Program->getUniformLocation("powah"), seedPowah(state, t));
 
     glPushMatrix();
     glTranslatef(0.0f, 0.0f, seedDrift(t));

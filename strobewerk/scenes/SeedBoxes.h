@@ -3,14 +3,15 @@
 // random "seedHax". Invisible until its cue (joystick button 9 or the note
 // (4, 0, hit)) first fires; from then on drawn every frame under the camera
 // with box2Program ("anim", "powah"; colorschemeTexture on unit 0), kicked
-// by the same cue.
+// by the same cue. The on switch and the kick live in the show's state
+// (SceneState.h); drawing only reads them.
 //
 //   buildSeedBoxesMesh();   in the eye-overlay set-up, after box2Program,
 //                           colorschemeTexture and flashImages exist; a
 //                           template too large for the cloud (see
 //                           seedTemplateProblem) is reported in one line
 //                           and leaves the cloud empty
-//   drawSeedBoxes();        in the 3D part of the frame, depth test on
+//   drawSeedBoxes(state, t);  in the 3D part of the frame, depth test on
 #pragma once
 
 #include "strobewerk/scenes/SeedBoxesLogic.h"
@@ -23,7 +24,8 @@ class cMesh;
 extern const char* const seedTemplateFile;
 
 extern vorn::cMesh* seedBoxesMesh;
-extern sSeedBoxesState seedBoxes;
 
 void buildSeedBoxesMesh();
-void drawSeedBoxes();
+// Draws the cloud at song time `t` (ms) as `state` says: nothing before
+// its first cue.
+void drawSeedBoxes(const sSeedBoxesState& state, float t);

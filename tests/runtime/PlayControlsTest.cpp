@@ -1,4 +1,4 @@
-#include "strobewerk/PlayControls.h"
+#include "strobewerk/live/PlayControls.h"
 
 #include <SDL_keysym.h>
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // notices edited files, the note list read whole or not at all and resumed
 // at the song time, and the score converted in the program.
 #include "strobewerk/NoteList.h"
-#include "strobewerk/ReloadWatcher.h"
-#include "strobewerk/ScoreConversion.h"
+#include "strobewerk/live/ReloadWatcher.h"
+#include "strobewerk/live/ScoreConversion.h"
 
 #include "TempFolder.h"
 

@@ -22,15 +22,15 @@
 #include <string>
 #include <vector>
 
+#include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/live/LivePlay.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/Composition.h"
 #include "strobewerk/scenes/CompositionLogic.h"
-#include "strobewerk/scenes/CameraRig.h"
 #include "strobewerk/scenes/Metaballs.h"
 #include "strobewerk/scenes/SceneResources.h"
-#include "strobewerk/scenes/SeedBoxes.h"
+#include "strobewerk/show/Show.h"
 #include "tests/glsupport/GlTestSupport.h"
 #include "vorn/DirectFrameBuffer.h"
 #include "vorn/ShaderProgram.h"
@@ -116,11 +116,6 @@ const char* const noteListText = "21\n"
                                  "0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n0\n";
 
 std::unique_ptr<gltest::TempDataFolder> folder;
-std::uint32_t fakeTicks = 0;
-std::uint32_t readFakeTicks()
-{
-    return fakeTicks;
-}
 
 // What the layer observer saw during the last frame.
 std::vector<eLayer> layersSeen;
@@ -225,15 +220,28 @@ std::vector<rgba> finalFrame()
     return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight);
 }
 
-// Draws one frame whose song time is `ms` (the clock runs on the fake tick
-// counter, so the frame's delta is the time since the previous frame).
+// Draws the frame at song time `ms`.
 void renderAt(int ms)
 {
-    ASSERT_GE(ms, songTime);
-    fakeTicks += static_cast<std::uint32_t>(ms - songTime);
     layersSeen.clear();
-    runFrame();
-    ASSERT_EQ(songTime, ms);
+    drawShowFrame(ms);
+}
+
+// The show's state the last frame drew.
+const sSceneState& state()
+{
+    return showTimeline.stateAt(songTime);
+}
+
+// Draws a frame of a state made for the test.
+void renderState(const sSceneState& made, int ms)
+{
+    layersSeen.clear();
+    windowFrameBuffer.begin();
+    glEnable(GL_DEPTH_TEST);
+    glLoadIdentity();
+    composeFrame(made, ms);
+    windowFrameBuffer.end();
 }
 
 class CompositionFrames : public gltest::GlTest {
@@ -271,11 +279,8 @@ protected:
             runSceneSetUps();
             setUpLines = console.lines();
         }
-        spectrum.assign(512, 0.0f);
-        songTime = 0;
         noteList.load("data/mvl.txt");
-        frameTicks = readFakeTicks;
-        fakeTicks = 5000;
+        attachShowTimeline();
         setLayerObserver(observeLayer);
     }
 
@@ -420,29 +425,17 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
-TEST_F(CompositionFrames, FirstFrameShowsSongTimeZeroThenTheClockFollowsTheTicks)
-{
-    fakeTicks += 1234; // ticks that passed before the first frame do not count
-    runFrame();
-    EXPECT_EQ(songTime, 0);
-    EXPECT_EQ(frameDelta, 0);
-    fakeTicks += 17;
-    runFrame();
-    EXPECT_EQ(songTime, 17);
-    EXPECT_EQ(frameDelta, 17);
-}
-
 TEST_F(CompositionFrames, WithoutNotesEveryLayerDrawsAndNothingFlashes)
 {
     renderAt(500);
     const std::vector<eLayer> order{eLayer::metaballs, eLayer::background, eLayer::pointLines, eLayer::seedBoxes,
                                     eLayer::blur,      eLayer::overlays,   eLayer::finalComposite};
     EXPECT_EQ(layersSeen, order);
-    EXPECT_EQ(compositionState.fillFlash, 0.0f);
-    EXPECT_EQ(compositionState.cardFlash, 0.0f);
-    EXPECT_EQ(compositionState.flashLevel, 0.0f);
-    EXPECT_EQ(compositionState.bump, 0.0f);
-    EXPECT_EQ(compositionState.cardIndex, 8u);
+    EXPECT_EQ(state().effects.fillFlash, 0.0f);
+    EXPECT_EQ(state().effects.cardFlash, 0.0f);
+    EXPECT_EQ(state().effects.flashLevel, 0.0f);
+    EXPECT_EQ(state().effects.bump, 0.0f);
+    EXPECT_EQ(state().effects.cardIndex, 8u);
 
     // The background fills the window; the final frame is neither black nor
     // washed out.
@@ -467,27 +460,22 @@ TEST_F(CompositionFrames, FillFlashHitBrightensTheFrame)
     renderAt(990);
     const double before = medianBrightness(finalFrame());
     renderAt(1000);
-    EXPECT_GT(compositionState.fillFlash, 0.5f);
+    EXPECT_GT(state().effects.fillFlash, 0.5f);
     const double flashed = medianBrightness(finalFrame());
     EXPECT_GT(flashed, before + 40.0) << "before " << before << ", flashed " << flashed;
-    // After a long frame the flash has decayed past 0 without darkening the
-    // frame ...
-    renderAt(1900);
-    EXPECT_LT(compositionState.fillFlash, 0.0f);
-    EXPECT_NEAR(medianBrightness(finalFrame()), before, 12.0);
-    // ... and rests at 0 from the next frame on.
-    renderAt(1950);
-    EXPECT_EQ(compositionState.fillFlash, 0.0f);
+    // 0.6 s later it has decayed and rests at 0.
+    renderAt(1700);
+    EXPECT_EQ(state().effects.fillFlash, 0.0f);
     EXPECT_NEAR(medianBrightness(finalFrame()), before, 12.0);
 }
 
 TEST_F(CompositionFrames, SeedBoxesAppearOnlyAfterTheirCue)
 {
     renderAt(1990);
-    EXPECT_FALSE(seedBoxes.seedBoxesOn);
+    EXPECT_FALSE(state().seedBoxes.seedBoxesOn);
     EXPECT_EQ(differingPixels(afterPointLines, afterSeedBoxes), 0);
     renderAt(2000);
-    EXPECT_TRUE(seedBoxes.seedBoxesOn);
+    EXPECT_TRUE(state().seedBoxes.seedBoxesOn);
     EXPECT_GT(differingPixels(afterPointLines, afterSeedBoxes), 100);
     renderAt(2500);
     EXPECT_GT(differingPixels(afterPointLines, afterSeedBoxes), 100);
@@ -501,7 +489,7 @@ TEST_F(CompositionFrames, TitleCardShowsAfterItsCue)
     renderAt(2990);
     EXPECT_FALSE(centre().near(cardColours[1], 40)) << centre();
     renderAt(3000);
-    EXPECT_EQ(compositionState.cardIndex, 1u);
+    EXPECT_EQ(state().effects.cardIndex, 1u);
     EXPECT_TRUE(centre().near(cardColours[1], 40)) << centre();
     // It fades: 1.6 s after the cue the card is gone.
     renderAt(4700);
@@ -537,28 +525,27 @@ TEST_F(CompositionFrames, ResizeKeepsAspectOneAndTheCopiesFollowTheWindow)
 
 TEST_F(CompositionFrames, PointButtonStoresTheCameraPositionOnceAndLinesJoinThePoints)
 {
-    gltest::ConsoleCapture console;
-    const size_t before = compositionState.points.size();
-    joystickState.buttons[2] = 1;
-    renderAt(5000);
-    renderAt(5016); // still held: no second point
-    joystickState.buttons[2] = 0;
-    renderAt(5032);
-    ASSERT_EQ(compositionState.points.size(), before + 1);
-    const vorn::vec3f stored = compositionState.points.back();
-    std::ostringstream expected;
-    expected << "adding point:" << stored.x << " " << stored.y << " " << stored.z;
-    ASSERT_EQ(console.lines().size(), 1u);
-    EXPECT_EQ(console.lines()[0], expected.str());
+    // The point button held from 5000 ms to 5032 ms adds one point, where
+    // the camera is.
+    sSceneInput held;
+    held.buttons = 1u << 2;
+    showTimeline.setInput(tickAtOrBefore(5000), held);
+    showTimeline.setInput(tickAtOrBefore(5032), sSceneInput{});
+    renderAt(5048);
+    ASSERT_EQ(state().effects.points.size(), 1u);
+    const vorn::vec3f stored = state().effects.points.back();
+    EXPECT_EQ(stored, showTimeline.stateAtTick(tickAtOrBefore(5000)).camera.cameraPosition);
     // The camera hangs on a sphere around the origin.
-    EXPECT_NEAR(std::sqrt(vorn::dot(stored, stored)), std::fabs(cameraRig.cameraDistance), 1.0f);
+    EXPECT_NEAR(std::sqrt(vorn::dot(stored, stored)), std::fabs(state().camera.cameraDistance), 1.0f);
+    showTimeline.useInputs(cInputLog());
 
     // One point draws no line; three points around the origin draw two.
-    compositionState.points = {{0, 0, 0}};
-    renderAt(5048);
+    sSceneState made = showTimeline.stateAt(5048);
+    made.effects.points = {{0, 0, 0}};
+    renderState(made, 5048);
     EXPECT_EQ(differingPixels(afterBackground, afterPointLines), 0);
-    compositionState.points = {{-150, -80, 0}, {0, 120, 0}, {150, -80, 0}};
-    renderAt(5064);
+    made.effects.points = {{-150, -80, 0}, {0, 120, 0}, {150, -80, 0}};
+    renderState(made, 5064);
     EXPECT_GT(differingPixels(afterBackground, afterPointLines), 500);
 }
 
@@ -597,8 +584,8 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
 
     // No card, eye or flash shows at 5080: the glow is the last overlay
     // drawn, and the card layer's blending is set all the same.
-    ASSERT_LE(compositionState.cardFlash, 0.0f);
-    ASSERT_LE(compositionState.flashLevel, 0.0f);
+    ASSERT_LE(state().effects.cardFlash, 0.0f);
+    ASSERT_LE(state().effects.flashLevel, 0.0f);
     const sLayerGlState& overlays = glStateAfter[eLayer::overlays];
     EXPECT_TRUE(overlays.blend);
     EXPECT_EQ(overlays.blendSource, GL_SRC_ALPHA);
@@ -628,16 +615,15 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
 TEST_F(CompositionFrames, LayersLeftOutAtLevelZeroWouldNotHaveChangedThePicture)
 {
     renderAt(5090);
-    ASSERT_EQ(compositionState.cardFlash, 0.0f);
-    ASSERT_EQ(compositionState.flashLevel, 0.0f);
-    ASSERT_TRUE(finalCompositeIsVignetteOnly(finalBoosts(noteList.noteProgress(4, 0, true),
-                                                         noteList.noteProgress(4, 1, true),
-                                                         noteList.noteProgress(4, 2, true))));
+    ASSERT_EQ(state().effects.cardFlash, 0.0f);
+    ASSERT_EQ(state().effects.flashLevel, 0.0f);
+    ASSERT_TRUE(finalCompositeIsVignetteOnly(
+        finalBoosts(state().cues.distortion, state().cues.colourSplit, state().cues.fieldMix)));
     const std::vector<rgba> overlaysLeftOut = afterOverlays;
     const std::vector<rgba> shortComposite = finalFrame();
     ASSERT_GT(meanBrightness(shortComposite), 5.0);
 
-    // A frame of no delta draws the same state again.
+    // The same frame again, every layer in full.
     setDrawEveryLayer(true);
     renderAt(5090);
     setDrawEveryLayer(false);
@@ -696,16 +682,17 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
 {
     renderAt(5490);
     renderAt(5500); // the first greetings cue shows card 2
-    EXPECT_EQ(compositionState.cardIndex, 2u);
+    EXPECT_EQ(state().effects.cardIndex, 2u);
     renderAt(6240);
     gltest::takeGlErrors();
     renderAt(6250); // flash image cue
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 
-    // The card was kicked to 1.6 at 5500 and has decayed over 750 ms since
-    // (its distortion twice as fast); the flash was kicked in this frame.
-    const float cardFlash = 1.6f - 0.76f, cardDisto = 1.6f - 1.52f;
-    const float flashLevel = 1.6f - 0.01f, flashDisto = 1.6f - 0.02f;
+    // The card was kicked to 1.6 by the tick at 5500 and has decayed over
+    // the 767 ms from the tick before it (its distortion twice as fast);
+    // the flash was kicked by this frame's tick, 17 ms after the last.
+    const float cardFlash = 1.6f - 0.767f, cardDisto = 1.6f - 1.534f;
+    const float flashLevel = 1.6f - 0.017f, flashDisto = 1.6f - 0.034f;
     const float t = 6.25f;
 
     // Final composite: (4, 0) is a quarter through its 1000 ms, at the
@@ -729,7 +716,7 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(textOverlayProgram, "t"), t, 1e-5f);
 
     // Glow and fill flash, in one draw; no flash running.
-    EXPECT_EQ(compositionState.fillFlash, 0.0f);
+    EXPECT_EQ(state().effects.fillFlash, 0.0f);
     expectValues(uniformValues(blurryProgram, "col", 4), {1.0f, 1.0f, 1.0f, 1.0f}, "glow col");
     expectValues(uniformValues(blurryProgram, "fill", 4), {0.0f, 0.0f, 0.0f, 0.0f}, "glow fill");
     expectValues(uniformValues(blurryProgram, "flashCol", 4), {1.0f, 0.95f, 0.6f, 0.4f}, "flash col");
@@ -737,7 +724,7 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_EQ(samplerUnit(blurryProgram, "tex2"), 1);
 
     // Background, with the energy at rest (silent spectrum).
-    EXPECT_EQ(compositionState.energy, 0.0f);
+    EXPECT_EQ(state().effects.energy, 0.0f);
     EXPECT_NEAR(uniformValue(terskelProgram, "blackTer"), std::cos(6250.0f * 0.0001f) * 0.5f + 0.5f, 1e-5f);
     EXPECT_NEAR(uniformValue(terskelProgram, "scroller"), 6250.0f * 0.0001f, 1e-5f);
     EXPECT_NEAR(uniformValue(terskelProgram, "whiteTer"), std::sin(6250.0f * 0.000113f) * 0.5f + 0.5f, 1e-5f);
@@ -751,7 +738,7 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
 
     // Metaballs: the last particle's values of this frame, on the exact blob
     // program while the distortion boost sounds.
-    const sParticle& last = particles.back();
+    const sParticle& last = state().particles.back();
     EXPECT_NEAR(uniformValue(exactBlobProgram, "size"), last.size, 1e-6f);
     EXPECT_NEAR(uniformValue(exactBlobProgram, "strength"),
                 1.0f - 2.0f * std::fabs(float(last.life) / float(last.maxLife) - 0.5f), 1e-5f);

@@ -4,14 +4,13 @@
 
 #include <GL/glew.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
+#include "strobewerk/scenes/SceneState.h"
 #include "strobewerk/scenes/Metaballs.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "tests/glsupport/GlTestSupport.h"
@@ -63,15 +62,6 @@ protected:
         metaballCopy = makeTexture(width, height, nullptr);
         if (!quadMesh)
             quadMesh = makeQuadMesh();
-        noteList = cNoteList();
-        frameDelta = 0;
-        metaballClock = 0.0f;
-    }
-
-    void TearDown() override
-    {
-        metaballClock = 0.0f;
-        frameDelta = 0;
     }
 
     // Red channel of the field at window pixel (x, y), rows bottom first
@@ -82,9 +72,14 @@ protected:
         return copy[(size_t(fy) * size_t(fieldWidth) + size_t(fx)) * 4];
     }
 
+    // Draws the particles of `state` as a step of 0 ms leaves them (their
+    // sizes from the clock), then reads the field back.
     void drawAndRead()
     {
-        drawMetaballs();
+        const ParticleRandom none = [] { return 0; };
+        for (size_t i = 0; i < state.particles.size(); ++i)
+            updateParticle(state.particles[i], static_cast<int>(i), 0, state.metaballClock, none);
+        drawMetaballs(state);
         fieldWidth = metaballCopy->getWidth();
         fieldHeight = metaballCopy->getHeight();
         copy.assign(size_t(fieldWidth) * size_t(fieldHeight) * 4, 0);
@@ -102,6 +97,7 @@ protected:
     }
 
     gltest::TempDataFolder folder;
+    sSceneState state;
     int width = 0;
     int height = 0;
     int fieldWidth = 0;
@@ -111,9 +107,9 @@ protected:
 
 TEST_F(MetaballsGlTest, FirstFrameHasNoFieldAndLeavesTheWindowAloneWithBlendAndDepthOff)
 {
-    std::srand(1);
     setUpParticles();
-    ASSERT_EQ(particles.size(), 169u);
+    state = initialSceneState();
+    ASSERT_EQ(state.particles.size(), 169u);
     glEnable(GL_DEPTH_TEST);
     glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     drawAndRead();
@@ -134,11 +130,11 @@ TEST_F(MetaballsGlTest, FirstFrameHasNoFieldAndLeavesTheWindowAloneWithBlendAndD
 TEST_F(MetaballsGlTest, BlobSitsAroundItsPositionAndReachesAsFarAsItsSize)
 {
     const int cx = width / 2, cy = height / 2;
-    particles = {blob(0.0f, 0.0f, 500, 1000)};
+    state.particles = {blob(0.0f, 0.0f, 500, 1000)};
     glClearColor(0.2f, 0.2f, 0.2f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
     drawAndRead();
-    EXPECT_EQ(particles[0].size, 0.2f);
+    EXPECT_EQ(state.particles[0].size, 0.2f);
     // A lone blob at full strength peaks at half brightness.
     EXPECT_NEAR(field(cx, cy), 128, 3);
     // The window itself is not drawn to.
@@ -151,16 +147,16 @@ TEST_F(MetaballsGlTest, BlobSitsAroundItsPositionAndReachesAsFarAsItsSize)
     const int smallLit = litPixels();
 
     // At the top of the pulse (size 0.31) the same blob reaches further.
-    metaballClock = 3.14159265f / 2.0f / 3.1f;
+    state.metaballClock = 3.14159265f / 2.0f / 3.1f;
     drawAndRead();
-    EXPECT_NEAR(particles[0].size, 0.31f, 1e-4f);
+    EXPECT_NEAR(state.particles[0].size, 0.31f, 1e-4f);
     EXPECT_GT(field(cx + width * 18 / 100, cy), 0);
     EXPECT_GT(litPixels(), smallLit * 2);
 }
 
 TEST_F(MetaballsGlTest, BlobFollowsItsPositionAndFadesWithStrength)
 {
-    particles = {blob(-0.5f, 0.5f, 750, 1000)};
+    state.particles = {blob(-0.5f, 0.5f, 750, 1000)};
     drawAndRead();
     const int x = width / 4, y = height * 3 / 4;
     EXPECT_NEAR(field(x, y), 64, 3);
@@ -172,61 +168,18 @@ TEST_F(MetaballsGlTest, OverlappingBlobsAddUpIntoOneField)
     const int cx = width / 2, cy = height / 2;
     const sParticle left = blob(-0.1f, 0.0f, 125, 1000);
     const sParticle right = blob(0.1f, 0.0f, 125, 1000);
-    particles = {left};
+    state.particles = {left};
     drawAndRead();
     const int leftAlone = field(cx, cy);
     // Same index as in the pair (the size pulse depends on it), next to a
     // blob of no strength.
-    particles = {blob(0.9f, 0.9f, 1000, 1000), right};
+    state.particles = {blob(0.9f, 0.9f, 1000, 1000), right};
     drawAndRead();
     const int rightAlone = field(cx, cy);
-    particles = {left, right};
+    state.particles = {left, right};
     drawAndRead();
     ASSERT_GT(leftAlone, 10);
     EXPECT_NEAR(field(cx, cy), leftAlone + rightAlone, 2);
-}
-
-TEST_F(MetaballsGlTest, ZeroFrameDeltaRedrawsTheSameField)
-{
-    std::srand(5);
-    setUpParticles();
-    frameDelta = 100;
-    drawMetaballs();
-    frameDelta = 0;
-    drawAndRead();
-    const std::vector<uint8_t> first = copy;
-    const std::vector<sParticle> before = particles;
-    drawAndRead();
-    EXPECT_GT(litPixels(), 0);
-    EXPECT_EQ(copy, first);
-    for (size_t i = 0; i < particles.size(); ++i) {
-        ASSERT_EQ(particles[i].life, before[i].life);
-        ASSERT_EQ(particles[i].position, before[i].position);
-    }
-}
-
-TEST_F(MetaballsGlTest, OnlyAHeldNoteOfTrackFourPitchThreeSpeedsUpThePulse)
-{
-    particles = {blob(0.0f, 0.0f, 1000000, 2000000)};
-    // Track 3 holds (3, 3) from 0 ms; track 4 holds (4, 2) from 2000 ms, a
-    // hit (4, 3) at 4000 ms and the held (4, 3) from 6000 to 7000 ms.
-    folder.write("pulse.txt", "5\n0\n0\n0\n1\nhn 0 1000 3\n3\nhn 2000 3000 2\nn 4000 3\nhn 6000 7000 3\n");
-    noteList.load(folder.root() + "/data/pulse.txt");
-    frameDelta = 10;
-    const float slow = 10.0f * 0.0001f;
-    for (int32_t t : {250, 2250, 4000}) {
-        noteList.update(t);
-        const float before = metaballClock;
-        drawMetaballs();
-        EXPECT_NEAR(metaballClock - before, slow, 1e-6f) << "at " << t << " ms";
-    }
-    // A quarter into the held note the boost curve is near its peak.
-    noteList.update(6250);
-    ASSERT_TRUE(noteList.isNoteActive(4, 3, true));
-    const float before = metaballClock;
-    drawMetaballs();
-    EXPECT_GT(metaballClock - before, 10.0f * 0.005f);
-    EXPECT_LT(metaballClock - before, 10.0f * 0.0072f);
 }
 
 } // namespace

@@ -1,10 +1,13 @@
-// The runtime's matrix helpers, window flags and inputs.
+// The frame state's matrix helpers, the live window's flags and inputs.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
 #include <SDL.h>
 
-#include "strobewerk/Runtime.h"
+#include "strobewerk/FrameState.h"
+#include "strobewerk/live/Input.h"
+#include "strobewerk/live/LivePlay.h"
+#include "strobewerk/show/Show.h"
 #include "tests/glsupport/GlTestSupport.h"
 
 namespace {
@@ -112,20 +115,20 @@ TEST(Inputs, KeysReadFromTheFrameCopy)
     currentKeys.clear();
 }
 
-TEST(Inputs, MissingJoystickReadsReleasedAndCentred)
+TEST(Inputs, JoystickReachesTheShowAsReadAndMissingReadsNeutral)
 {
     joystickState.buttons[9] = 1;
+    joystickState.buttons[31] = 1;
     joystickState.axes[2] = -20000;
+    joystickState.axes[5] = 123; // beyond the axes the show reads
     joystickState.hat = SDL_HAT_UP;
-    EXPECT_TRUE(joystickButton(9));
-    EXPECT_EQ(joystickAxis(2), -20000);
+    const sSceneInput input = sceneInputOf(joystickState);
+    EXPECT_EQ(input.buttons, (1u << 9) | (1u << 31));
+    EXPECT_TRUE(input.button(9));
+    EXPECT_FALSE(input.button(32));
+    EXPECT_EQ(input.axis(2), -20000);
+    EXPECT_EQ(input.axis(5), 0);
+    EXPECT_EQ(input.hat, SDL_HAT_UP);
     readJoystick(nullptr);
-    for (int i = 0; i < sJoystickState::buttonCount; ++i)
-        EXPECT_FALSE(joystickButton(i));
-    for (int i = 0; i < sJoystickState::axisCount; ++i)
-        EXPECT_EQ(joystickAxis(i), 0);
-    EXPECT_EQ(joystickHat(), SDL_HAT_CENTERED);
-    EXPECT_FALSE(joystickButton(-1));
-    EXPECT_FALSE(joystickButton(sJoystickState::buttonCount));
-    EXPECT_EQ(joystickAxis(99), 0);
+    EXPECT_EQ(sceneInputOf(joystickState), sSceneInput{});
 }

@@ -13,11 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "strobewerk/Input.h"
-#include "strobewerk/NoteList.h"
-#include "strobewerk/Runtime.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "strobewerk/scenes/SeedBoxes.h"
+#include "vorn/Mat4f.h"
 #include "tests/glsupport/GlTestSupport.h"
 #include "tests/scenes/SceneTestFiles.h"
 #include "vorn/Mesh.h"
@@ -130,26 +128,13 @@ protected:
         box2Program->load("box2.vert", "box2.frag");
         ASSERT_EQ(console.text(), "");
         colorschemeTexture = whiteTexture();
-        seedBoxes = sSeedBoxesState();
-        joystickState = sJoystickState();
-        noteList = cNoteList();
-        songTime = 0;
-        frameDelta = 16;
+        on.seedBoxesOn = true;
     }
 
-    // Other scene tests in this program start from a layer that has never
-    // been cued.
-    void TearDown() override
-    {
-        seedBoxes = sSeedBoxesState();
-        joystickState = sJoystickState();
-        noteList = cNoteList();
-        songTime = 0;
-    }
-
-    // Draws one frame of the layer into a 128 x 128 target through a camera
-    // 400 units out, and counts the pixels it lit.
-    int drawFrame()
+    // Draws one frame of the layer in `state` at song time t into a
+    // 128 x 128 target through a camera 400 units out, and counts the
+    // pixels it lit.
+    int drawFrame(const sSeedBoxesState& state, float t = 0.0f)
     {
         gltest::ScratchTarget target(128, 128);
         glClearColor(0, 0, 0, 0);
@@ -163,7 +148,7 @@ protected:
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
         glTranslatef(0.0f, 0.0f, -400.0f);
-        drawSeedBoxes();
+        drawSeedBoxes(state, t);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
         int lit = 0;
@@ -181,6 +166,8 @@ protected:
     }
 
     gltest::TempDataFolder folder;
+    // The layer once cued.
+    sSeedBoxesState on;
 };
 
 TEST_F(SeedBoxesGlTest, MeshHoldsAHundredTemplatesWithOneSeedPerCopy)
@@ -212,8 +199,7 @@ TEST_F(SeedBoxesGlTest, MissingTemplateGivesAnEmptyCloudThatDrawsNothing)
     buildSeedBoxesMesh();
     ASSERT_NE(seedBoxesMesh, nullptr);
     EXPECT_EQ(seedBoxesMesh->positions.elementCount, 0);
-    joystickState.buttons[9] = 1;
-    EXPECT_EQ(drawFrame(), 0);
+    EXPECT_EQ(drawFrame(on), 0);
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
@@ -232,8 +218,7 @@ TEST_F(SeedBoxesGlTest, TemplateAboveTheLimitIsReportedAndLeavesTheCloudEmpty)
     EXPECT_EQ(console.lines(), (std::vector<std::string>{
                                    "aBox.obj.bin: 65537 vertices, the seed-box template takes at most 65536, "
                                    "no seed boxes"}));
-    joystickState.buttons[9] = 1;
-    EXPECT_EQ(drawFrame(), 0);
+    EXPECT_EQ(drawFrame(on), 0);
 
     // At the limit the cloud is built: 100 copies.
     big.positions.pop_back();
@@ -245,64 +230,32 @@ TEST_F(SeedBoxesGlTest, TemplateAboveTheLimitIsReportedAndLeavesTheCloudEmpty)
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
-TEST_F(SeedBoxesGlTest, DrawsNothingAndBindsNothingBeforeTheButtonCue)
+TEST_F(SeedBoxesGlTest, DrawsAndBindsNothingUntilSwitchedOn)
 {
     folder.write("aBox.obj.bin", meshFile(cube(12.0f)));
     buildSeedBoxesMesh();
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
-    for (int i = 0; i < 3; ++i) {
-        songTime += frameDelta;
-        EXPECT_EQ(drawFrame(), 0);
-        EXPECT_EQ(boundTexture(), 0);
-    }
-    EXPECT_FALSE(seedBoxes.seedBoxesOn);
+    EXPECT_EQ(drawFrame(sSeedBoxesState()), 0);
+    EXPECT_EQ(boundTexture(), 0);
 
-    joystickState.buttons[9] = 1;
-    songTime += frameDelta;
-    EXPECT_GT(drawFrame(), 50);
+    EXPECT_GT(drawFrame(on), 50);
     EXPECT_EQ(boundTexture(), GLint(colorschemeTexture->getId()));
-    EXPECT_FLOAT_EQ(seedBoxes.seedPower, 5.0f - 16.0f * 0.008f);
-    EXPECT_FLOAT_EQ(seedBoxes.seedAnim, songTime * 0.001f);
-
-    // On for good once cued.
-    joystickState.buttons[9] = 0;
-    songTime += frameDelta;
-    EXPECT_GT(drawFrame(), 50);
     EXPECT_TRUE(gltest::takeGlErrors().empty());
-}
-
-TEST_F(SeedBoxesGlTest, NoteCueSwitchesTheLayerOnInTheFrameItSounds)
-{
-    folder.write("aBox.obj.bin", meshFile(cube(12.0f)));
-    buildSeedBoxesMesh();
-    // Five tracks; track 4 holds one hit of pitch code 0 at 1000 ms.
-    folder.write("cues.txt", "5\n0\n0\n0\n0\n1\nn 1000 0\n");
-    noteList.load(folder.root() + "/data/cues.txt");
-    songTime = 990;
-    noteList.update(songTime);
-    EXPECT_EQ(drawFrame(), 0);
-    songTime = 1006;
-    noteList.update(songTime);
-    ASSERT_TRUE(noteList.isNoteActive(4, 0, false));
-    EXPECT_GT(drawFrame(), 50);
-    EXPECT_FLOAT_EQ(seedBoxes.seedAnim, 1.006f);
 }
 
 TEST_F(SeedBoxesGlTest, KickReachesTheProgramAsPowahAndTheMatrixIsLeftAsFound)
 {
     folder.write("aBox.obj.bin", meshFile(cube(12.0f)));
     buildSeedBoxesMesh();
-    joystickState.buttons[9] = 1;
-    songTime = 2000;
-    EXPECT_GT(drawFrame(), 50);
-    joystickState.buttons[9] = 0;
-    songTime = 2016;
+    sSeedBoxesState kicked;
+    advanceSeedBoxes(kicked, true, 2000.0f, 16.0f);
+    advanceSeedBoxes(kicked, false, 2016.0f, 16.0f);
 
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(1.0f, 2.0f, -400.0f);
-    drawSeedBoxes();
+    drawSeedBoxes(kicked, 2016.0f);
     vorn::mat4f after;
     glGetFloatv(GL_MODELVIEW_MATRIX, after.data());
     EXPECT_EQ(after, vorn::mat4f::translation({1.0f, 2.0f, -400.0f}));
@@ -313,8 +266,7 @@ TEST_F(SeedBoxesGlTest, KickReachesTheProgramAsPowahAndTheMatrixIsLeftAsFound)
     glGetUniformfv(box2Program->program, box2Program->getUniformLocation("anim"), &anim);
     glGetUniformfv(box2Program->program, box2Program->getUniformLocation("powah"), &powah);
     EXPECT_FLOAT_EQ(anim, 2.0f);
-    EXPECT_FLOAT_EQ(seedBoxes.seedPower, 5.0f - 2.0f * 16.0f * 0.008f);
-    EXPECT_FLOAT_EQ(powah, (seedBoxes.seedPower + 0.3f) * (std::sin(2.016f) * 1.4f + 1.4f));
+    EXPECT_FLOAT_EQ(powah, (kicked.seedPower + 0.3f) * (std::sin(2.016f) * 1.4f + 1.4f));
     EXPECT_GT(powah, 10.0f);
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }

@@ -87,7 +87,7 @@ int main(int argc, char** argv)
     std::printf("%-10s %-12s %10s %8s\n", "song ms", "size", "PSNR dB", "SSIM");
     int result = 0;
     for (int ms : o.times) {
-        reachSongTime(ms, o.width, o.height);
+        drawSongFrame(ms, o.width, o.height);
         const sRgbFrame frame = readWindowFrame(o.width, o.height);
         const std::string name = "frame" + std::to_string(ms) + "-" + std::to_string(o.width) + "x" +
                                  std::to_string(o.height) + ".png";

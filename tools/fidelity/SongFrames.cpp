@@ -9,25 +9,15 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "strobewerk/NoteList.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/ProcessSetup.h"
-#include "strobewerk/Runtime.h"
-#include "strobewerk/scenes/Composition.h"
+#include "strobewerk/show/Show.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/Texture.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// The region the frames before the one looked at are drawn in.
-constexpr int passingSize = 64;
-
-std::uint32_t fakeTicks = 1000;
-std::uint32_t readFakeTicks()
-{
-    return fakeTicks;
-}
 
 bool startedUp = false;
 
@@ -63,14 +53,8 @@ bool startUpSongFrames(int width, int height)
     }
     if (glewInit() != GLEW_OK)
         return false;
-    windowWidth = width;
-    windowHeight = height;
-    onResize(windowWidth, windowHeight);
-    runSceneSetUps();
-    spectrum.assign(512, 0.0f);
-    songTime = 0;
-    noteList.load("data/mvl.txt");
-    frameTicks = readFakeTicks;
+    onResize(width, height);
+    setUpShow("data/mvl.txt");
     startedUp = true;
     return true;
 }
@@ -87,31 +71,10 @@ void useSize(int width, int height)
     }
 }
 
-void advanceTicks(int ms)
+void drawSongFrame(int ms, int width, int height)
 {
-    fakeTicks += static_cast<std::uint32_t>(ms);
-}
-
-void playTo(int ms, int step)
-{
-    while (songTime < ms) {
-        advanceTicks(std::min(step, ms - songTime));
-        runFrame();
-    }
-}
-
-void reachSongTime(int ms, int width, int height)
-{
-    useSize(passingSize, passingSize);
-    playTo(ms - 1000, 500);
-    const int fineStep = 32;
-    while (songTime < ms) {
-        const int step = std::min(fineStep, ms - songTime);
-        if (songTime + step >= ms)
-            useSize(width, height);
-        advanceTicks(step);
-        runFrame();
-    }
+    useSize(width, height);
+    drawShowFrame(ms);
 }
 
 sRgbFrame readWindowFrame(int width, int height)

@@ -28,7 +28,7 @@
 #include "strobewerk/FrameState.h"
 #include "strobewerk/Options.h"
 #include "strobewerk/ProcessSetup.h"
-#include "strobewerk/Runtime.h"
+#include "strobewerk/live/LivePlay.h"
 #include "strobewerk/scenes/Composition.h"
 #include "tools/syncmeasure/SyncAnalysis.h"
 #include "vorn/ConsoleLog.h"
@@ -122,7 +122,7 @@ int main(int argc, char** argv)
     if (const char* ticksOnly = std::getenv("SYNC_TICKS_ONLY"); ticksOnly && std::string(ticksOnly) == "1")
         songClock.useTicks([] { return frameTicks(); });
     setLayerObserver(onLayer);
-    const int code = runProduction(options);
+    const int code = runLivePlay(options);
     watching = false;
     watcher.join();
     if (code != 0)

@@ -1,4 +1,4 @@
-#include "strobewerk/ScoreConversion.h"
+#include "strobewerk/live/ScoreConversion.h"
 
 #include <sstream>
 

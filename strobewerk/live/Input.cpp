@@ -1,4 +1,4 @@
-#include "strobewerk/Input.h"
+#include "strobewerk/live/Input.h"
 
 #include <SDL.h>
 
@@ -11,23 +11,17 @@ bool isKeyDown(std::uint8_t key)
     return key < currentKeys.size() && currentKeys[key] != 0;
 }
 
-bool joystickButton(int index)
+sSceneInput sceneInputOf(const sJoystickState& state)
 {
-    if (index < 0 || index >= sJoystickState::buttonCount)
-        return false;
-    return joystickState.buttons[index] == 1;
-}
-
-std::int16_t joystickAxis(int index)
-{
-    if (index < 0 || index >= sJoystickState::axisCount)
-        return 0;
-    return joystickState.axes[index];
-}
-
-std::uint8_t joystickHat()
-{
-    return joystickState.hat;
+    sSceneInput input;
+    for (int i = 0; i < sSceneInput::axisCount; ++i)
+        input.axes[static_cast<std::size_t>(i)] = state.axes[static_cast<std::size_t>(i)];
+    for (int i = 0; i < sJoystickState::buttonCount; ++i) {
+        if (state.buttons[static_cast<std::size_t>(i)] == 1)
+            input.buttons |= 1u << i; // a button is pressed when it reads 1
+    }
+    input.hat = state.hat;
+    return input;
 }
 
 void readKeyboard()

@@ -1,43 +1,49 @@
-#include "strobewerk/Runtime.h"
+#include "strobewerk/live/LivePlay.h"
 
 #include <GL/glew.h>
 #include <SDL.h>
 
 #include "strobewerk/Config.h"
-#include "strobewerk/LiveReload.h"
+#include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
-#include "strobewerk/PlayControls.h"
-#include "strobewerk/ReloadWatcher.h"
 #include "strobewerk/audio/Soundtrack.h"
-#include "strobewerk/capture/CaptureDriver.h"
-#include "strobewerk/scenes/BlurChain.h"
-#include "strobewerk/scenes/Composition.h"
-#include "strobewerk/scenes/CompositionLogic.h"
-#include "strobewerk/scenes/SceneResources.h"
+#include "strobewerk/live/Input.h"
+#include "strobewerk/live/LiveReload.h"
+#include "strobewerk/live/ReloadWatcher.h"
+#include "strobewerk/show/Show.h"
 #include "vorn/ConsoleLog.h"
-#include "vorn/DirectFrameBuffer.h"
 
 namespace {
+
+const char* const noteListFile = "data/mvl.txt";
+
+// The soundtrack and its channel, played from the start position.
+cSoundtrack soundtrack;
+// A recorded performance plays: the joystick is not read into the log.
+bool replaying = false;
+// The points the frames have shown, to report those the joystick adds.
+std::size_t pointsShown = 0;
+
+void reportNewPoints(const std::vector<vorn::vec3f>& points)
+{
+    for (std::size_t i = pointsShown; i < points.size(); ++i)
+        vorn::consoleLog.line("adding point:", points[i].x, " ", points[i].y, " ", points[i].z);
+    pointsShown = points.size();
+}
 
 std::uint32_t sdlTicks()
 {
     return SDL_GetTicks();
 }
 
-constexpr int spectrumSize = 512;
-constexpr int blurSize = 256;
-const char* const noteListFile = "data/mvl.txt";
-
-// The soundtrack and its channel, played from the start position.
-cSoundtrack soundtrack;
-
 } // namespace
 
+std::int32_t liveSongTime = 0;
 std::uint32_t (*frameTicks)() = sdlTicks;
 
 cSongClock songClock = [] {
     cSongClock clock;
-    // Through the pointer, so a test that swaps frameTicks is followed.
+    // Through the pointer, so a tool that swaps frameTicks is followed.
     // Until the soundtrack plays there is no sound to follow.
     clock.useSound([] { return frameTicks(); },
                    [](std::int32_t& heard) { return soundtrack.audiblePositionMs(heard); });
@@ -56,42 +62,10 @@ std::uint32_t videoModeFlags(bool fullscreen, const SDL_VideoInfo* info)
     return flags;
 }
 
-void onResize(std::int32_t width, std::int32_t height)
-{
-    windowWidth = width;
-    windowHeight = height;
-    // Aspect 1 whatever the window's shape: the production is framed square.
-    makePerspective(projectionMatrix, 90.0f, 1.0f, 0.01f, 20000.0f);
-    windowFrameBuffer.setSize(vorn::vec2f(static_cast<float>(width), static_cast<float>(height)));
-    glMatrixMode(GL_MODELVIEW);
-}
-
-void resetFrameClock()
-{
-    songClock.restart();
-}
-
-void runFrame()
-{
-    soundtrack.fillSpectrum(spectrum.data(), spectrum.size());
-    windowFrameBuffer.setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
-    windowFrameBuffer.begin();
-    glEnable(GL_DEPTH_TEST);
-    glLoadIdentity();
-    const sClockStep step = songClock.advance(songTime);
-    songTime = step.songTime;
-    frameDelta = step.frameDelta;
-    noteList.update(songTime);
-    composeFrame();
-    windowFrameBuffer.end();
-}
-
 std::int32_t seekSong(std::int32_t target)
 {
-    songTime = soundtrack.seek(target);
-    noteList.rewind(songTime);
-    settleEffects(compositionState);
-    return songTime;
+    liveSongTime = soundtrack.seek(target);
+    return liveSongTime;
 }
 
 void setSongPaused(bool paused)
@@ -110,17 +84,18 @@ void applyPlayAction(ePlayAction action)
     if (action == ePlayAction::togglePause)
         setSongPaused(!isSongPaused());
     else if (isSeek(action))
-        seekSong(seekTarget(action, songTime, soundtrack.lengthMs()));
+        seekSong(seekTarget(action, liveSongTime, soundtrack.lengthMs()));
 }
 
-void runSceneSetUps()
+void runLiveFrame()
 {
-    setUpScene1();
-    setUpScene2();
-    setUpEyeOverlay();
-    setUpIntro();
-    setUpBlurChain(blurSize, blurSize);
-    setUpFinalVignette();
+    liveSongTime = songClock.advance(liveSongTime).songTime;
+    // What the joystick does now holds from the next tick on: the tick of
+    // this frame and those before it have been met already.
+    if (!replaying)
+        showTimeline.setInput(tickAtOrBefore(liveSongTime) + 1, sceneInputOf(joystickState));
+    drawShowFrame(liveSongTime);
+    reportNewPoints(showTimeline.stateAt(liveSongTime).effects.points);
 }
 
 void runMainLoop()
@@ -150,10 +125,10 @@ void runMainLoop()
         if (isKeyDown(SDLK_ESCAPE))
             quit = true;
         watcher.poll(SDL_GetTicks());
-        runFrame();
+        runLiveFrame();
         SDL_GL_SwapBuffers();
         if (meter.frame(SDL_GetTicks()))
-            SDL_WM_SetCaption(windowTitle(songTime, meter.framesPerSecond(), isSongPaused()).c_str(), nullptr);
+            SDL_WM_SetCaption(windowTitle(liveSongTime, meter.framesPerSecond(), isSongPaused()).c_str(), nullptr);
         if (quit)
             break;
     }
@@ -173,19 +148,21 @@ int shutDown(int exitCode)
     return exitCode;
 }
 
+void saveRecording(const std::string& path)
+{
+    if (path.empty())
+        return;
+    const cInputLog& log = showTimeline.inputs();
+    if (const std::string problem = log.save(path); problem.empty())
+        vorn::consoleLog.line("input recorded: ", static_cast<unsigned long long>(log.size()), " changes in ", path);
+    else
+        vorn::consoleLog.line("input not recorded to ", path, ": ", problem);
+}
+
 } // namespace
 
-int runProduction(const sOptions& options)
+int runLivePlay(const sOptions& options)
 {
-    vorn::consoleLog.line("hello world!");
-    vorn::consoleLog.line("hahah HAI");
-    vorn::consoleLog.line("ait:", 10);
-
-    // A capture renders into a video file with no window and no audio
-    // device: it has a start-up of its own.
-    if (options.capturing())
-        return runCapture(options);
-
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         vorn::consoleLog.line("EROREROC OCK");
 
@@ -214,9 +191,7 @@ int runProduction(const sOptions& options)
         return shutDown(1);
     }
 
-    windowWidth = config.width;
-    windowHeight = config.height;
-    onResize(windowWidth, windowHeight);
+    onResize(config.width, config.height);
 
     const GLenum glewResult = glewInit();
     if (glewResult != GLEW_OK || !GLEW_VERSION_2_0) {
@@ -230,21 +205,26 @@ int runProduction(const sOptions& options)
         vorn::consoleLog.line("num axes:", SDL_JoystickNumAxes(joystick));
     }
 
-    runSceneSetUps();
+    setUpShow(noteListFile);
+    if (!options.replayInput.empty()) {
+        cInputLog replayed;
+        if (const std::string problem = replayed.load(options.replayInput); !problem.empty()) {
+            vorn::consoleLog.line("strobewerk: cannot replay ", options.replayInput, ": ", problem);
+            return shutDown(2);
+        }
+        showTimeline.useInputs(replayed);
+        replaying = true;
+    }
 
-    spectrum.assign(spectrumSize, 0.0f);
-    // A later start (--from) is a seek before the first frame: the notes
-    // before it are passed without firing, and like every seek it stops at
-    // the end of the song.
-    songTime = options.from;
-    if (const std::int32_t length = soundtrack.lengthMs(); length >= 0 && songTime > length)
-        songTime = length;
-    if (const std::string problem = noteList.load(noteListFile); !problem.empty())
-        vorn::consoleLog.line(noteListFile, ": ", problem);
-    noteList.rewind(songTime);
-    soundtrack.play(songTime);
+    // A later start (--from) is a seek before the first frame; like every
+    // seek it stops at the end of the song.
+    liveSongTime = options.from;
+    if (const std::int32_t length = soundtrack.lengthMs(); length >= 0 && liveSongTime > length)
+        liveSongTime = length;
+    soundtrack.play(liveSongTime);
     SDL_ShowCursor(SDL_DISABLE);
 
     runMainLoop();
+    saveRecording(options.recordInput);
     return shutDown(0);
 }

@@ -2,10 +2,10 @@
 //
 // Once per frame, right before the frame is drawn, the main loop copies
 // SDL's keyboard state into `currentKeys` (readKeyboard) and the state of
-// joystick 0 into `joystickState` (readJoystick). Everything that reacts to
-// input during the frame asks these copies (isKeyDown, joystickButton,
-// joystickAxis, joystickHat), so all layers see the same inputs and a test
-// sets them by writing the two globals directly.
+// joystick 0 into `joystickState` (readJoystick). The main loop asks the
+// keyboard copy (isKeyDown) and hands the joystick copy to the show's input
+// log (sceneInputOf); the layers meet the joystick only through the show's
+// state. A test sets them by writing the two globals directly.
 //
 // Without a joystick (a null handle) every button reads released, every
 // axis 0 and the hat centred.
@@ -14,6 +14,8 @@
 #include <array>
 #include <cstdint>
 #include <vector>
+
+#include "strobewerk/scenes/SceneState.h"
 
 struct _SDL_Joystick;
 
@@ -38,13 +40,9 @@ extern sJoystickState joystickState;
 // index past the copy reads released).
 bool isKeyDown(std::uint8_t key);
 
-// A button counts as pressed when it reads 1; indices out of range read
-// released.
-bool joystickButton(int index);
-// Signed 16-bit reading; indices out of range read 0.
-std::int16_t joystickAxis(int index);
-// SDL hat bits of hat 0 (1 = up).
-std::uint8_t joystickHat();
+// The joystick as the show's step reads it (axes 0 to 3, the buttons, the
+// hat).
+sSceneInput sceneInputOf(const sJoystickState& state);
 
 // Copies SDL's keyboard state into `currentKeys` (after SDL_PumpEvents).
 void readKeyboard();

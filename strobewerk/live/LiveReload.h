@@ -3,7 +3,8 @@
 //   data/mvl.txt        the note list;
 //   every shader file   of every loaded program, rebuilt with its uniforms
 //                       set up again.
-// Reloading keeps the song time: the new notes up to it count as met. A
+// Reloading keeps the song time; the show's state is worked out again with
+// the new notes, as if they had always been there. A
 // score or note list that cannot be read keeps the last notes, a shader
 // that does not compile or link keeps the last program (its log is
 // printed); either way one console line says what happened.

@@ -1,4 +1,4 @@
-#include "strobewerk/LiveReload.h"
+#include "strobewerk/live/LiveReload.h"
 
 #include <set>
 #include <string>
@@ -6,8 +6,9 @@
 #include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
 #include "strobewerk/Options.h"
-#include "strobewerk/ReloadWatcher.h"
-#include "strobewerk/ScoreConversion.h"
+#include "strobewerk/live/ReloadWatcher.h"
+#include "strobewerk/live/ScoreConversion.h"
+#include "strobewerk/show/Show.h"
 #include "vorn/ConsoleLog.h"
 #include "vorn/DataFile.h"
 #include "vorn/ShaderProgram.h"
@@ -18,8 +19,10 @@ namespace {
 
 const char* const noteListFile = "data/mvl.txt";
 
+// The show's state follows the new notes from the start of the song.
 void notesReloaded(const std::string& path)
 {
+    showTimeline.notesChanged();
     vorn::consoleLog.line("reloaded ", path, ": ", static_cast<unsigned long long>(noteList.noteCount()),
                           " notes, at ", formatSongTime(songTime));
 }

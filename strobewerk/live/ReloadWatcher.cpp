@@ -1,4 +1,4 @@
-#include "strobewerk/ReloadWatcher.h"
+#include "strobewerk/live/ReloadWatcher.h"
 
 #include <filesystem>
 #include <system_error>
