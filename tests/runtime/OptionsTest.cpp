@@ -89,3 +89,22 @@ TEST(OptionsTest, HelpListsTheStartTimeAndEveryKeyOfLivePlay)
                               "data/morvelane.mid"})
         EXPECT_NE(help.find(named), std::string::npos) << named;
 }
+
+namespace {
+
+TEST(OptionsTest, RecordingIsForLivePlayAndReplayingForBoth)
+{
+    const sOptionsResult live = parse({"--record-input", "take.txt", "--replay-input", "old.txt"});
+    ASSERT_TRUE(live.ok) << live.error;
+    EXPECT_EQ(live.options.recordInput, "take.txt");
+    EXPECT_EQ(live.options.replayInput, "old.txt");
+    const sOptionsResult captured = parse({"--capture", "o.mp4", "--replay-input", "take.txt"});
+    ASSERT_TRUE(captured.ok) << captured.error;
+    EXPECT_EQ(captured.options.replayInput, "take.txt");
+
+    EXPECT_FALSE(parse({"--capture", "o.mp4", "--record-input", "take.txt"}).ok);
+    EXPECT_FALSE(parse({"--record-input", "take.txt", "--replay-input", "take.txt"}).ok);
+    EXPECT_FALSE(parse({"--replay-input"}).ok);
+}
+
+} // namespace
