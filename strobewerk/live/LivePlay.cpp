@@ -96,6 +96,7 @@ void runLiveFrame()
         showTimeline.setInput(tickAtOrBefore(liveSongTime) + 1, sceneInputOf(joystickState));
     drawShowFrame(liveSongTime);
     reportNewPoints(showTimeline.stateAt(liveSongTime).effects.points);
+    soundtrack.reportBreakOff();
 }
 
 void runMainLoop()

@@ -48,7 +48,8 @@ void applyPlayAction(ePlayAction action);
 
 // One frame of live play: the clock advanced, the joystick (unless a
 // recording plays) written to the show's input log from the next tick on,
-// the frame drawn, points added by the joystick reported.
+// the frame drawn, points added by the joystick and a soundtrack that broke
+// off reported.
 void runLiveFrame();
 
 // The main loop: drains every pending event (quit, resize, the maker's keys;
