@@ -34,9 +34,10 @@ void cSongClock::useSound(TickSource tickSource, AudibleSource audibleSource)
     restart();
 }
 
-void cSongClock::useFixedStep(std::int32_t start, int framesPerSecond)
+void cSongClock::useFixedStep(std::int32_t start, int framesPerSecond, std::int64_t first)
 {
     fixedStep = true;
+    firstFrame = first;
     from = start;
     fps = framesPerSecond > 0 ? framesPerSecond : 1;
     restart();
@@ -45,7 +46,7 @@ void cSongClock::useFixedStep(std::int32_t start, int framesPerSecond)
 void cSongClock::restart()
 {
     started = false;
-    frame = 0;
+    frame = firstFrame;
 }
 
 sClockStep cSongClock::advance(std::int32_t current)
@@ -53,7 +54,7 @@ sClockStep cSongClock::advance(std::int32_t current)
     sClockStep step;
     if (fixedStep) {
         step.songTime = fixedStepTime(from, fps, frame);
-        step.frameDelta = frame == 0 ? 0 : step.songTime - fixedStepTime(from, fps, frame - 1);
+        step.frameDelta = frame == firstFrame ? 0 : step.songTime - fixedStepTime(from, fps, frame - 1);
         ++frame;
         return step;
     }

@@ -56,14 +56,15 @@ public:
     // Live play: frame deltas from `ticks`, kept with the sound `audible`.
     void useSound(TickSource ticks, AudibleSource audible);
     // Capture: frame n at from + round(n * 1000 / fps), starting with
-    // frame 0 at `from` on the next advance.
-    void useFixedStep(std::int32_t from, int fps);
+    // frame `first` (0: the one at `from`) on the next advance.
+    void useFixedStep(std::int32_t from, int fps, std::int64_t first = 0);
 
     bool isFixedStep() const { return fixedStep; }
-    // Frames advanced since the fixed step began (0 before the first).
+    // The fixed step's next frame number (`first` before the first advance).
     std::int64_t frameIndex() const { return frame; }
 
-    // The next advance shows a delta of 0 and, for the fixed step, frame 0.
+    // The next advance shows a delta of 0 and, for the fixed step, its
+    // first frame.
     void restart();
 
     // While held (paused), every advance keeps the song time with a delta
@@ -83,6 +84,7 @@ private:
     std::int32_t from = 0;
     int fps = 60;
     std::int64_t frame = 0;
+    std::int64_t firstFrame = 0;
     bool started = false;
     std::uint32_t lastTicks = 0;
 };
