@@ -178,6 +178,9 @@ int runCapture(const sOptions& options)
         vorn::consoleLog.line(problem);
         return 2;
     }
+    // As in live play, a missing data folder is told before the soundtrack
+    // that it would hold.
+    checkDataFolder();
     const sWindowConfig config = readWindowConfig();
     static cSoundtrackRange sound;
     const bool haveSound = sound.open(soundtrackFile);
@@ -210,7 +213,6 @@ int runCapture(const sOptions& options)
     }
     if (!claim.staleLine().empty())
         vorn::consoleLog.line(claim.staleLine());
-    checkDataFolder();
     if (!haveSound)
         vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile,
                               " is missing or cannot be decoded): the ",
