@@ -276,7 +276,7 @@ bool cMp4Encoder::drain(AVCodecContext* codec, AVStream* stream)
 bool cMp4Encoder::writeVideo(const std::uint8_t* pixels, int stride)
 {
     if (!headerWritten || finished || !video)
-        return fail("the file is not open for pictures");
+        return fail("the file is not open");
     int result = av_frame_make_writable(picture);
     if (result < 0)
         return fail("out of memory", result);
@@ -311,7 +311,7 @@ bool cMp4Encoder::encodeAudioBlock(int frames)
 bool cMp4Encoder::writeAudio(const float* samples, int frames)
 {
     if (!headerWritten || finished || !audio)
-        return fail("the file is not open for sound");
+        return fail("the file is not open");
     for (int c = 0; c < config.channels; ++c) {
         std::vector<float>& queue = pending[static_cast<size_t>(c)];
         for (int f = 0; f < frames; ++f)
