@@ -129,6 +129,7 @@ bool cPartJobs::run()
         if (!start(k, jobs[static_cast<std::size_t>(k - 1)])) {
             failed = "capture failed: cannot start part " + std::to_string(k) + " of " + std::to_string(parts);
             stopAll(SIGTERM);
+            break;
         }
     cCaptureProgress progress(plan.frameCount, isatty(STDOUT_FILENO) == 1);
     const auto started = std::chrono::steady_clock::now();
