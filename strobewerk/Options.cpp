@@ -37,6 +37,14 @@ bool parseSize(const std::string& text, int& width, int& height)
     return parsePositive(text.substr(0, x), 65535, width) && parsePositive(text.substr(x + 1), 65535, height);
 }
 
+// "K/N" with 1 <= K <= N <= 64.
+bool parsePart(const std::string& text, int& part, int& parts)
+{
+    const std::size_t slash = text.find('/');
+    return slash != std::string::npos && parsePositive(text.substr(slash + 1), 64, parts)
+           && parsePositive(text.substr(0, slash), parts, part);
+}
+
 } // namespace
 
 bool parseSongTime(const std::string& text, std::int32_t& milliseconds)
@@ -90,6 +98,7 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
     bool fpsGiven = false;
     bool sizeGiven = false;
     bool toGiven = false;
+    int splits = 0; // --jobs 1, --join 2, --part 4
     auto fail = [&result](const std::string& line) {
         result.ok = false;
         result.error = line;
@@ -103,7 +112,8 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
             continue;
         }
         const bool takesValue = name == "--from" || name == "--to" || name == "--capture" || name == "--fps"
-                                || name == "--size" || name == "--record-input" || name == "--replay-input";
+                                || name == "--size" || name == "--jobs" || name == "--part" || name == "--join"
+                                || name == "--record-input" || name == "--replay-input";
         if (!takesValue)
             return fail("strobewerk: unknown option \"" + name + "\" (see strobewerk --help)");
         if (i + 1 >= argc)
@@ -135,6 +145,15 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
             if (!parseSize(value, options.width, options.height))
                 return bad("expected WIDTHxHEIGHT, for example 1280x720");
             sizeGiven = true;
+        } else if (name == "--jobs" || name == "--join") {
+            int& count = name == "--jobs" ? options.jobs : options.parts;
+            if (!parsePositive(value, 64, count))
+                return bad("expected a number of parts from 1 to 64");
+            splits |= name == "--jobs" ? 1 : 2;
+        } else if (name == "--part") {
+            if (!parsePart(value, options.part, options.parts))
+                return bad("expected K/N, part K of N (at most 64)");
+            splits |= 4;
         }
     }
 
@@ -147,7 +166,11 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
             return fail("strobewerk: --size applies only with --capture");
         if (toGiven)
             return fail("strobewerk: --to applies only with --capture");
+        if (splits != 0)
+            return fail("strobewerk: --jobs, --part and --join apply only with --capture");
     }
+    if ((splits & (splits - 1)) != 0)
+        return fail("strobewerk: --jobs, --part and --join are ways of their own: give one of them");
     if (options.capturing() && !options.recordInput.empty())
         return fail("strobewerk: --record-input applies only to live play (a capture reads no joystick)");
     if (!options.recordInput.empty() && options.recordInput == options.replayInput)
@@ -162,15 +185,19 @@ std::string optionsHelp()
 {
     return "usage: strobewerk [--from TIME] [--record-input FILE] [--replay-input FILE]\n"
            "       strobewerk --capture FILE.mp4 [--fps N] [--size WxH] [--from TIME] [--to TIME]\n"
-           "                  [--replay-input FILE]\n"
+           "                  [--jobs N | --part K/N | --join N] [--replay-input FILE]\n"
            "Without options the production plays in its window from the start of the song.\n"
            "  --from TIME     start at this song time\n"
-           "  --capture FILE  render the production into a video file (H.264 and AAC in MP4)\n"
+           "  --capture FILE  render the production into FILE.mp4, FILE.mov or FILE.mkv (H.264 and AAC),\n"
+           "                  or DIR/NAME%05d.png (a PNG a frame, the sound as DIR/NAME.wav)\n"
            "  --fps N         frames a second of the capture (default 60)\n"
            "  --size WxH      picture size of the capture (default: the size in res.conf)\n"
            "  --to TIME       end of the capture (default: the end of the soundtrack)\n"
            "  --record-input FILE  write what the joystick did in live play, when it ends\n"
            "  --replay-input FILE  play a recorded performance instead of the joystick\n"
+           "  --jobs N        render the capture in N processes and join their parts\n"
+           "  --part K/N      render only part K of N, into FILE-partKofN.mp4\n"
+           "  --join N        join the N parts into FILE with the sound\n"
            "  --help          this text\n"
            "TIME is milliseconds (135000) or minutes and seconds (2:15, 2:15.250).\n"
            "Keys while it plays: Space pause/resume, Left/Right 5 s back/forward,\n"

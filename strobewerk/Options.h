@@ -4,9 +4,12 @@
 // song. `--from TIME` starts live play (or a capture) at a song time;
 // `--capture FILE` renders the production into a video file instead of a
 // window, with `--fps N`, `--size WxH` and `--to TIME` choosing its frame
-// rate, size and end. `--record-input FILE` writes what the joystick did in
-// live play; `--replay-input FILE` plays it again (live or captured). TIME is milliseconds ("135000") or minutes and seconds
-// ("2:15", "2:15.250").
+// rate, size and end. TIME is milliseconds ("135000") or minutes and seconds
+// ("2:15", "2:15.250"). A capture can be split: `--jobs N` renders it in N
+// processes and joins them; `--part K/N` renders part K alone and
+// `--join N` joins the N parts (on several machines). `--record-input FILE`
+// writes what the joystick did in live play; `--replay-input FILE` plays it
+// again (live or captured).
 //
 // parseOptions never prints: it returns the options or the one line that
 // names what is wrong; main prints it and exits with code 2.
@@ -27,6 +30,11 @@ struct sOptions {
     int height = 0;
     // End of the capture in song milliseconds; -1: the end of the soundtrack.
     std::int32_t to = -1;
+    // Split capture: --jobs N, or part K of N (--part K/N), or the join of
+    // N parts (--join N, part 0).
+    int jobs = 1;
+    int part = 0;
+    int parts = 0;
     // Live play: the file the joystick's inputs are written to at the end.
     std::string recordInput;
     // Live play or capture: the recorded inputs played instead of the

@@ -22,7 +22,6 @@ void cSongClock::useTicks(TickSource source)
 {
     ticks = std::move(source);
     audible = nullptr;
-    fixedStep = false;
     restart();
 }
 
@@ -30,33 +29,17 @@ void cSongClock::useSound(TickSource tickSource, AudibleSource audibleSource)
 {
     ticks = std::move(tickSource);
     audible = std::move(audibleSource);
-    fixedStep = false;
-    restart();
-}
-
-void cSongClock::useFixedStep(std::int32_t start, int framesPerSecond)
-{
-    fixedStep = true;
-    from = start;
-    fps = framesPerSecond > 0 ? framesPerSecond : 1;
     restart();
 }
 
 void cSongClock::restart()
 {
     started = false;
-    frame = 0;
 }
 
 sClockStep cSongClock::advance(std::int32_t current)
 {
     sClockStep step;
-    if (fixedStep) {
-        step.songTime = fixedStepTime(from, fps, frame);
-        step.frameDelta = frame == 0 ? 0 : step.songTime - fixedStepTime(from, fps, frame - 1);
-        ++frame;
-        return step;
-    }
     const std::uint32_t now = ticks ? ticks() : 0;
     if (!started) {
         lastTicks = now;

@@ -1,5 +1,5 @@
-// The song clock: where in the song each frame is, and how far it moved
-// since the frame before (the frame delta every decaying effect uses).
+// The song clock of live play: where in the song each frame is, and how far
+// it moved since the frame before.
 //
 // One clock, interchangeable sources:
 //  - ticks: each frame advances by the milliseconds a tick counter (SDL's
@@ -13,19 +13,18 @@
 //    behind the previous frame's time the clock waits for it (delta 0), so
 //    no frame ever runs back. A source with no position to give (nothing
 //    plays) leaves the tick deltas alone.
-//  - fixed step: capture. Frame n shows `from + round(n * 1000 / fps)` and
-//    its delta is the difference to frame n - 1, so every frame sits at an
-//    exact, known song time whatever the renderer's speed.
 //
-// The runtime asks it once per frame (advance) and copies the result into
-// the frame state; tests drive it with a tick counter of their own.
+// Live play asks it once per frame (advance) and draws the frame at the
+// time it gives; tests drive it with a tick counter of their own. A capture
+// needs no clock: its frame n shows exactly fixedStepTime(from, fps, n).
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
-// Song time in milliseconds of frame `frame` of a capture that starts at
-// `from` and shows `fps` frames a second (fps > 0).
+// Song time in milliseconds of frame `frame` of a run of frames that starts
+// at `from` and shows `fps` frames a second (fps > 0): from + round(frame x
+// 1000 / fps). The show's ticks and a capture's frames are such runs.
 std::int32_t fixedStepTime(std::int32_t from, int fps, std::int64_t frame);
 
 // Largest difference between the clock and the heard sound that the clock
@@ -55,15 +54,8 @@ public:
     void useTicks(TickSource ticks);
     // Live play: frame deltas from `ticks`, kept with the sound `audible`.
     void useSound(TickSource ticks, AudibleSource audible);
-    // Capture: frame n at from + round(n * 1000 / fps), starting with
-    // frame 0 at `from` on the next advance.
-    void useFixedStep(std::int32_t from, int fps);
-
-    bool isFixedStep() const { return fixedStep; }
-    // Frames advanced since the fixed step began (0 before the first).
-    std::int64_t frameIndex() const { return frame; }
-
-    // The next advance shows a delta of 0 and, for the fixed step, frame 0.
+    // The next advance shows a delta of 0 and, for the fixed step, its
+    // first frame.
     void restart();
 
     // While held (paused), every advance keeps the song time with a delta
@@ -71,18 +63,13 @@ public:
     void setHeld(bool hold) { held = hold; }
     bool isHeld() const { return held; }
 
-    // One frame: returns the new song time (from `current` for ticks, from
-    // the frame index for the fixed step) and its delta.
+    // One frame: returns the new song time (from `current`) and its delta.
     sClockStep advance(std::int32_t current);
 
 private:
     TickSource ticks;
     AudibleSource audible;
-    bool fixedStep = false;
     bool held = false;
-    std::int32_t from = 0;
-    int fps = 60;
-    std::int64_t frame = 0;
     bool started = false;
     std::uint32_t lastTicks = 0;
 };

@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl1.2-compat-dev libglu1-mesa-dev libgl1-mesa-dri libglew-dev
   libdevil-dev libmpg123-dev libkissfft-dev libtinyobjloader-dev
-  xvfb xauth xdotool x11-utils imagemagick libx11-dev
+  xvfb xauth xdotool x11-utils imagemagick libx11-dev parallel
   libegl1 libegl-mesa0
   libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
 )

@@ -49,8 +49,35 @@ void cShaderProgram::load(const std::vector<std::string>& vertexFiles, const std
     for (const std::string& file : fragmentFiles)
         if (!readSource(file, fragment))
             return;
-    if (!link())
+    if (!link()) {
         consoleLog.line("compile and link failed");
+        consoleLog.line(failedFilesLine());
+    }
+}
+
+std::string cShaderProgram::failedFilesLine() const
+{
+    // The stage that did not compile, or both files when they do not link.
+    auto compiled = [](const cShader& stage) {
+        GLint status = 0;
+        if (stage.id != cShader::none)
+            glGetShaderiv(stage.id, GL_COMPILE_STATUS, &status);
+        return status != 0;
+    };
+    std::vector<std::string> files;
+    if (!compiled(vertex))
+        files = vertexSources;
+    else if (!compiled(fragment))
+        files = fragmentSources;
+    else {
+        files = vertexSources;
+        files.insert(files.end(), fragmentSources.begin(), fragmentSources.end());
+    }
+    std::string names;
+    for (const std::string& file : files)
+        names += (names.empty() ? "" : " + ") + file;
+    return compiled(vertex) && compiled(fragment) ? "shader files " + names + ": do not link"
+                                                    : "shader " + names + ": does not compile";
 }
 
 bool cShaderProgram::readSource(const std::string& file, cShader& stage)

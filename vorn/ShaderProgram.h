@@ -8,8 +8,8 @@
 //
 // Several files for one stage are concatenated in order into one source.
 // Failures are reported on the console ("file error:<name>", the compile log,
-// "compile and link failed") and leave a program that draws nothing of its
-// own; the run goes on. Attribute locations are cached per name (including
+// "compile and link failed" and a line naming the files that failed) and
+// leave a program that draws nothing of its own; the run goes on. Attribute locations are cached per name (including
 // the answer -1); uniform locations are not.
 //
 // Every program that was loaded is listed in loadedPrograms(), with the
@@ -94,6 +94,9 @@ public:
 
 private:
     bool readSource(const std::string& file, cShader& stage);
+    // "shader NAME: does not compile" for the stage that failed, or the
+    // files that do not link together.
+    std::string failedFilesLine() const;
     bool linked() const;
 
     std::map<std::string, GLint> attribCache;

@@ -17,10 +17,15 @@
 #include "strobewerk/FrameState.h"
 #include "strobewerk/audio/SoundtrackRange.h"
 #include "strobewerk/capture/CaptureEncoder.h"
+#include "strobewerk/capture/CaptureOutput.h"
 #include "strobewerk/capture/CapturePlan.h"
 #include "strobewerk/capture/CaptureProgress.h"
 #include "strobewerk/capture/EncodeThread.h"
 #include "strobewerk/capture/FrameReadback.h"
+#include "strobewerk/capture/OutputClaim.h"
+#include "strobewerk/capture/PartJobs.h"
+#include "strobewerk/capture/SplitCapture.h"
+#include "strobewerk/capture/StopSignals.h"
 #include "strobewerk/show/Show.h"
 #include "vorn/ConsoleLog.h"
 
@@ -29,37 +34,6 @@ namespace {
 // Set by a run of the program that runCapture started under xvfb-run.
 constexpr const char* kUnderXvfb = "STROBEWERK_CAPTURE_UNDER_XVFB";
 constexpr std::size_t kQueuedFrames = 3;
-
-volatile std::sig_atomic_t stopSignal = 0;
-
-void onStopSignal(int signal)
-{
-    stopSignal = signal;
-}
-
-// SIGINT and SIGTERM ask the capture to stop; the previous handlers come
-// back when it ends.
-class cStopSignals {
-public:
-    cStopSignals()
-    {
-        stopSignal = 0;
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previousInt);
-        sigaction(SIGTERM, &action, &previousTerm);
-    }
-    ~cStopSignals()
-    {
-        sigaction(SIGINT, &previousInt, nullptr);
-        sigaction(SIGTERM, &previousTerm, nullptr);
-    }
-
-private:
-    struct sigaction previousInt {};
-    struct sigaction previousTerm {};
-};
 
 // Escape or a quit event (a window under the X server fallback).
 bool escapeAsked()
@@ -93,8 +67,7 @@ std::string findProgram(const std::string& name)
 
 // Runs this program again, with the planned options, under a virtual X
 // server. Returns only when that cannot be done.
-int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std::string& replayInput,
-                   const std::string& why)
+int rerunUnderXvfb(const sCapturePlan& plan, const sOptions& options, const std::string& why)
 {
     SDL_Quit();
     const std::string xvfbRun = findProgram("xvfb-run");
@@ -116,11 +89,13 @@ int rerunUnderXvfb(const sCapturePlan& plan, const std::string& file, const std:
     const std::string screen = "-noreset -screen 0 " + std::to_string(plan.width < 1600 ? 1600 : plan.width) + "x"
                                + std::to_string(plan.height < 1200 ? 1200 : plan.height) + "x24";
     std::vector<std::string> words = {xvfbRun, "-a", "-s", screen, self,
-                                            "--capture", file, "--fps", std::to_string(plan.fps),
-                                            "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
-                                            "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
-    if (!replayInput.empty())
-        words.insert(words.end(), {"--replay-input", replayInput});
+                                      "--capture", options.captureFile, "--fps", std::to_string(plan.fps),
+                                      "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
+                                      "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
+    if (options.part > 0)
+        words.insert(words.end(), {"--part", std::to_string(options.part) + "/" + std::to_string(options.parts)});
+    if (!options.replayInput.empty())
+        words.insert(words.end(), {"--replay-input", options.replayInput});
     std::vector<char*> argv;
     for (const std::string& word : words)
         argv.push_back(const_cast<char*>(word.c_str()));
@@ -193,27 +168,32 @@ double secondsSince(std::chrono::steady_clock::time_point start)
 
 int runCapture(const sOptions& options)
 {
-    const std::string& file = options.captureFile;
-    const std::string partFile = file + ".part";
-    // From here on Ctrl-C and SIGTERM only ask the capture to stop; it looks
-    // before every frame.
+    // From here on Ctrl-C, SIGTERM and SIGHUP only ask the capture to stop;
+    // it looks before every frame.
     cStopSignals signals;
 
     // Everything that can be checked without writing, first.
+    sCaptureOutput output;
+    std::string problem;
+    if (!parseCaptureOutput(options.captureFile, output, problem)) {
+        vorn::consoleLog.line(problem);
+        return 2;
+    }
+    // As in live play, a missing data folder is told before the soundtrack
+    // that it would hold.
+    checkDataFolder();
     const sWindowConfig config = readWindowConfig();
     static cSoundtrackRange sound;
     const bool haveSound = sound.open(soundtrackFile);
     sCapturePlan plan;
-    std::string problem;
-    if (!planCapture(options, config.width, config.height, sound.lengthMs(), plan, problem)) {
+    if (!planCapture(options, config.width, config.height, sound.lengthMs(), plan, problem)
+        || !(problem = checkEncoderLimits(plan.width, plan.height, plan.fps, output.isSequence())).empty()) {
         vorn::consoleLog.line(problem);
         return 2;
     }
-    problem = checkOutputPath(file);
-    if (problem.empty())
-        problem = checkOutputPath(partFile);
-    if (!problem.empty()) {
-        vorn::consoleLog.line(problem);
+    if (output.isSequence() && (options.jobs > 1 || options.parts > 0)) {
+        vorn::consoleLog.line("strobewerk: --jobs, --part and --join make a video file (.mp4, .mov, .mkv), "
+                              "not an image sequence");
         return 2;
     }
     cInputLog replayed;
@@ -223,9 +203,29 @@ int runCapture(const sOptions& options)
             return 2;
         }
     }
+
+    if (options.jobs > 1 || (options.parts > 0 && options.part == 0))
+        return cSplitCapture(plan, output, sound).run(options);
+
+    // The capture owns what it writes from here on.
+    const std::string file = options.part > 0 ? partFileName(output.owned, options.part, options.parts) : output.owned;
+    cOutputClaim claim;
+    const cOutputClaim::NameTest ownsName =
+        output.isSequence() ? cOutputClaim::NameTest([&output](const std::string& name) {
+            return isSequenceFile(output, name);
+        })
+                            : nullptr;
+    switch (claim.claim(file, ownsName, problem)) {
+    case cOutputClaim::eResult::claimed: break;
+    case cOutputClaim::eResult::refused: vorn::consoleLog.line(problem); return 2;
+    case cOutputClaim::eResult::busy: vorn::consoleLog.line(problem); return 1;
+    }
+    if (!claim.staleLine().empty())
+        vorn::consoleLog.line(claim.staleLine());
     if (!haveSound)
         vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile,
-                              " is missing or cannot be decoded): the video gets a silent audio track");
+                              " is missing or cannot be decoded): the ",
+                              output.isSequence() ? "sound file is silent" : "video gets a silent audio track");
 
     switch (openCaptureVideo(plan, problem)) {
     case eVideo::ready:
@@ -235,34 +235,50 @@ int runCapture(const sOptions& options)
         SDL_Quit();
         return 2;
     case eVideo::rerun:
-        return rerunUnderXvfb(plan, file, options.replayInput, problem);
+        // The run under the virtual X server claims the output itself.
+        claim.abandon();
+        return rerunUnderXvfb(plan, options, problem);
     case eVideo::failed:
         vorn::consoleLog.line("strobewerk: ", problem);
         SDL_Quit();
         return 1;
     }
 
+    const std::int64_t first = plan.firstFrame;
+    const std::int64_t frames = plan.endFrame - plan.firstFrame;
     onResize(plan.width, plan.height);
     setUpShow("data/mvl.txt");
     showTimeline.useInputs(replayed);
-    sound.start(frameSampleStart(plan, 0));
+    songTime = frameSongTime(plan, first);
+    sound.start(frameSampleStart(plan, first));
 
-    vorn::consoleLog.line("capture: ", plan.frameCount, " frames of ", plan.width, "x", plan.height, " at ", plan.fps,
-                          " fps, song time ", formatSongTime(plan.from), " to ", formatSongTime(plan.to), ", into ",
-                          file);
+    const std::string part = options.part == 0 ? ""
+                                               : " (part " + std::to_string(options.part) + " of "
+                                                     + std::to_string(options.parts) + ": frames "
+                                                     + std::to_string(first) + " to " + std::to_string(plan.endFrame)
+                                                     + ")";
+    vorn::consoleLog.line("capture: ", frames, " frames of ", plan.width, "x", plan.height, " at ", plan.fps,
+                          " fps, song time ", formatSongTime(songTime), " to ",
+                          formatSongTime(plan.endFrame < plan.frameCount ? frameSongTime(plan, plan.endFrame) : plan.to),
+                          ", into ", file, part);
 
     cCaptureEncoder encoder;
-    sEncoderSettings settings;
-    settings.width = plan.width;
-    settings.height = plan.height;
-    settings.fps = plan.fps;
-    settings.sampleRate = plan.sampleRate;
-    if (!encoder.open(partFile, settings)) {
+    sEncoderSettings settings = encoderSettingsFor(plan, output.isSequence() ? "png" : output.container());
+    settings.audio = options.part == 0;
+    if (options.part > 0)
+        settings.tag = partTag(plan, options.part, options.parts);
+    settings.framePrefix = claim.workPath() + "/" + output.prefix;
+    settings.frameDigits = output.digits;
+    settings.soundFile = claim.workPath() + "/" + output.soundName;
+    if (!encoder.open(claim.workPath(), settings)) {
         vorn::consoleLog.line("strobewerk: cannot write the capture to \"", file, "\": ", encoder.error());
-        std::remove(partFile.c_str());
+        claim.abandon();
         SDL_Quit();
         return 1;
     }
+    const std::string result = output.isSequence()
+                                   ? "the frames and " + output.soundName + " are in " + file
+                                   : "the video is " + file;
 
     cFrameReadback readback(plan.width, plan.height);
     const int rowBytes = plan.width * 4;
@@ -279,59 +295,59 @@ int runCapture(const sOptions& options)
         encoding.submitFrame(buffer);
         return true;
     };
+    // The sound up to frame n's start goes in before it (a part has none).
+    auto submitSoundTo = [&](std::int64_t n) {
+        std::vector<float> samples;
+        sound.pullTo(frameSampleStart(plan, n), samples);
+        if (!samples.empty() && settings.audio)
+            encoding.submitAudio(std::move(samples));
+    };
 
-    cCaptureProgress progress(plan.frameCount, isatty(STDOUT_FILENO) == 1);
+    cCaptureProgress progress(frames, isatty(STDOUT_FILENO) == 1);
     const auto started = std::chrono::steady_clock::now();
     std::int64_t done = 0;
     bool escaped = false;
     bool broken = false;
-    for (; done < plan.frameCount; ++done) {
-        if (stopSignal != 0 || (escaped = escapeAsked()))
+    for (; done < frames; ++done) {
+        if (cStopSignals::received() != 0 || (escaped = escapeAsked()))
             break;
-        std::vector<float> samples;
-        sound.pullTo(frameSampleStart(plan, done), samples);
-        if (!samples.empty())
-            encoding.submitAudio(std::move(samples));
-        drawShowFrame(frameSongTime(plan, done));
+        submitSoundTo(first + done);
+        drawShowFrame(frameSongTime(plan, first + done));
         readback.request();
         if (readback.pending() > 1 && !collectFrame()) {
             broken = true;
             break;
         }
         progress.update(done + 1, secondsSince(started));
+        cPartJobs::reportProgress(done + 1);
     }
     while (!broken && readback.pending() > 0)
         broken = !collectFrame();
     // The sound up to the end of the last frame shown (or to --to).
-    std::vector<float> samples;
-    sound.pullTo(frameSampleStart(plan, done), samples);
-    if (!samples.empty())
-        encoding.submitAudio(std::move(samples));
+    submitSoundTo(first + done);
     progress.close(done, secondsSince(started));
 
-    const bool stoppedEarly = done < plan.frameCount;
-    if (broken || done == 0 || !encoding.finish(!broken && done > 0)) {
-        const std::string why = broken || encoding.failed() ? encoding.error() : "stopped before the first frame";
+    const int stopSignal = cStopSignals::received();
+    const bool stoppedEarly = done < frames;
+    std::string why;
+    if (broken || done == 0 || !encoding.finish(!broken && done > 0) || !claim.commit(why)) {
+        if (why.empty())
+            why = broken || encoding.failed() ? encoding.error() : done == 0 ? "stopped before the first frame" : "";
         vorn::consoleLog.line("capture failed: ", why.empty() ? "cannot read the frames back" : why,
                               "; nothing written");
         encoding.finish(false);
         encoder.abandon();
-        std::remove(partFile.c_str());
+        claim.abandon();
         SDL_Quit();
         return stopSignal != 0 ? 128 + stopSignal : 1;
     }
-    if (std::rename(partFile.c_str(), file.c_str()) != 0) {
-        vorn::consoleLog.line("capture failed: cannot rename ", partFile, " to ", file);
-        SDL_Quit();
-        return 1;
-    }
     const double seconds = secondsSince(started);
     if (stoppedEarly)
-        vorn::consoleLog.line("capture: stopped early at song time ", formatSongTime(frameSongTime(plan, done)),
-                              " (", escaped ? "Escape" : "signal", "), ", done, " of ", plan.frameCount,
-                              " frames; the video is ", file);
+        vorn::consoleLog.line("capture: stopped early at song time ",
+                              formatSongTime(frameSongTime(plan, first + done)), " (", escaped ? "Escape" : "signal",
+                              "), ", done, " of ", frames, " frames; ", result);
     else
-        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", done, " frames; the video is ", file);
+        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", done, " frames; ", result);
     SDL_Quit();
     if (stoppedEarly && stopSignal != 0)
         return 128 + stopSignal;

@@ -38,9 +38,9 @@ std::vector<std::string> modulePlaces()
     return places;
 }
 
-// A new encoder from the module, or nullptr with `why` set. The module
-// stays loaded once it is.
-cVideoEncoder* newEncoder(std::string& why)
+// A new encoder for `container` from the module, or nullptr with `why`
+// set. The module stays loaded once it is.
+cVideoEncoder* newEncoder(const std::string& container, std::string& why)
 {
     why.clear();
     for (const std::string& place : modulePlaces()) {
@@ -55,7 +55,7 @@ cVideoEncoder* newEncoder(std::string& why)
             why = place + " has no encoder in it";
             continue;
         }
-        return create(printLibraryMessage);
+        return create(printLibraryMessage, container.c_str());
     }
     why = "the video encoder could not be loaded (" + why + ")";
     return nullptr;
@@ -63,11 +63,26 @@ cVideoEncoder* newEncoder(std::string& why)
 
 } // namespace
 
+bool cCaptureEncoder::load(const std::string& container)
+{
+    encoder.reset(newEncoder(container, lastError));
+    return encoder != nullptr;
+}
+
 bool cCaptureEncoder::open(const std::string& path, const sEncoderSettings& settings)
 {
-    if (!encoder)
-        encoder.reset(newEncoder(lastError));
-    return encoder && encoder->open(path, settings);
+    return load(settings.container) && encoder->open(path, settings);
+}
+
+bool cCaptureEncoder::openJoin(const std::string& path, const sEncoderSettings& settings,
+                               const std::vector<sVideoPart>& parts)
+{
+    return load(settings.container) && encoder->openJoin(path, settings, parts);
+}
+
+bool cCaptureEncoder::copyVideo(std::int64_t frames)
+{
+    return encoder ? encoder->copyVideo(frames) : notOpen();
 }
 
 bool cCaptureEncoder::notOpen()

@@ -1,7 +1,7 @@
-// cCaptureEncoder: the capture's MP4 writer as the program sees it. It loads
+// cCaptureEncoder: the capture's writer as the program sees it. It loads
 // the encoder module (VideoEncoder.h) when a file is opened and hands every
-// call to the encoder made there; the encoder's library messages become
-// console lines ("capture: ...").
+// call to the encoder made there for the settings' container; the
+// encoder's library messages become console lines ("capture: ...").
 //
 //     cCaptureEncoder encoder;
 //     if (!encoder.open("out.mp4.part", settings)) ... encoder.error()
@@ -19,12 +19,17 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "strobewerk/capture/VideoEncoder.h"
 
 class cCaptureEncoder {
 public:
     bool open(const std::string& path, const sEncoderSettings& settings);
+    // A split capture's join (cVideoEncoder::openJoin).
+    bool openJoin(const std::string& path, const sEncoderSettings& settings, const std::vector<sVideoPart>& parts);
+    std::int64_t partFrames(std::size_t k) const { return encoder ? encoder->partFrames(k) : 0; }
+    bool copyVideo(std::int64_t frames);
     bool writeVideo(const std::uint8_t* pixels, int stride);
     bool writeAudio(const float* samples, int frames);
     bool finish();
@@ -36,6 +41,7 @@ public:
 
 private:
     bool notOpen();
+    bool load(const std::string& container);
 
     std::unique_ptr<cVideoEncoder> encoder;
     std::string lastError;

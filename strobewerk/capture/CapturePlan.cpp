@@ -3,12 +3,14 @@
 #include <GL/glew.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "strobewerk/SongClock.h"
+#include "strobewerk/capture/VideoEncoder.h"
 
 namespace fs = std::filesystem;
 
@@ -81,7 +83,77 @@ bool planCapture(const sOptions& options, int configWidth, int configHeight, std
         return false;
     }
     plan.frameCount = captureFrameCount(plan.from, plan.to, plan.fps);
+    plan.endFrame = plan.frameCount;
+    const int parts = std::max(options.jobs, options.parts);
+    if (parts > 1 && !splitFrames(plan.frameCount, keyframeInterval(plan.fps), parts, std::max(options.part, 1),
+                                  plan.firstFrame, plan.endFrame)) {
+        problem = "strobewerk: " + std::to_string(parts) + " parts are more than the range has keyframe intervals ("
+                  + std::to_string((plan.frameCount + keyframeInterval(plan.fps) - 1) / keyframeInterval(plan.fps))
+                  + " of " + std::to_string(keyframeInterval(plan.fps)) + " frames)";
+        return false;
+    }
+    if (options.part == 0) {
+        plan.firstFrame = 0;
+        plan.endFrame = plan.frameCount;
+    }
     return true;
+}
+
+bool splitFrames(std::int64_t frameCount, int keyframeInterval, int parts, int k, std::int64_t& first,
+                 std::int64_t& end)
+{
+    const std::int64_t intervals = (frameCount + keyframeInterval - 1) / keyframeInterval;
+    if (parts < 1 || k < 1 || k > parts || intervals < parts)
+        return false;
+    first = intervals * (k - 1) / parts * keyframeInterval;
+    end = std::min(frameCount, intervals * k / parts * keyframeInterval);
+    return true;
+}
+
+sEncoderSettings encoderSettingsFor(const sCapturePlan& plan, const char* container)
+{
+    sEncoderSettings settings;
+    settings.container = container;
+    settings.width = plan.width;
+    settings.height = plan.height;
+    settings.fps = plan.fps;
+    settings.sampleRate = plan.sampleRate;
+    return settings;
+}
+
+std::string partTag(const sCapturePlan& plan, int k, int parts)
+{
+    std::int64_t first = 0;
+    std::int64_t end = 0;
+    splitFrames(plan.frameCount, keyframeInterval(plan.fps), parts, k, first, end);
+    return "strobewerk capture part " + std::to_string(k) + " of " + std::to_string(parts) + ": frames "
+           + std::to_string(first) + " to " + std::to_string(end) + " of " + formatSongTime(plan.from) + " to "
+           + formatSongTime(plan.to) + " at " + std::to_string(plan.fps) + " fps, " + std::to_string(plan.width) + "x"
+           + std::to_string(plan.height);
+}
+
+std::string checkEncoderLimits(int width, int height, int fps, bool pngSequence)
+{
+    const std::string size = std::to_string(width) + "x" + std::to_string(height);
+    if (pngSequence) {
+        const std::int64_t addressed = (8 * static_cast<std::int64_t>(width) + 1024) * (height + 128);
+        if (addressed < (std::int64_t(1) << 31) - 1)
+            return {};
+        return "strobewerk: capture size " + size + " is more than the PNG encoder takes (about 16000x16000 at most)";
+    }
+    constexpr std::int64_t maxFrameMacroblocks = 139264;
+    constexpr std::int64_t maxMacroblockRate = 16711680;
+    constexpr int maxSide = 16384;
+    const std::int64_t macroblocks = static_cast<std::int64_t>((width + 15) / 16) * ((height + 15) / 16);
+    if (width > maxSide || height > maxSide || macroblocks > maxFrameMacroblocks)
+        return "strobewerk: capture size " + size + " is more than H.264 video takes (" + std::to_string(macroblocks)
+               + " macroblocks a frame, at most " + std::to_string(maxFrameMacroblocks)
+               + ", as 8192x4320, and at most 16384 a side)";
+    if (macroblocks * fps > maxMacroblockRate)
+        return "strobewerk: " + std::to_string(fps) + " frames a second at " + size
+               + " are more than H.264 video takes (at most " + std::to_string(maxMacroblockRate / macroblocks)
+               + " at this size)";
+    return {};
 }
 
 std::string checkSizeLimits(int width, int height, int maxViewportWidth, int maxViewportHeight, int maxTexture)

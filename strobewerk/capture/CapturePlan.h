@@ -16,6 +16,7 @@
 #include <string>
 
 #include "strobewerk/Options.h"
+#include "strobewerk/capture/VideoEncoder.h"
 
 struct sCapturePlan {
     int width = 0;
@@ -25,6 +26,9 @@ struct sCapturePlan {
     std::int32_t to = 0;       // exclusive: the first song time not captured
     std::int64_t frameCount = 0;
     int sampleRate = 44100;
+    // The frames this process renders: all of them, or one part's.
+    std::int64_t firstFrame = 0;
+    std::int64_t endFrame = 0;
 };
 
 // Sample frame of song time `ms` at `rate` (rounded down, as the audio
@@ -47,9 +51,36 @@ std::int64_t frameSampleStart(const sCapturePlan& plan, std::int64_t frame);
 // configHeight) unless --size is given, the soundtrack's end unless --to
 // is given (songLengthMs < 0: no soundtrack). False with `problem` set to
 // the one line naming what is wrong: an odd size, --from at or past the
-// soundtrack's end, --from not before --to, no end known.
+// soundtrack's end, --from not before --to, no end known, more parts than
+// the range has keyframe intervals. A part (--part K/N) renders its share of
+// the frames; anything else all of them.
 bool planCapture(const sOptions& options, int configWidth, int configHeight, std::int32_t songLengthMs,
                  sCapturePlan& plan, std::string& problem);
+
+// The frames [first, end) of part k (1 to parts) of a split capture of
+// frameCount frames: the parts are consecutive, cover every frame once and
+// start on the encoder's keyframe interval (every keyframeInterval frames
+// from frame 0, where a whole capture has its keyframes), as evenly as
+// that allows. False when there are fewer intervals than parts.
+bool splitFrames(std::int64_t frameCount, int keyframeInterval, int parts, int k, std::int64_t& first,
+                 std::int64_t& end);
+
+// What part k of `parts` of the plan says it is, in its file's tag: the
+// range, rate, size and its frames, so that a join takes no part of
+// another capture.
+std::string partTag(const sCapturePlan& plan, int k, int parts);
+
+// A picture size or frame rate that the encoder of the output cannot take
+// gives the line naming it; empty when it can. H.264 (in every container)
+// takes what its highest level does: at most 139264 macroblocks of 16 x 16
+// a frame, 16384 pixels a side and 16711680 macroblocks a second. PNG takes
+// what the image library addresses: (8 x width + 1024) x (height + 128)
+// below 2^31.
+std::string checkEncoderLimits(int width, int height, int fps, bool pngSequence);
+
+// The encoder's settings for the plan's pictures and sound in `container`
+// (sEncoderSettings::container).
+sEncoderSettings encoderSettingsFor(const sCapturePlan& plan, const char* container);
 
 // A size larger than the GL limits (maximum viewport and texture size)
 // gives the line naming it; empty when it fits.

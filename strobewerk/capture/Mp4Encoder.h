@@ -1,7 +1,11 @@
-// cMp4Encoder: writes a capture's pictures and sound into an MP4 file
-// through the FFmpeg libraries: H.264 (libx264, yuv420p, near visually
-// lossless, a keyframe at least every 2 s) and AAC, with the index at the
-// front so the file starts playing before it is fully loaded.
+// cMp4Encoder: writes a capture's pictures and sound into an MP4 file (or
+// MOV or MKV, as the settings' container says) through the FFmpeg
+// libraries: H.264 (libx264, yuv420p, near visually lossless, a keyframe
+// at least every 2 s) and AAC, with the index at the front of an MP4 or
+// MOV so the file starts playing before it is fully loaded.
+//
+// A split capture's join (openJoin) copies the video of its parts packet
+// for packet instead of encoding pictures, and encodes the sound as usual.
 //
 //     cMp4Encoder encoder;
 //     if (!encoder.open("out.mp4.part", settings)) ... encoder.error()
@@ -20,9 +24,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "strobewerk/capture/PartReader.h"
 #include "strobewerk/capture/VideoEncoder.h"
 
 struct AVFormatContext;
@@ -39,8 +45,13 @@ public:
     cMp4Encoder(const cMp4Encoder&) = delete;
     cMp4Encoder& operator=(const cMp4Encoder&) = delete;
 
-    // Creates the file at `path` (an MP4 whatever its name ends with).
+    // Creates the file at `path` in settings.container.
     bool open(const std::string& path, const sEncoderSettings& settings) override;
+
+    bool openJoin(const std::string& path, const sEncoderSettings& settings,
+                  const std::vector<sVideoPart>& parts) override;
+    std::int64_t partFrames(std::size_t k) const override;
+    bool copyVideo(std::int64_t frames) override;
 
     // One frame of width x height BGRA pixels; `stride` is the byte step
     // from one row to the next in the picture's top-to-bottom order, so a
@@ -64,6 +75,9 @@ public:
 
 private:
     bool fail(const std::string& what, int code = 0);
+    bool startFile(const std::string& path, const sEncoderSettings& settings);
+    bool addAudio();
+    bool writeHeader(const std::string& path);
     bool encodeAudioBlock(int frames);
     bool drain(AVCodecContext* codec, AVStream* stream);
     void release();
@@ -86,4 +100,8 @@ private:
     std::int64_t videoCount = 0;
     std::int64_t audioCount = 0; // samples handed to the encoder
     std::string lastError;
+
+    // A join's parts, and the one being copied.
+    std::vector<std::unique_ptr<cPartReader>> parts;
+    std::size_t nextPart = 0;
 };

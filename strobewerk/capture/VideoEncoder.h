@@ -1,25 +1,42 @@
-// cVideoEncoder: what the capture asks of the encoder that writes its MP4
-// file, and the settings it writes with.
+// cVideoEncoder: what the capture asks of the encoder that writes its
+// output, and the settings it writes with.
 //
-// The encoder itself (cMp4Encoder, over the FFmpeg libraries) is built as
-// a module of its own, libstrobewerk_encoder.so, with one entry point,
-// strobewerkNewVideoEncoder. The program loads it only when a capture
-// starts (cCaptureEncoder does), so the live production never loads the
-// hundred-odd libraries that the encoders bring with them.
+// The encoders themselves (over the FFmpeg libraries: cMp4Encoder for MP4,
+// MOV and MKV files, cImageSequenceEncoder for PNG frames and a WAV) are
+// built as a module of their own, libstrobewerk_encoder.so, with one entry
+// point, strobewerkNewVideoEncoder. The program loads it only when a
+// capture starts (cCaptureEncoder does), so the live production never
+// loads the hundred-odd libraries that the encoders bring with them.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
-// Half the machine's cores, at least one.
+// Half the cores this process has, at least one: the machine's, or as many
+// as the software renderer is given (LP_NUM_THREADS, which a split capture
+// sets to each part's share).
 inline int defaultEncoderThreads()
 {
-    return std::max(1, static_cast<int>(std::thread::hardware_concurrency() / 2));
+    const char* given = std::getenv("LP_NUM_THREADS");
+    const int cores = given != nullptr && std::atoi(given) > 0 ? std::atoi(given)
+                                                                : static_cast<int>(std::thread::hardware_concurrency());
+    return std::max(1, cores / 2);
+}
+
+// Frames from one keyframe to the next: one every 2 s, so players seek
+// quickly (and the parts of a split capture start on one).
+inline int keyframeInterval(int fps)
+{
+    return 2 * fps;
 }
 
 struct sEncoderSettings {
+    // "mp4", "mov", "matroska", or "png" for an image sequence.
+    std::string container = "mp4";
     int width = 0;
     int height = 0;
     int fps = 60;
@@ -39,14 +56,43 @@ struct sEncoderSettings {
     // encoder threads beyond that only contend with it and with each
     // other; on a GPU the encoder still gets enough to keep up.
     int threads = defaultEncoderThreads();
+    // False: no audio track (the parts of a split capture, whose sound is
+    // encoded once when they are joined).
+    bool audio = true;
+    // Written into the file's "comment" tag; a join finds its parts by it.
+    std::string tag;
+    // An image sequence: the frames' path before the number, the number's
+    // digits and the sound's file.
+    std::string framePrefix;
+    int frameDigits = 5;
+    std::string soundFile;
+};
+
+// A part file to join and the tag it must carry.
+struct sVideoPart {
+    std::string path;
+    std::string tag;
 };
 
 class cVideoEncoder {
 public:
     virtual ~cVideoEncoder() = default;
 
-    // Creates the file at `path` (an MP4 whatever its name ends with).
+    // Creates the file at `path` in settings.container.
     virtual bool open(const std::string& path, const sEncoderSettings& settings) = 0;
+    // Creates the file at `path` with the video of `parts` copied in order
+    // (not encoded again) and the sound encoded from writeAudio. Each part
+    // must carry its tag and the same video stream as the first. Encoders
+    // that cannot copy video refuse.
+    virtual bool openJoin(const std::string& /*path*/, const sEncoderSettings& /*settings*/,
+                          const std::vector<sVideoPart>& /*parts*/)
+    {
+        return false;
+    }
+    // After openJoin: the frames part k holds.
+    virtual std::int64_t partFrames(std::size_t /*k*/) const { return 0; }
+    // After openJoin: copies the next `frames` frames of the parts.
+    virtual bool copyVideo(std::int64_t /*frames*/) { return false; }
     // One frame of width x height BGRA pixels; `stride` is the byte step
     // from one row to the next in the picture's top-to-bottom order.
     virtual bool writeVideo(const std::uint8_t* pixels, int stride) = 0;
@@ -65,6 +111,7 @@ public:
 // Where the encoder's libraries send their error messages, one line each.
 using tEncoderMessageSink = void (*)(const char* line);
 
-// The module's entry point: a new encoder, owned by the caller.
-extern "C" cVideoEncoder* strobewerkNewVideoEncoder(tEncoderMessageSink sink);
+// The module's entry point: a new encoder for `container` (as in
+// sEncoderSettings), owned by the caller.
+extern "C" cVideoEncoder* strobewerkNewVideoEncoder(tEncoderMessageSink sink, const char* container);
 inline constexpr const char* kNewVideoEncoderSymbol = "strobewerkNewVideoEncoder";

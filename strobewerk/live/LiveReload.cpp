@@ -27,13 +27,18 @@ void notesReloaded(const std::string& path)
                           " notes, at ", formatSongTime(songTime));
 }
 
+void notesLost(const std::string& path, const std::string& why)
+{
+    vorn::consoleLog.line(path, " not reloaded (", why, "), keeping the last notes");
+}
+
 void reloadScoreFile(const std::string& path)
 {
     std::string why;
     if (reloadScore(noteList, path, songTime, why))
         notesReloaded(path);
     else
-        vorn::consoleLog.line(path, " not reloaded (", why, "), keeping the last notes");
+        notesLost(path, why);
 }
 
 void reloadNoteListFile(const std::string& path)
@@ -42,7 +47,7 @@ void reloadNoteListFile(const std::string& path)
     if (noteList.reload(path, songTime, why))
         notesReloaded(path);
     else
-        vorn::consoleLog.line(path, " not reloaded (", why, "), keeping the last notes");
+        notesLost(path, why);
 }
 
 void reloadShaderFile(const std::string& bareName)
@@ -68,13 +73,16 @@ void reloadShaderFile(const std::string& bareName)
 
 void watchEditedFiles(cReloadWatcher& watcher)
 {
-    watcher.watch(scoreFile, reloadScoreFile);
-    watcher.watch(noteListFile, reloadNoteListFile);
+    watcher.watch(scoreFile, reloadScoreFile, notesLost);
+    watcher.watch(noteListFile, reloadNoteListFile, notesLost);
     std::set<std::string> shaderFiles;
     for (const vorn::cShaderProgram* program : vorn::cShaderProgram::loadedPrograms()) {
         shaderFiles.insert(program->vertexFiles().begin(), program->vertexFiles().end());
         shaderFiles.insert(program->fragmentFiles().begin(), program->fragmentFiles().end());
     }
     for (const std::string& name : shaderFiles)
-        watcher.watch(vorn::dataFile(name), [name](const std::string&) { reloadShaderFile(name); });
+        watcher.watch(vorn::dataFile(name), [name](const std::string&) { reloadShaderFile(name); },
+                      [name](const std::string&, const std::string& why) {
+                          vorn::consoleLog.line("shader ", name, " not reloaded (", why, "), keeping the last program");
+                      });
 }

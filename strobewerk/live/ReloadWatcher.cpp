@@ -11,6 +11,10 @@ cReloadWatcher::sStamp cReloadWatcher::stampOf(const std::string& path)
     sStamp stamp;
     std::error_code error;
     const fs::path found = vorn::resolveDataPath(path);
+    if (fs::is_directory(found, error)) {
+        stamp.folder = true;
+        return stamp;
+    }
     const fs::file_time_type modified = fs::last_write_time(found, error);
     if (error)
         return stamp;
@@ -23,9 +27,9 @@ cReloadWatcher::sStamp cReloadWatcher::stampOf(const std::string& path)
     return stamp;
 }
 
-void cReloadWatcher::watch(const std::string& path, Handler onChange)
+void cReloadWatcher::watch(const std::string& path, Handler onChange, LostHandler onLost)
 {
-    files.push_back(sWatched{path, std::move(onChange), stampOf(path)});
+    files.push_back(sWatched{path, std::move(onChange), std::move(onLost), stampOf(path)});
 }
 
 int cReloadWatcher::poll(std::uint32_t nowMs)
@@ -51,8 +55,11 @@ int cReloadWatcher::check()
         file.seen = now;
         // A file that vanished (an editor saving through a rename) is
         // looked at again when it is back.
-        if (!now.exists)
+        if (!now.exists) {
+            if (file.onLost)
+                file.onLost(file.path, now.folder ? "it is a folder now" : "it is gone");
             continue;
+        }
         file.onChange(file.path);
         ++ran;
     }

@@ -8,9 +8,10 @@
 //
 //   buildSeedBoxesMesh();   in the eye-overlay set-up, after box2Program,
 //                           colorschemeTexture and flashImages exist; a
-//                           template too large for the cloud (see
-//                           seedTemplateProblem) is reported in one line
-//                           and leaves the cloud empty
+//                           template missing, empty, not a mesh or too
+//                           large for the cloud (see seedTemplateProblem)
+//                           is reported in one line naming the file and
+//                           leaves the cloud empty
 //   drawSeedBoxes(state, t);  in the 3D part of the frame, depth test on
 #pragma once
 

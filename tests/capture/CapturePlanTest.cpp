@@ -14,6 +14,7 @@
 
 #include "strobewerk/SongClock.h"
 #include "strobewerk/capture/CapturePlan.h"
+#include "strobewerk/capture/CaptureOutput.h"
 #include "strobewerk/capture/CaptureProgress.h"
 
 namespace {
@@ -135,6 +136,107 @@ TEST(CapturePlan, SizeLimitsAndOutputPath)
     EXPECT_NE(checkOutputPath(folder.string()).find("it is a folder"), std::string::npos);
     EXPECT_FALSE(fs::exists(folder / "out.mp4")) << "checking writes nothing";
     fs::remove_all(folder);
+}
+
+TEST(CapturePlan, PartsAreConsecutiveCoverEveryFrameOnceAndStartOnAKeyframe)
+{
+    for (const std::int64_t frames : {1, 59, 60, 61, 5590, 18000}) {
+        for (int parts = 1; parts <= 7; ++parts) {
+            const std::int64_t intervals = (frames + 59) / 60;
+            std::int64_t first = -1;
+            std::int64_t end = -1;
+            if (intervals < parts) {
+                EXPECT_FALSE(splitFrames(frames, 60, parts, 1, first, end)) << frames << " in " << parts;
+                continue;
+            }
+            std::int64_t next = 0;
+            std::int64_t shortest = frames;
+            std::int64_t longest = 0;
+            for (int k = 1; k <= parts; ++k) {
+                ASSERT_TRUE(splitFrames(frames, 60, parts, k, first, end));
+                EXPECT_EQ(first, next) << frames << " part " << k << " of " << parts;
+                EXPECT_EQ(first % 60, 0);
+                EXPECT_GT(end, first);
+                next = end;
+                if (k < parts) {
+                    shortest = std::min(shortest, end - first);
+                    longest = std::max(longest, end - first);
+                }
+            }
+            EXPECT_EQ(next, frames);
+            // As even as whole keyframe intervals allow.
+            EXPECT_LE(longest - shortest, 60) << frames << " in " << parts;
+        }
+    }
+    // A part's plan renders its frames only, and its tag names them.
+    sOptions options = captureOptions();
+    options.fps = 30;
+    options.part = 2;
+    options.parts = 2;
+    sCapturePlan plan;
+    std::string problem;
+    ASSERT_TRUE(planCapture(options, 640, 360, 3000, plan, problem)) << problem;
+    EXPECT_EQ(plan.firstFrame, 60);
+    EXPECT_EQ(plan.endFrame, 90);
+    EXPECT_EQ(partTag(plan, 2, 2), "strobewerk capture part 2 of 2: frames 60 to 90 of 0:00.000 to 0:03.000 at 30 fps, 640x360");
+    options.parts = 3;
+    EXPECT_FALSE(planCapture(options, 640, 360, 3000, plan, problem));
+    EXPECT_EQ(problem, "strobewerk: 3 parts are more than the range has keyframe intervals (2 of 60 frames)");
+}
+
+TEST(CapturePlan, EncoderLimitsAreTheHighestH264LevelsAndWhatPngAddresses)
+{
+    EXPECT_EQ(checkEncoderLimits(8192, 4320, 120, false), "");
+    EXPECT_EQ(checkEncoderLimits(16384, 16, 1000, false), "");
+    EXPECT_NE(checkEncoderLimits(16384, 16384, 30, false).find("more than H.264 video takes (1048576 macroblocks"),
+              std::string::npos);
+    EXPECT_NE(checkEncoderLimits(16400, 16, 30, false).find("at most 16384 a side"), std::string::npos);
+    EXPECT_EQ(checkEncoderLimits(8192, 4320, 129, false),
+              "strobewerk: 129 frames a second at 8192x4320 are more than H.264 video takes (at most 120 at this size)");
+    EXPECT_EQ(checkEncoderLimits(1920, 1080, 1000, false), "");
+    // PNG: the image library's addressing, not H.264's levels.
+    EXPECT_EQ(checkEncoderLimits(16384, 8192, 1000, true), "");
+    EXPECT_NE(checkEncoderLimits(16384, 16384, 30, true), "");
+}
+
+TEST(CaptureOutput, TheNameGivesTheFormat)
+{
+    sCaptureOutput output;
+    std::string problem;
+    const struct {
+        const char* name;
+        eCaptureFormat format;
+        const char* owned;
+    } good[] = {
+        {"out.mp4", eCaptureFormat::mp4, "out.mp4"},
+        {"dir/Out.MOV", eCaptureFormat::mov, "dir/Out.MOV"},
+        {"/tmp/a.b.mkv", eCaptureFormat::mkv, "/tmp/a.b.mkv"},
+        {"shots/take%05d.png", eCaptureFormat::pngSequence, "shots"},
+        {"/a/b/f%01d.png", eCaptureFormat::pngSequence, "/a/b"},
+    };
+    for (const auto& c : good) {
+        ASSERT_TRUE(parseCaptureOutput(c.name, output, problem)) << c.name << ": " << problem;
+        EXPECT_EQ(output.format, c.format) << c.name;
+        EXPECT_EQ(output.owned, c.owned) << c.name;
+    }
+    EXPECT_EQ(output.prefix, "f");
+    EXPECT_EQ(output.soundName, "f.wav");
+    for (const char* bad : {"out.avi", "out", ".mp4", "f%05d.png", "./f%05d.png", "s/f%5d.png", "s/f%05d.jpg",
+                            "s/f%05d%05d.png", "s/f%010d.png", "s/x.png", "s%d/f%05d.png"}) {
+        EXPECT_FALSE(parseCaptureOutput(bad, output, problem)) << bad;
+        EXPECT_EQ(problem.find("strobewerk: --capture \"" + std::string(bad) + "\": "), 0u) << problem;
+    }
+    ASSERT_TRUE(parseCaptureOutput("s/take%03d.png", output, problem));
+    EXPECT_EQ(sequenceFrameName("s.part/take", 3, 7), "s.part/take007.png");
+    EXPECT_EQ(sequenceFrameName("s/take", 3, 12345), "s/take12345.png");
+    EXPECT_TRUE(isSequenceFile(output, "take000.png"));
+    EXPECT_TRUE(isSequenceFile(output, "take1000.png"));
+    EXPECT_TRUE(isSequenceFile(output, "take.wav"));
+    EXPECT_FALSE(isSequenceFile(output, "take00.png"));
+    EXPECT_FALSE(isSequenceFile(output, "take0x0.png"));
+    EXPECT_FALSE(isSequenceFile(output, "notes.txt"));
+    EXPECT_EQ(partFileName("dir.v2/show.mp4", 2, 4), "dir.v2/show-part2of4.mp4");
+    EXPECT_EQ(partFileName("show.mkv", 10, 12), "show-part10of12.mkv");
 }
 
 TEST(CaptureProgress, TextsSayDoneRateAndTimeLeft)

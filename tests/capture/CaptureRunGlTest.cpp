@@ -4,18 +4,23 @@
 // libraries: the file's streams, frame count and duration; the sound
 // against the soundtrack's own samples; the cue's first frame; two
 // captures of one range alike; the option errors; an interrupted capture;
-// and the frames against the live path drawn directly in this process.
+// and the frames against the live path drawn directly in this process;
+// lossless frames and their sound, the other containers, the output owned
+// against other captures and things not its own, and a capture split into
+// parts (by the program itself and by GNU parallel) and joined.
 #include <gtest/gtest.h>
 
 #include <GL/glew.h>
 #include <SDL.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -180,6 +185,57 @@ std::vector<float> soundtrackSamples(std::int64_t first, std::int64_t count)
     return channelOf(samples, 2, 0);
 }
 
+// A WAV's 16-bit samples (after its 44-byte header) and its format.
+struct sWav {
+    int channels = 0;
+    int rate = 0;
+    int bits = 0;
+    std::vector<std::int16_t> samples;
+};
+sWav readWav(const fs::path& path)
+{
+    const std::string bytes = readAll(path);
+    sWav wav;
+    if (bytes.size() < 44 || bytes.compare(0, 4, "RIFF") != 0 || bytes.compare(36, 4, "data") != 0)
+        return wav;
+    auto word = [&bytes](size_t at, int size) {
+        std::uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i)
+            value = value << 8 | static_cast<unsigned char>(bytes[at + static_cast<size_t>(i)]);
+        return value;
+    };
+    wav.channels = static_cast<int>(word(22, 2));
+    wav.rate = static_cast<int>(word(24, 4));
+    wav.bits = static_cast<int>(word(34, 2));
+    wav.samples.resize(word(40, 4) / 2);
+    std::copy_n(bytes.data() + 44, std::min(bytes.size() - 44, wav.samples.size() * 2),
+                reinterpret_cast<char*>(wav.samples.data()));
+    return wav;
+}
+
+// The soundtrack's channel 0 from `first` on, as 16-bit samples.
+std::vector<std::int16_t> soundtrack16(std::int64_t first, std::int64_t count)
+{
+    std::vector<std::int16_t> out;
+    for (float v : soundtrackSamples(first, count))
+        out.push_back(static_cast<std::int16_t>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f)));
+    return out;
+}
+
+// The whole 3 s again as an image sequence, for the lossless checks.
+const sRun& sequenceCapture()
+{
+    static const sRun run =
+        runProgram({"--capture", "seq/f%05d.png", "--size", "320x180", "--fps", "30"}, "sequence");
+    return run;
+}
+
+bool said(const sRun& run, const std::string& text)
+{
+    return std::any_of(run.lines.begin(), run.lines.end(),
+                       [&text](const std::string& line) { return line.find(text) != std::string::npos; });
+}
+
 TEST(CaptureRun, FileHoldsBothStreamsWithExactFramesAndDuration)
 {
     const sMainCapture& capture = mainCapture();
@@ -267,7 +323,8 @@ TEST(CaptureRun, BadOptionsStopBeforeWritingAnything)
         const char* says;
     } cases[] = {
         {{"--size", "321x180"}, "--size 321x180 is not even"},
-        {{"--size", "65534x65534"}, "exceeds what the renderer can draw"},
+        {{"--size", "16384x16384"}, "16384x16384 is more than H.264 video takes"},
+        {{"--size", "7680x4320", "--fps", "200"}, "200 frames a second at 7680x4320 are more than H.264"},
         {{"--fps", "0"}, "bad value \"0\" for --fps"},
         {{"--from", "0:04"}, "--from 0:04.000 is past the soundtrack's end at 0:03.000"},
         {{"--from", "2000", "--to", "1000"}, "--from 0:02.000 is not before --to 0:01.000"},
@@ -287,6 +344,22 @@ TEST(CaptureRun, BadOptionsStopBeforeWritingAnything)
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_NE(run.last().find("cannot write the capture to \"no/such/folder/bad.mp4\": no folder"), std::string::npos)
         << run.last();
+    // Names of no format, and what only a video file can do.
+    const struct {
+        std::vector<std::string> arguments;
+        const char* says;
+    } names[] = {
+        {{"--capture", "bad.avi"}, "the name gives the format"},
+        {{"--capture", "bad%05d.png"}, "a folder of its own"},
+        {{"--capture", "badseq/f%05d.png", "--jobs", "2"}, "not an image sequence"},
+    };
+    for (const auto& c : names) {
+        const sRun refused = runProgram(c.arguments, "bad");
+        EXPECT_EQ(refused.exitCode, 2) << c.says;
+        EXPECT_NE(refused.last().find(c.says), std::string::npos) << refused.last();
+    }
+    EXPECT_FALSE(fs::exists(runFolder() / "bad.avi"));
+    EXPECT_FALSE(fs::exists(runFolder() / "badseq"));
 }
 
 TEST(CaptureRun, WithoutASoundtrackTheAudioTrackIsSilent)
@@ -357,12 +430,186 @@ TEST(CaptureRun, InterruptedCaptureIsFinishedIntoAPlayableFile)
     EXPECT_NE(run.last().find(formatSongTime(stoppedAt)), std::string::npos) << run.last();
 }
 
+TEST(CaptureRun, AnImageSequenceHoldsEveryFrameAndTheRangesSoundSampleForSample)
+{
+    const sRun& run = sequenceCapture();
+    ASSERT_EQ(run.exitCode, 0) << run.last();
+    EXPECT_EQ(run.last().find("capture: done in"), 0u) << run.last();
+    EXPECT_NE(run.last().find("the frames and f.wav are in seq"), std::string::npos) << run.last();
+    EXPECT_EQ(run.errors, "");
+    EXPECT_FALSE(fs::exists(runFolder() / "seq.part"));
+    std::vector<std::string> files;
+    for (const fs::directory_entry& entry : fs::directory_iterator(runFolder() / "seq"))
+        files.push_back(entry.path().filename().string());
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files.size(), 91u);
+    EXPECT_EQ(files.front(), "f.wav");
+    EXPECT_EQ(files[1], "f00000.png");
+    EXPECT_EQ(files.back(), "f00089.png");
+    const sWav wav = readWav(runFolder() / "seq" / "f.wav");
+    EXPECT_EQ(wav.channels, 2);
+    EXPECT_EQ(wav.rate, kRate);
+    EXPECT_EQ(wav.bits, 16);
+    ASSERT_EQ(wav.samples.size(), 2u * 3 * kRate);
+    std::vector<std::int16_t> left;
+    for (size_t i = 0; i < wav.samples.size(); i += 2)
+        left.push_back(wav.samples[i]);
+    EXPECT_TRUE(left == soundtrack16(0, 3 * kRate)) << "the sound from 0";
+
+    // From 1 s: the frames numbered from 0 and the sound from that sample.
+    const sRun later = runProgram({"--capture", "later/g%02d.png", "--size", "160x90", "--fps", "30", "--from", "1000",
+                                   "--to", "1100"},
+                                  "later");
+    ASSERT_EQ(later.exitCode, 0) << later.last();
+    EXPECT_TRUE(fs::exists(runFolder() / "later" / "g00.png"));
+    EXPECT_TRUE(fs::exists(runFolder() / "later" / "g02.png"));
+    EXPECT_FALSE(fs::exists(runFolder() / "later" / "g03.png"));
+    const sWav part = readWav(runFolder() / "later" / "g.wav");
+    ASSERT_EQ(part.samples.size(), 2u * kRate / 10);
+    left.clear();
+    for (size_t i = 0; i < part.samples.size(); i += 2)
+        left.push_back(part.samples[i]);
+    EXPECT_TRUE(left == soundtrack16(kRate, kRate / 10)) << "the sound from 1 s";
+}
+
+TEST(CaptureRun, MovAndMkvHoldTheSameStreamsInTheirContainers)
+{
+    for (const char* name : {"other.mov", "other.mkv"}) {
+        const sRun run = runProgram({"--capture", name, "--size", "160x90", "--fps", "30", "--to", "1000"}, "other");
+        ASSERT_EQ(run.exitCode, 0) << run.last();
+        const sDecodedVideo video = decodeVideoFile((runFolder() / name).string(), false);
+        ASSERT_TRUE(video.ok) << name << ": " << video.error;
+        EXPECT_EQ(video.videoCodec, "h264") << name;
+        EXPECT_EQ(video.audioCodec, "aac") << name;
+        EXPECT_EQ(video.frameCount, 30) << name;
+        EXPECT_GE(video.samples.size(), 2u * kRate) << name;
+    }
+    // Each in its own container, whatever the name says.
+    EXPECT_EQ(readAll(runFolder() / "other.mkv").compare(0, 4, "\x1a\x45\xdf\xa3"), 0);
+    EXPECT_EQ(readAll(runFolder() / "other.mov").compare(4, 8, "ftypqt  "), 0);
+}
+
+TEST(CaptureRun, ACaptureWritesOnlyWhatIsItsOwn)
+{
+    const fs::path folder = runFolder();
+    // Not regular files: refused, and left as they are.
+    ASSERT_EQ(mkfifo((folder / "fifo.mp4").c_str(), 0644), 0);
+    fs::create_symlink("/dev/null", folder / "null.mp4");
+    for (const char* name : {"fifo.mp4", "null.mp4"}) {
+        const sRun run = runProgram({"--capture", name, "--size", "160x90"}, "own");
+        EXPECT_EQ(run.exitCode, 2) << name;
+        EXPECT_EQ(run.last(), "strobewerk: cannot write the capture to \"" + std::string(name)
+                                  + "\": it is not a regular file");
+    }
+    EXPECT_TRUE(fs::is_fifo(folder / "fifo.mp4"));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+
+    // A second capture into a file that one is writing stops at once and
+    // touches nothing of the first's; the terminal closing (SIGHUP) ends
+    // the first as SIGTERM does, with a playable file.
+    const pid_t first = startProgram({"--capture", "busy.mp4", "--size", "160x90", "--fps", "30", "--to", "60000"},
+                                     "busy");
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (readAll(folder / "busy.out").find("capture: expecting about") == std::string::npos
+           && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const sRun second = runProgram({"--capture", "busy.mp4", "--size", "160x90", "--from", "1000", "--to", "2000"},
+                                   "second");
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_EQ(second.last(), "strobewerk: another capture is writing \"busy.mp4\" (busy.mp4.part is in use)");
+    EXPECT_FALSE(said(second, "capture: done"));
+    kill(first, SIGHUP);
+    const sRun hungUp = finishProgram(first, "busy");
+    EXPECT_EQ(hungUp.exitCode, 128 + SIGHUP);
+    EXPECT_NE(hungUp.last().find("stopped early"), std::string::npos) << hungUp.last();
+    EXPECT_FALSE(fs::exists(folder / "busy.mp4.part"));
+    const sDecodedVideo video = decodeVideoFile((folder / "busy.mp4").string(), false);
+    ASSERT_TRUE(video.ok) << video.error;
+    EXPECT_GT(video.frameCount, 0);
+
+    // A .part left by a killed capture: named first, and replaced.
+    std::ofstream(folder / "stale.mp4.part") << "half a file";
+    const sRun stale = runProgram({"--capture", "stale.mp4", "--size", "160x90", "--to", "500"}, "stale");
+    ASSERT_EQ(stale.exitCode, 0) << stale.last();
+    const auto firstCaptureLine = std::find_if(stale.lines.begin(), stale.lines.end(),
+                                               [](const std::string& line) { return line.rfind("capture:", 0) == 0; });
+    ASSERT_NE(firstCaptureLine, stale.lines.end());
+    EXPECT_EQ(*firstCaptureLine, "capture: stale.mp4.part was left by a capture that did not finish; replacing it");
+    EXPECT_TRUE(decodeVideoFile((folder / "stale.mp4").string(), false).ok);
+
+    // Without its data folder a capture says so, as live play does.
+    const fs::path bare = folder / "bare";
+    fs::create_directories(bare);
+    const sRun noData = runProgram({"--capture", "x.mp4", "--size", "160x90", "--to", "500"}, "bare", bare);
+    EXPECT_TRUE(said(noData, "data folder missing: looked for " + bare.string() + "/data")) << noData.last();
+}
+
+// The range in parts: by the program itself, and by GNU parallel with a
+// join. Until a frame depends on its song time alone, a part after the
+// first shows other pictures than a whole capture; the frames, their
+// times, the keyframes and the sound must be the whole capture's.
+TEST(CaptureRun, ASplitCaptureHasTheRangesFramesAndSamplesWithNothingAtTheJoins)
+{
+    const std::vector<std::string> options = {"--size", "160x90", "--fps", "30"};
+    auto with = [&options](std::vector<std::string> more) {
+        more.insert(more.end(), options.begin(), options.end());
+        return more;
+    };
+    ASSERT_EQ(runProgram(with({"--capture", "whole.mp4"}), "whole").exitCode, 0);
+    const sRun split = runProgram(with({"--capture", "split.mp4", "--jobs", "2"}), "split");
+    ASSERT_EQ(split.exitCode, 0) << split.last();
+    EXPECT_NE(split.last().find("90 frames from 2 parts; the video is split.mp4"), std::string::npos) << split.last();
+    EXPECT_EQ(split.errors, "");
+    EXPECT_FALSE(fs::exists(runFolder() / "split-part1of2.mp4"));
+    EXPECT_FALSE(fs::exists(runFolder() / "split.mp4.part"));
+
+    const sDecodedVideo whole = decodeVideoFile((runFolder() / "whole.mp4").string());
+    const sDecodedVideo joined = decodeVideoFile((runFolder() / "split.mp4").string());
+    ASSERT_TRUE(whole.ok && joined.ok) << joined.error;
+    ASSERT_EQ(joined.frameCount, 90);
+    EXPECT_TRUE(joined.indexAtFront);
+    for (size_t n = 0; n < joined.pictureTimes.size(); ++n)
+        ASSERT_NEAR(joined.pictureTimes[n], n / double(kFps), 1e-9) << "picture " << n;
+    EXPECT_EQ(joined.keyframes, (std::vector<std::int64_t>{0, 60}));
+    EXPECT_EQ(joined.keyframes, whole.keyframes);
+    // The sound encoded once, as a whole capture's: the same samples.
+    EXPECT_TRUE(joined.samples == whole.samples);
+    // Each part starts at the show's exact state: no jump at the join. The
+    // second part's pictures went through an encoder of their own, which
+    // rounds them a little otherwise (a frame of another state reads about
+    // 15 dB).
+    for (size_t n = 0; n < 90; ++n)
+        EXPECT_GE(psnr(joined.pictures[n], whole.pictures[n]), n < 60 ? 40.0 : 35.0) << "frame " << n;
+
+    // Parts rendered by GNU parallel (here on local slots) and joined.
+    if (system("command -v parallel >/dev/null") != 0)
+        GTEST_SKIP() << "no GNU parallel";
+    const std::string parts = "cd " + runFolder().string() + " && parallel -j2 --halt now,fail=1 " + program
+                              + " --capture par.mp4 --size 160x90 --fps 30 --part {}/2 ::: 1 2 >parallel.out 2>&1";
+    ASSERT_EQ(system(parts.c_str()), 0) << readAll(runFolder() / "parallel.out");
+    // A join of another range's parts is refused, and keeps them.
+    const sRun other = runProgram(with({"--capture", "par.mp4", "--to", "2900", "--join", "2"}), "join");
+    EXPECT_EQ(other.exitCode, 1);
+    EXPECT_NE(other.last().find("par-part1of2.mp4: is not strobewerk capture part 1 of 2: frames 0 to 60 of "
+                                "0:00.000 to 0:02.900"),
+              std::string::npos)
+        << other.last();
+    EXPECT_FALSE(fs::exists(runFolder() / "par.mp4"));
+    const sRun join = runProgram(with({"--capture", "par.mp4", "--join", "2"}), "join");
+    ASSERT_EQ(join.exitCode, 0) << join.last();
+    const sDecodedVideo distributed = decodeVideoFile((runFolder() / "par.mp4").string(), false);
+    ASSERT_TRUE(distributed.ok) << distributed.error;
+    EXPECT_EQ(distributed.frameCount, 90);
+    EXPECT_TRUE(distributed.samples == whole.samples);
+}
+
 // The show's frames at the capture's song times, drawn in this process
 // straight at each of the three times, against the decoded frames.
 TEST(CaptureRun, DecodedFramesMatchTheLivePathDrawnDirectly)
 {
     const sDecodedVideo& video = mainCapture().video;
     ASSERT_EQ(video.pictures.size(), 90u);
+    ASSERT_EQ(sequenceCapture().exitCode, 0) << sequenceCapture().last();
 
     const fs::path previous = fs::current_path();
     fs::current_path(runFolder());
@@ -386,6 +633,13 @@ TEST(CaptureRun, DecodedFramesMatchTheLivePathDrawnDirectly)
         const double db = psnr(video.pictures[static_cast<size_t>(n)], top);
         RecordProperty("psnr_frame_" + std::to_string(n), std::to_string(db));
         EXPECT_GE(db, 35.0) << "frame " << n;
+        // The image sequence's frame is the very picture.
+        int width = 0, height = 0;
+        const std::vector<std::uint8_t> png =
+            decodeImageFile((runFolder() / "seq" / ("f000" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".png")).string(),
+                            width, height);
+        EXPECT_EQ(width, kWidth);
+        EXPECT_TRUE(png == top) << "PNG frame " << n << " differs from the frame drawn (PSNR " << psnr(png, top) << ")";
     }
     SDL_Quit();
     fs::current_path(previous);

@@ -100,6 +100,9 @@ sDecodedVideo decodeVideoFile(const std::string& path, bool keepPictures)
                 firstPicture = false;
             }
             lastPictureEnd = std::max(lastPictureEnd, time + frame->pkt_duration * videoTimeBase);
+            out.pictureTimes.push_back(time);
+            if (frame->key_frame)
+                out.keyframes.push_back(out.frameCount);
             ++out.frameCount;
             if (frame->key_frame) {
                 sinceKeyframe = 0;
@@ -154,6 +157,36 @@ sDecodedVideo decodeVideoFile(const std::string& path, bool keepPictures)
     if (!out.ok)
         out.error = "audio is not planar float";
     return out;
+}
+
+std::vector<std::uint8_t> decodeImageFile(const std::string& path, int& width, int& height)
+{
+    std::vector<std::uint8_t> rgb;
+    AVFormatContext* format = nullptr;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        return rgb;
+    sDecoder image;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    const AVCodec* codec = avcodec_find_decoder(format->streams[0]->codecpar->codec_id);
+    image.codec = avcodec_alloc_context3(codec);
+    avcodec_parameters_to_context(image.codec, format->streams[0]->codecpar);
+    if (avcodec_open2(image.codec, codec, nullptr) >= 0 && av_read_frame(format, packet) >= 0
+        && avcodec_send_packet(image.codec, packet) >= 0 && avcodec_receive_frame(image.codec, frame) >= 0) {
+        width = frame->width;
+        height = frame->height;
+        SwsContext* toRgb = sws_getContext(width, height, static_cast<AVPixelFormat>(frame->format), width, height,
+                                           AV_PIX_FMT_RGB24, SWS_POINT, nullptr, nullptr, nullptr);
+        rgb.resize(static_cast<size_t>(width) * height * 3);
+        std::uint8_t* destination[1] = {rgb.data()};
+        const int stride[1] = {width * 3};
+        sws_scale(toRgb, frame->data, frame->linesize, 0, height, destination, stride);
+        sws_freeContext(toRgb);
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avformat_close_input(&format);
+    return rgb;
 }
 
 double psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b)

@@ -24,6 +24,8 @@ struct sDecodedVideo {
     std::int64_t frameCount = 0;
     double firstPictureTime = 0.0;
     int longestKeyframeGap = 0;  // pictures from one keyframe to the next
+    std::vector<double> pictureTimes;     // seconds, in the order shown
+    std::vector<std::int64_t> keyframes;  // the keyframes' picture numbers
     std::vector<std::vector<std::uint8_t>> pictures; // RGB, top row first
 
     int sampleRate = 0;
@@ -35,6 +37,10 @@ struct sDecodedVideo {
 
 // Decodes `path`; with `keepPictures` false the pictures are counted only.
 sDecodedVideo decodeVideoFile(const std::string& path, bool keepPictures = true);
+
+// An image file (a PNG) decoded to RGB, top row first; empty when it
+// cannot be read.
+std::vector<std::uint8_t> decodeImageFile(const std::string& path, int& width, int& height);
 
 // Peak signal-to-noise ratio in dB of two same-sized 8-bit images.
 double psnr(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b);

@@ -53,6 +53,15 @@ TEST(OptionsTest, CaptureOptionsAndTheirDefaults)
 
     EXPECT_TRUE(parse({"--from", "2:15"}).ok);
     EXPECT_TRUE(parse({"--help"}).options.help);
+
+    // The ways of splitting a capture.
+    EXPECT_EQ(parse({"--capture", "a.mp4", "--jobs", "4"}).options.jobs, 4);
+    const sOptions part = parse({"--capture", "a.mp4", "--part", "2/3"}).options;
+    EXPECT_EQ(part.part, 2);
+    EXPECT_EQ(part.parts, 3);
+    const sOptions join = parse({"--capture", "a.mp4", "--join", "3"}).options;
+    EXPECT_EQ(join.part, 0);
+    EXPECT_EQ(join.parts, 3);
 }
 
 TEST(OptionsTest, EveryBadOptionGivesOneLineNamingIt)
@@ -71,6 +80,12 @@ TEST(OptionsTest, EveryBadOptionGivesOneLineNamingIt)
         {{"--capture", "a.mp4", "--from", "5000", "--to", "5000"}, "--from"},
         {{"--fps", "30"}, "--capture"},
         {{"--to", "1:00"}, "--capture"},
+        {{"--jobs", "2"}, "--capture"},
+        {{"--capture", "a.mp4", "--jobs", "65"}, "--jobs"},
+        {{"--capture", "a.mp4", "--part", "3/2"}, "3/2"},
+        {{"--capture", "a.mp4", "--part", "0/2"}, "0/2"},
+        {{"--capture", "a.mp4", "--jobs", "2", "--join", "2"}, "give one of them"},
+        {{"--capture", "a.mp4", "--part", "1/2", "--join", "2"}, "give one of them"},
     };
     for (const auto& c : cases) {
         const sOptionsResult result = parse(c.args);

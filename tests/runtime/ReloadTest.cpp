@@ -62,6 +62,30 @@ TEST(ReloadWatcherTest, LooksOnceASecondAndCallsEachChangedFileOnce)
     EXPECT_EQ(called.back(), "data/mvl.txt");
 }
 
+TEST(ReloadWatcherTest, AFileThatVanishesOrBecomesAFolderIsToldOnceEachTime)
+{
+    cTempFolder folder;
+    folder.write("data/mvl.txt", "1 0\n");
+    std::vector<std::string> changed;
+    std::vector<std::string> lost;
+    cReloadWatcher watcher;
+    watcher.watch("data/mvl.txt", [&changed](const std::string& path) { changed.push_back(path); },
+                  [&lost](const std::string& path, const std::string& why) { lost.push_back(path + ": " + why); });
+    const std::string path = folder.path() + "/data/mvl.txt";
+    std::filesystem::remove(path);
+    EXPECT_EQ(watcher.check(), 0);
+    EXPECT_EQ(watcher.check(), 0); // still gone: not told again
+    std::filesystem::create_directory(path);
+    watcher.check();
+    watcher.check();
+    EXPECT_EQ(lost, (std::vector<std::string>{"data/mvl.txt: it is gone", "data/mvl.txt: it is a folder now"}));
+    std::filesystem::remove(path);
+    folder.write("data/mvl.txt", "1 0\n");
+    EXPECT_EQ(watcher.check(), 1);
+    EXPECT_EQ(changed, std::vector<std::string>{"data/mvl.txt"});
+    EXPECT_EQ(lost.size(), 2u); // back as a file: reloaded, nothing lost
+}
+
 struct NoteReloadTest : ::testing::Test {
     cTempFolder folder;
     cNoteList list;

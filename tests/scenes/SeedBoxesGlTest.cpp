@@ -194,12 +194,27 @@ TEST_F(SeedBoxesGlTest, MeshHoldsAHundredTemplatesWithOneSeedPerCopy)
             ASSERT_EQ(seeds[k * templateVertices + v], seeds[k * templateVertices]) << "copy " << k;
 }
 
-TEST_F(SeedBoxesGlTest, MissingTemplateGivesAnEmptyCloudThatDrawsNothing)
+TEST_F(SeedBoxesGlTest, ATemplateMissingEmptyOrNotAMeshIsToldAndGivesAnEmptyCloud)
 {
-    buildSeedBoxesMesh();
-    ASSERT_NE(seedBoxesMesh, nullptr);
-    EXPECT_EQ(seedBoxesMesh->positions.elementCount, 0);
-    EXPECT_EQ(drawFrame(on), 0);
+    const struct {
+        const char* contents; // nullptr: no file
+        const char* line;
+    } cases[] = {
+        {nullptr, "aBox.obj.bin: cannot be opened (missing or unreadable), no seed boxes"},
+        {"", "aBox.obj.bin: is empty, no seed boxes"},
+        {"# an OBJ text, not a baked mesh\nv 0 0 0\n",
+         "aBox.obj.bin: is not a mesh (no vertices and triangles could be read from it), no seed boxes"},
+    };
+    for (const auto& c : cases) {
+        if (c.contents != nullptr)
+            folder.write("aBox.obj.bin", c.contents);
+        gltest::ConsoleCapture console;
+        buildSeedBoxesMesh();
+        ASSERT_NE(seedBoxesMesh, nullptr);
+        EXPECT_EQ(seedBoxesMesh->positions.elementCount, 0);
+        EXPECT_EQ(console.lines(), std::vector<std::string>{c.line});
+        EXPECT_EQ(drawFrame(on), 0);
+    }
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 

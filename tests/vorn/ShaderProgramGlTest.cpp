@@ -146,7 +146,8 @@ TEST_F(GlTest, VertexCompileFailureStopsBeforeFragment)
     const std::vector<std::string> lines = console.lines();
     ASSERT_GE(lines.size(), 2u);
     EXPECT_NE(console.text().find("undefinedThing"), std::string::npos); // the GL log, verbatim
-    EXPECT_EQ(lines.back(), "compile and link failed");
+    EXPECT_EQ(lines[lines.size() - 2], "compile and link failed");
+    EXPECT_EQ(lines.back(), "shader broken.vert: does not compile");
     EXPECT_NE(program.program, cShaderProgram::none); // created, never linked
     EXPECT_NE(program.vertex.id, cShaderProgram::none);
     EXPECT_EQ(program.fragment.id, cShaderProgram::none);
@@ -165,7 +166,7 @@ TEST_F(GlTest, FragmentCompileFailureKeepsCurrentProgram)
     good.load("pass.vert", "flat.frag");
     cShaderProgram program;
     program.load("pass.vert", "broken.frag");
-    EXPECT_EQ(console.lines().back(), "compile and link failed");
+    EXPECT_EQ(console.lines().back(), "shader broken.frag: does not compile");
     EXPECT_NE(program.fragment.id, cShaderProgram::none);
     GLint status = 1;
     glGetShaderiv(program.fragment.id, GL_COMPILE_STATUS, &status);
@@ -187,7 +188,10 @@ TEST_F(GlTest, LinkFailureIsReportedNotHidden)
     data.write("dangling.frag", "vec4 nowhere();\nvoid main() { gl_FragColor = nowhere(); }\n");
     cShaderProgram program;
     program.load("pass.vert", "dangling.frag");
-    EXPECT_EQ(console.lines().back(), "compile and link failed");
+    const std::vector<std::string> lines = console.lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "compile and link failed");
+    EXPECT_EQ(lines.back(), "shader files pass.vert + dangling.frag: do not link");
     EXPECT_FALSE(program.link());
     GLint linked = 1;
     glGetProgramiv(program.program, GL_LINK_STATUS, &linked);

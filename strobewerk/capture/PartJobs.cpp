@@ -1,0 +1,190 @@
+#include "strobewerk/capture/PartJobs.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include "strobewerk/capture/CaptureProgress.h"
+#include "strobewerk/capture/StopSignals.h"
+
+namespace {
+
+// The descriptor a part writes its frame counts to.
+constexpr const char* kProgressVariable = "STROBEWERK_PART_PROGRESS_FD";
+
+std::string lastLine(const std::string& console)
+{
+    std::string text = console;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const std::size_t cut = text.find_last_of("\r\n");
+    return cut == std::string::npos ? text : text.substr(cut + 1);
+}
+
+} // namespace
+
+cPartJobs::cPartJobs(const sCapturePlan& whole, const std::string& output, int count,
+                     std::vector<std::string> options)
+    : plan(whole), file(output), parts(count), passOn(std::move(options))
+{
+}
+
+void cPartJobs::reportProgress(std::int64_t done)
+{
+    static const int fd = [] {
+        const char* given = std::getenv(kProgressVariable);
+        return given != nullptr ? std::atoi(given) : -1;
+    }();
+    if (fd < 0)
+        return;
+    const std::string text = std::to_string(done) + "\n";
+    if (write(fd, text.data(), text.size()) < 0) {
+        // The split capture is gone; the part goes on and its file tells.
+    }
+}
+
+bool cPartJobs::start(int k, sJob& job)
+{
+    int output[2] = {-1, -1};
+    int progress[2] = {-1, -1};
+    if (pipe2(output, O_CLOEXEC) != 0 || pipe2(progress, O_CLOEXEC) != 0)
+        return false;
+    char self[4096] = {};
+    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+        return false;
+    const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::vector<std::string> words = {
+        self, "--capture", file, "--part", std::to_string(k) + "/" + std::to_string(parts),
+        "--fps", std::to_string(plan.fps), "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
+        "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
+    words.insert(words.end(), passOn.begin(), passOn.end());
+    std::fflush(stdout);
+    job.pid = fork();
+    if (job.pid == 0) {
+        dup2(output[1], STDOUT_FILENO);
+        dup2(output[1], STDERR_FILENO);
+        const int progressFd = dup(progress[1]); // without close-on-exec
+        setenv(kProgressVariable, std::to_string(progressFd).c_str(), 1);
+        setenv("LP_NUM_THREADS", std::to_string(std::max(1, cores / parts)).c_str(), 1);
+        std::vector<char*> argv;
+        for (const std::string& word : words)
+            argv.push_back(const_cast<char*>(word.c_str()));
+        argv.push_back(nullptr);
+        execv(self, argv.data());
+        _exit(127);
+    }
+    close(output[1]);
+    close(progress[1]);
+    job.output = output[0];
+    job.progress = progress[0];
+    if (job.pid < 0) {
+        close(job.output);
+        close(job.progress);
+        job.output = job.progress = -1;
+        return false;
+    }
+    return true;
+}
+
+void cPartJobs::drain(sJob& job, int& fd, std::string& into)
+{
+    char buffer[4096];
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+        into.append(buffer, static_cast<std::size_t>(got));
+        // Only the last lines matter.
+        if (into.size() > 16384)
+            into.erase(0, into.size() - 8192);
+    } else if (got == 0) {
+        close(fd);
+        fd = -1;
+    }
+    if (&into == &job.counts) {
+        const std::size_t end = into.rfind('\n');
+        if (end != std::string::npos) {
+            const std::size_t begin = into.rfind('\n', end - 1);
+            job.done = std::atoll(into.substr(begin == std::string::npos ? 0 : begin + 1).c_str());
+            into.erase(0, end + 1);
+        }
+    }
+}
+
+void cPartJobs::stopAll(int signal)
+{
+    for (const sJob& job : jobs)
+        if (job.pid > 0 && job.exitCode < 0)
+            kill(job.pid, signal);
+}
+
+bool cPartJobs::run()
+{
+    jobs.assign(static_cast<std::size_t>(parts), sJob());
+    for (int k = 1; k <= parts; ++k)
+        if (!start(k, jobs[static_cast<std::size_t>(k - 1)])) {
+            failed = "capture failed: cannot start part " + std::to_string(k) + " of " + std::to_string(parts);
+            stopAll(SIGTERM);
+            break;
+        }
+    cCaptureProgress progress(plan.frameCount, isatty(STDOUT_FILENO) == 1);
+    const auto started = std::chrono::steady_clock::now();
+    for (;;) {
+        std::vector<pollfd> watched;
+        for (const sJob& job : jobs)
+            for (int fd : {job.output, job.progress})
+                if (fd >= 0)
+                    watched.push_back(pollfd{fd, POLLIN, 0});
+        if (stopSignal == 0 && cStopSignals::received() != 0) {
+            stopSignal = cStopSignals::received();
+            stopAll(SIGTERM);
+        }
+        bool running = false;
+        for (std::size_t k = 0; k < jobs.size(); ++k) {
+            sJob& job = jobs[k];
+            if (job.pid <= 0 || job.exitCode >= 0)
+                continue;
+            int status = 0;
+            if (job.output >= 0 || job.progress >= 0 || waitpid(job.pid, &status, 0) != job.pid) {
+                running = true;
+                continue;
+            }
+            job.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            const bool ended = job.exitCode == 0 || (stopSignal != 0 && job.exitCode > 128);
+            if (!ended && failed.empty()) {
+                failed = "capture failed: part " + std::to_string(k + 1) + " of " + std::to_string(parts)
+                         + " ended with exit code " + std::to_string(job.exitCode) + ": " + lastLine(job.console);
+                stopAll(SIGTERM);
+            }
+        }
+        if (!running)
+            break;
+        if (poll(watched.data(), watched.size(), 250) > 0) {
+            for (sJob& job : jobs) {
+                for (const pollfd& entry : watched) {
+                    if (entry.revents == 0)
+                        continue;
+                    if (entry.fd == job.output)
+                        drain(job, job.output, job.console);
+                    else if (entry.fd == job.progress)
+                        drain(job, job.progress, job.counts);
+                }
+            }
+        }
+        std::int64_t done = 0;
+        for (const sJob& job : jobs)
+            done += job.done;
+        progress.update(done, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    }
+    std::int64_t done = 0;
+    for (const sJob& job : jobs)
+        done += job.done;
+    progress.close(done, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    return failed.empty();
+}

@@ -1,0 +1,65 @@
+// cPartJobs: the processes of a split capture on one machine. Each renders
+// one part (`strobewerk --capture FILE --part K/N ...`, started from this
+// program with the plan's options) with its share of the cores: the
+// software renderer's threads (LP_NUM_THREADS) and, through them, the
+// encoder's. Their console goes into a pipe (the last line of a part that
+// fails is told); their progress comes back through a second pipe, where
+// a part writes how many of its frames are done (reportProgress), and is
+// shown as the whole capture's.
+//
+//     cPartJobs jobs(plan, file, 4);
+//     if (!jobs.run()) ... jobs.failure()   // the line naming the part and why
+//     jobs.stopped()                        // a stop signal ended them early
+//
+// A stop signal to this process (cStopSignals) is passed on to every part,
+// which finishes what it has; a part that fails stops the others.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "strobewerk/capture/CapturePlan.h"
+
+class cPartJobs {
+public:
+    // `passOn`: further options every part gets as they are (a recorded
+    // performance to replay).
+    cPartJobs(const sCapturePlan& plan, const std::string& file, int parts, std::vector<std::string> passOn = {});
+
+    // Runs every part to its end; true when each finished all its frames
+    // (or, stopped by a signal, ended properly).
+    bool run();
+
+    bool stopped() const { return stopSignal != 0; }
+    int stopSignalNumber() const { return stopSignal; }
+    const std::string& failure() const { return failed; }
+
+    // In a part's process: tells the split capture that started it how many
+    // frames are done (nothing when it was not started by one).
+    static void reportProgress(std::int64_t done);
+
+private:
+    struct sJob {
+        pid_t pid = -1;
+        int output = -1;   // the part's console
+        int progress = -1; // its frame counts
+        std::string console;
+        std::string counts;
+        std::int64_t done = 0;
+        int exitCode = -1;
+    };
+    bool start(int k, sJob& job);
+    void drain(sJob& job, int& fd, std::string& into);
+    void stopAll(int signal);
+
+    sCapturePlan plan;
+    std::string file;
+    int parts;
+    std::vector<std::string> passOn;
+    std::vector<sJob> jobs;
+    int stopSignal = 0;
+    std::string failed;
+};

@@ -1,0 +1,135 @@
+#include "strobewerk/capture/SplitCapture.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+
+#include "strobewerk/audio/SoundtrackRange.h"
+#include "strobewerk/capture/CaptureEncoder.h"
+#include "strobewerk/capture/CaptureProgress.h"
+#include "strobewerk/capture/OutputClaim.h"
+#include "strobewerk/capture/PartJobs.h"
+#include "vorn/ConsoleLog.h"
+
+namespace fs = std::filesystem;
+
+cSplitCapture::cSplitCapture(const sCapturePlan& whole, const sCaptureOutput& out, cSoundtrackRange& soundtrack)
+    : plan(whole), output(out), sound(soundtrack)
+{
+}
+
+void cSplitCapture::removeParts(int parts) const
+{
+    for (int k = 1; k <= parts; ++k)
+        std::remove(partFileName(output.owned, k, parts).c_str());
+}
+
+std::int64_t cSplitCapture::join(const std::string& path, int parts, int count, bool stopped, std::string& line)
+{
+    std::vector<sVideoPart> files;
+    for (int k = 1; k <= count; ++k)
+        files.push_back(sVideoPart{partFileName(output.owned, k, parts), partTag(plan, k, parts)});
+    cCaptureEncoder encoder;
+    if (!encoder.openJoin(path, encoderSettingsFor(plan, output.container()), files)) {
+        line = encoder.error();
+        return -1;
+    }
+    std::int64_t total = 0;
+    for (int k = 1; k <= count; ++k) {
+        std::int64_t first = 0;
+        std::int64_t end = 0;
+        splitFrames(plan.frameCount, keyframeInterval(plan.fps), parts, k, first, end);
+        const std::int64_t frames = encoder.partFrames(static_cast<std::size_t>(k - 1));
+        total += frames;
+        if (frames == end - first)
+            continue;
+        if (stopped && frames < end - first)
+            break;
+        line = files[static_cast<std::size_t>(k - 1)].path + " holds " + std::to_string(frames) + " frames, not "
+               + std::to_string(end - first) + ": render it again with --part " + std::to_string(k) + "/"
+               + std::to_string(parts);
+        return -1;
+    }
+    // The sound of the frames joined, encoded once, a second at a time
+    // between the video it goes with.
+    sound.start(frameSampleStart(plan, 0));
+    for (std::int64_t n = 0; n < total;) {
+        const std::int64_t next = std::min(total, n + plan.fps);
+        std::vector<float> samples;
+        sound.pullTo(frameSampleStart(plan, next), samples);
+        if ((!samples.empty() && !encoder.writeAudio(samples.data(), static_cast<int>(samples.size() / 2)))
+            || !encoder.copyVideo(next - n)) {
+            line = encoder.error();
+            return -1;
+        }
+        n = next;
+    }
+    if (!encoder.finish()) {
+        line = encoder.error();
+        return -1;
+    }
+    return total;
+}
+
+int cSplitCapture::run(const sOptions& options)
+{
+    const bool local = options.jobs > 1;
+    const int parts = local ? options.jobs : options.parts;
+    const std::string& file = output.owned;
+    cOutputClaim claim;
+    std::string line;
+    switch (claim.claim(file, nullptr, line)) {
+    case cOutputClaim::eResult::claimed: break;
+    case cOutputClaim::eResult::refused: vorn::consoleLog.line(line); return 2;
+    case cOutputClaim::eResult::busy: vorn::consoleLog.line(line); return 1;
+    }
+    if (!claim.staleLine().empty())
+        vorn::consoleLog.line(claim.staleLine());
+
+    const auto started = std::chrono::steady_clock::now();
+    int stopSignal = 0;
+    int count = parts;
+    if (local) {
+        vorn::consoleLog.line("capture: ", plan.frameCount, " frames of ", plan.width, "x", plan.height, " at ",
+                              plan.fps, " fps, song time ", formatSongTime(plan.from), " to ",
+                              formatSongTime(plan.to), ", into ", file, ", in ", parts, " parts side by side");
+        std::vector<std::string> passOn;
+        if (!options.replayInput.empty())
+            passOn = {"--replay-input", options.replayInput};
+        cPartJobs jobs(plan, file, parts, passOn);
+        const bool ran = jobs.run();
+        stopSignal = jobs.stopSignalNumber();
+        if (!ran) {
+            vorn::consoleLog.line(jobs.failure(), "; nothing written");
+            removeParts(parts);
+            return 1;
+        }
+        // What was done from the start of the range on.
+        count = 0;
+        while (count < parts && fs::exists(partFileName(file, count + 1, parts)))
+            ++count;
+        if (count == 0) {
+            removeParts(parts);
+            vorn::consoleLog.line("capture: stopped before the first frame; nothing written");
+            return 128 + stopSignal;
+        }
+    }
+    const std::int64_t joined = join(claim.workPath(), parts, count, stopSignal != 0, line);
+    if (joined < 0 || !claim.commit(line)) {
+        vorn::consoleLog.line("capture failed: ", line, "; the parts are kept (join them with --join ", parts, ")");
+        return 1;
+    }
+    if (local)
+        removeParts(parts);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    if (joined < plan.frameCount) {
+        vorn::consoleLog.line("capture: stopped early at song time ", formatSongTime(frameSongTime(plan, joined)),
+                              " (signal), ", joined, " of ", plan.frameCount, " frames; the video is ", file);
+        return 128 + stopSignal;
+    }
+    vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", joined, " frames from ", parts,
+                          " parts; the video is ", file);
+    return 0;
+}
