@@ -164,6 +164,16 @@ void saveRecording(const std::string& path)
 
 int runLivePlay(const sOptions& options)
 {
+    // A recording to replay is read before anything starts.
+    cInputLog replayed;
+    if (!options.replayInput.empty()) {
+        if (const std::string problem = replayed.load(options.replayInput); !problem.empty()) {
+            vorn::consoleLog.line("strobewerk: cannot replay ", options.replayInput, ": ", problem);
+            return 2;
+        }
+        replaying = true;
+    }
+
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         vorn::consoleLog.line("EROREROC OCK");
 
@@ -207,15 +217,8 @@ int runLivePlay(const sOptions& options)
     }
 
     setUpShow(noteListFile);
-    if (!options.replayInput.empty()) {
-        cInputLog replayed;
-        if (const std::string problem = replayed.load(options.replayInput); !problem.empty()) {
-            vorn::consoleLog.line("strobewerk: cannot replay ", options.replayInput, ": ", problem);
-            return shutDown(2);
-        }
+    if (replaying)
         showTimeline.useInputs(replayed);
-        replaying = true;
-    }
 
     // A later start (--from) is a seek before the first frame; like every
     // seek it stops at the end of the song.

@@ -4,7 +4,9 @@
 # a broken and a mended shader, an edited and a broken note list and a
 # broken and a mended score while it plays. The window title must follow
 # the song time, every reload must say what it did, and the run must end
-# with exit code 0 and nothing on the error stream.
+# with exit code 0, nothing on the error stream and its joystick recording
+# written (no joystick here: a recording of no changes). A recording that
+# is not one is refused with one line and exit code 2.
 # Usage: controls.sh <strobewerk binary> <data folder>   (needs DISPLAY, xdotool)
 set -u
 binary=$1
@@ -14,7 +16,13 @@ source "$(dirname "$0")/common.sh"
 cp -r "$data" "$work/data"
 printf 'fullscreen:0\nwidth:320\nheight:240\n' >"$work/res.conf"
 cd "$work" || exit 1
-SDL_AUDIODRIVER=dummy "$binary" --from 1:00 >out.txt 2>err.txt &
+echo "not a recording" >bad-take.txt
+SDL_AUDIODRIVER=dummy "$binary" --replay-input bad-take.txt >bad.txt 2>&1
+code=$?
+[ "$code" -eq 2 ] || fail "a bad recording to replay ended with exit code $code, expected 2"
+grep -qF "strobewerk: cannot replay bad-take.txt: not an input recording" bad.txt ||
+  fail "no line naming the bad recording: $(tail -1 bad.txt)"
+SDL_AUDIODRIVER=dummy "$binary" --from 1:00 --record-input take.txt >out.txt 2>err.txt &
 pid=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --pid "$pid" 2>/dev/null | head -1)
 [ -n "$window" ] || { fail "no window appeared"; cat out.txt err.txt; exit 1; }
@@ -97,6 +105,8 @@ wait_for_line "reloaded data/morvelane.mid"
 xdotool key --window "$window" Escape
 wait_for_exit "Escape"
 grep -qF "compile and link failed" out.txt && fail "a start-up shader failed"
+grep -qxF "input recorded: 0 changes in take.txt" out.txt || fail "no line for the recording"
+[ "$(cat take.txt 2>/dev/null)" = "strobewerk input 1" ] || fail "take.txt is not an empty recording"
 [ -s err.txt ] && fail "error stream: $(head -3 err.txt)"
 if [ "$failures" -ne 0 ]; then
   cat out.txt
