@@ -1,15 +1,18 @@
 // Frame cost of the composition, with the production's own data and note
 // list, in a real window (run it under an X server).
 //
-// BM_FrameCost (first, so that it can start early in the song): at eight song
-// times spread over the song, and at 800 x 600 and 1280 x 720, the whole
+// BM_FrameCost (first, so that it can start early in the song): at the
+// fidelity tool's song times (songFrameTimes: twenty, one in every note of
+// the held distortion among them), and at 800 x 600 and 1280 x 720, the whole
 // frame and each layer group as a ratio to one plain textured full-screen
 // pass of the same size, measured side by side in the same run (each frame
 // is timed between glFinish calls next to plain passes drawn just before
 // it). It prints a table per song time and reports the medians over the
 // song times as counters: frame_x, <layer>_x, and overlays_off_x /
 // finalComposite_off_x, the medians over the song times where the flash,
-// eye and card overlays are off and where the final boosts are 0.
+// eye and card overlays are off and where the final boosts are 0; beside
+// them the dearest frame, frame_worst_x, and its song time, worst_ms (the
+// "worst" row of the table).
 //
 // BM_Frame, BM_PlainFullScreenPass, BM_FrameByLayer: milliseconds per frame
 // (Time column) in fixed 16 ms steps from 60 s into the song, where every
@@ -49,11 +52,6 @@ constexpr int windowH = 720;
 constexpr int frameStepMs = 16;
 constexpr int benchStartMs = 60000;
 
-// The song times of the frame-cost table (the fidelity tool's too).
-// Every 21 s from 12 s: a spacing that does not fall in step with the
-// song's 15 s phrases, so the cued layers are on about as often as in
-// the whole song.
-const std::vector<int> costSongTimes{12000, 33000, 54000, 75000, 96000, 117000, 138000, 159000};
 constexpr int costFramesPerTime = 5;
 constexpr int plainPassesPerFrame = 3;
 
@@ -120,6 +118,7 @@ struct sCostRow {
     double layers[layerCount] = {};
     bool overlaysOff = false;
     bool boostsZero = false;
+    bool rippled = false; // the distortion boost is on
 };
 
 sCostRow measureCosts(int ms, int width, int height)
@@ -130,8 +129,9 @@ sCostRow measureCosts(int ms, int width, int height)
     sCostRow row;
     const sOverlayDraws draws = overlayDraws(state.effects);
     row.overlaysOff = !draws.flash && !draws.eye && !draws.card;
-    row.boostsZero = finalCompositeIsVignetteOnly(
-        finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix));
+    const sFinalBoosts boosts = finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix);
+    row.boostsZero = finalCompositeIsVignetteOnly(boosts);
+    row.rippled = boosts.distBoost != 0.0f;
     drawNextFrame(); // the first frame at a new size settles the copies
 
     std::vector<double> plain, frame, layers[layerCount];
@@ -176,7 +176,7 @@ void BM_FrameCost(benchmark::State& state)
     std::vector<int> times;
     std::vector<sCostRow> rows[2];
     for (auto _ : state) {
-        for (int ms : costSongTimes) {
+        for (int ms : songFrameTimes()) {
             times.push_back(ms);
             for (int s = 0; s < 2; ++s)
                 rows[s].push_back(measureCosts(ms, sizes[s][0], sizes[s][1]));
@@ -190,7 +190,8 @@ void BM_FrameCost(benchmark::State& state)
             std::printf("%-9d %7.2f", times[r], row.frame);
             for (int i = 0; i < layerCount; ++i)
                 std::printf(" %9.2f", row.layers[i]);
-            std::printf("  %-8s %s\n", row.overlaysOff ? "off" : "on", row.boostsZero ? "0" : "on");
+            std::printf("  %-8s %s\n", row.overlaysOff ? "off" : "on",
+                        row.boostsZero ? "0" : (row.rippled ? "on, rippled" : "on"));
             frame.push_back(row.frame);
             for (int i = 0; i < layerCount; ++i)
                 layers[i].push_back(row.layers[i]);
@@ -202,9 +203,12 @@ void BM_FrameCost(benchmark::State& state)
         std::printf("%-9s %7.2f", "median", median(frame));
         for (int i = 0; i < layerCount; ++i)
             std::printf(" %9.2f", median(layers[i]));
-        std::printf("\n");
+        const size_t worst = static_cast<size_t>(std::max_element(frame.begin(), frame.end()) - frame.begin());
+        std::printf("\n%-9s %7.2f  at %d ms\n", "worst", frame[worst], times[worst]);
         const std::string suffix = "_" + std::to_string(sizes[s][0]) + "x" + std::to_string(sizes[s][1]);
         state.counters["frame_x" + suffix] = median(frame);
+        state.counters["frame_worst_x" + suffix] = frame[worst];
+        state.counters["worst_ms" + suffix] = times[worst];
         for (int i = 0; i < layerCount; ++i)
             state.counters[std::string(layerName(static_cast<eLayer>(i))) + "_x" + suffix] = median(layers[i]);
         state.counters["overlays_off_x" + suffix] = median(overlaysOff);

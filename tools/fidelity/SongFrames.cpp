@@ -23,6 +23,13 @@ bool startedUp = false;
 
 } // namespace
 
+const std::vector<int>& songFrameTimes()
+{
+    static const std::vector<int> times{12000, 21000, 33000, 38750, 40500, 45000, 54000,  66000,  75000,  85000,
+                                        88500, 96000, 98750, 105000, 113750, 117000, 128750, 138000, 150000, 159000};
+    return times;
+}
+
 bool enterRepository()
 {
     for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {

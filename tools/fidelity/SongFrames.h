@@ -10,8 +10,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/fidelity/FrameCompare.h"
+
+// The song times the fidelity tool compares and the frame-cost table
+// times, in song order: every 21 s from 12 s (a spacing out of step with
+// the song's 15 s phrases, so the cued layers are on about as often as in
+// the whole song), more between them, and a time in every note of the
+// held distortion (track 4, pitch 0), most of them a third into the
+// note, where its ripple is strongest.
+const std::vector<int>& songFrameTimes();
 
 // Makes the repository (the folder above the working folder that holds the
 // production's data/) the working folder. False when there is none.
