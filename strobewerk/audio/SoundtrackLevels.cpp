@@ -45,11 +45,17 @@ void cSoundtrackLevels::open(const std::string& soundtrackPath, int rate)
     stopping = false;
     ticksReady = 0;
     finished = false;
-    tickCount = 0;
+    for (std::unique_ptr<float[]>& chunk : chunks)
+        chunk.reset();
     path = soundtrackPath;
     ticksPerSecond = rate;
     started = true;
-    worker = std::thread([this] { decode(); });
+}
+
+void cSoundtrackLevels::startDecoding()
+{
+    if (started && !worker.joinable())
+        worker = std::thread([this] { decode(); });
 }
 
 void cSoundtrackLevels::publish(std::int64_t ready, bool done)
@@ -64,46 +70,50 @@ void cSoundtrackLevels::publish(std::int64_t ready, bool done)
 
 void cSoundtrackLevels::decode()
 {
+    // Read from the start to the end, the decoder needs no scan of the file
+    // first: the first levels are there within a millisecond or two.
     cAudioSound* sound = nullptr;
-    if (cAudioSound::open(path, true, &sound) != AUDIO_OK || sound == nullptr) {
+    if (cAudioSound::open(path, false, &sound) != AUDIO_OK || sound == nullptr) {
         publish(0, true);
         return;
     }
-    // Every tick whose window still reaches a sample of the song.
-    std::int64_t count = 0;
-    while (sampleAt(fixedStepTime(0, ticksPerSecond, count)) < sound->lengthFrames() + window)
-        ++count;
-    levels.assign(static_cast<std::size_t>(count), 0.0f);
-    tickCount = count;
-
     cSpectrumAnalyser analyser;
     std::vector<float> spectrum(bands);
     // The first channel from sample `base` on; the song starts after
     // `window` samples of silence, so the first ticks see silence too.
     std::vector<float> channel(window, 0.0f);
     std::int64_t base = -window;
+    std::int64_t songEnd = -1; // the song's length in samples, once met
     std::vector<float> stereo(static_cast<std::size_t>(block) * 2);
-    bool ended = false;
     std::int64_t tick = 0;
-    while (tick < count && !stopping) {
+    const std::int64_t most = static_cast<std::int64_t>(chunks.size()) * chunkTicks;
+    // Every tick whose window still reaches a sample of the song.
+    while (tick < most && !stopping) {
         const std::int64_t end = sampleAt(fixedStepTime(0, ticksPerSecond, tick));
-        while (base + static_cast<std::int64_t>(channel.size()) < end) {
-            const int got = ended ? 0 : sound->read(stereo.data(), block);
+        while (songEnd < 0 && base + static_cast<std::int64_t>(channel.size()) < end) {
+            const int got = sound->read(stereo.data(), block);
+            for (int f = 0; f < got; ++f)
+                channel.push_back(std::clamp(stereo[static_cast<std::size_t>(f) * 2], -1.0f, 1.0f));
             if (got < block)
-                ended = true;
-            // Silence past the end, as the channel hands out.
-            for (int f = 0; f < block; ++f)
-                channel.push_back(f < got ? std::clamp(stereo[static_cast<std::size_t>(f) * 2], -1.0f, 1.0f) : 0.0f);
+                songEnd = base + static_cast<std::int64_t>(channel.size());
         }
+        if (songEnd >= 0 && end - window >= songEnd)
+            break;
+        // Silence past the end, as the channel hands out.
+        if (base + static_cast<std::int64_t>(channel.size()) < end)
+            channel.resize(static_cast<std::size_t>(end - base), 0.0f);
         analyser.analyse(channel.data() + (end - base - window), bands, spectrum.data());
-        levels[static_cast<std::size_t>(tick)] = meanOf(spectrum.data(), bands);
+        std::unique_ptr<float[]>& chunk = chunks[static_cast<std::size_t>(tick / chunkTicks)];
+        if (!chunk)
+            chunk.reset(new float[chunkTicks]);
+        chunk[static_cast<std::size_t>(tick % chunkTicks)] = meanOf(spectrum.data(), bands);
         ++tick;
-        // Drop what no later tick reads; publish now and then.
+        publish(tick, false);
+        // Drop what no later tick reads.
         if (end - base > 8 * block) {
             const std::int64_t drop = end - base - window;
             channel.erase(channel.begin(), channel.begin() + drop);
             base += drop;
-            publish(tick, false);
         }
     }
     delete sound;
@@ -112,17 +122,22 @@ void cSoundtrackLevels::decode()
 
 float cSoundtrackLevels::level(std::int64_t tick)
 {
-    if (!started || tick < 0)
+    // Before the song, or a window that ends where it starts: silence.
+    if (!started || tick < 0 || sampleAt(fixedStepTime(0, ticksPerSecond, tick)) <= 0)
         return 0.0f;
+    startDecoding();
     std::unique_lock<std::mutex> hold(lock);
     advanced.wait(hold, [&] { return finished || ticksReady > tick; });
-    return tick < ticksReady ? levels[static_cast<std::size_t>(tick)] : 0.0f;
+    if (tick >= ticksReady)
+        return 0.0f;
+    return chunks[static_cast<std::size_t>(tick / chunkTicks)][static_cast<std::size_t>(tick % chunkTicks)];
 }
 
 void cSoundtrackLevels::waitUntilDecoded()
 {
     if (!started)
         return;
+    startDecoding();
     std::unique_lock<std::mutex> hold(lock);
     advanced.wait(hold, [&] { return finished; });
 }

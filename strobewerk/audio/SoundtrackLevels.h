@@ -9,11 +9,15 @@
 // device does.
 //
 //     cSoundtrackLevels levels;
-//     levels.open(soundtrackFile, 60);   // decodes on a thread of its own
+//     levels.open(soundtrackFile, 60);   // names the file, decodes nothing
+//     levels.startDecoding();            // on a thread of its own
 //     float l = levels.level(n);         // waits until tick n is decoded
 //
 // Decoding the whole song takes a few tenths of a second, far ahead of
 // play; only a jump far into the song right after start-up waits for it.
+// The first tick (song time 0) needs no decoding, so live play shows its
+// first frame before it starts the thread, which would otherwise take a
+// core from that frame; the first level that needs decoding starts it too.
 // Without a soundtrack (missing or undecodable) every level is 0, as is
 // every level past the soundtrack's end.
 #pragma once
@@ -21,6 +25,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -34,10 +39,13 @@ public:
     cSoundtrackLevels(const cSoundtrackLevels&) = delete;
     cSoundtrackLevels& operator=(const cSoundtrackLevels&) = delete;
 
-    // Starts decoding `path` at `ticksPerSecond` and returns at once
-    // (opened before, it starts afresh). A file that cannot be opened or
-    // decoded gives levels that are all 0.
+    // Names the file to decode at `ticksPerSecond` (opened before, it
+    // starts afresh). A file that cannot be opened or decoded gives levels
+    // that are all 0.
     void open(const std::string& path, int ticksPerSecond);
+
+    // Starts the decoding thread (once; no-op without a file).
+    void startDecoding();
 
     // The level of tick `tick` (0 before the song, past its end and
     // without a soundtrack).
@@ -53,9 +61,11 @@ private:
     std::string path;
     int ticksPerSecond = 60;
     bool started = false;
-    // Set by the decoding thread before it publishes its first level.
-    std::int64_t tickCount = 0;
-    std::vector<float> levels;
+    // The levels in chunks of chunkTicks, allocated as the decoding thread
+    // reaches them (it never moves one a reader may be reading); room for
+    // some 19 hours at 60 ticks a second.
+    static constexpr std::int64_t chunkTicks = 1024;
+    std::vector<std::unique_ptr<float[]>> chunks = std::vector<std::unique_ptr<float[]>>(4096);
     // Guarded by `lock`.
     std::int64_t ticksReady = 0;
     bool finished = false;

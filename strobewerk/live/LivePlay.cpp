@@ -7,6 +7,7 @@
 #include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
 #include "strobewerk/audio/Soundtrack.h"
+#include "strobewerk/audio/SoundtrackLevels.h"
 #include "strobewerk/live/Input.h"
 #include "strobewerk/live/LiveReload.h"
 #include "strobewerk/live/ReloadWatcher.h"
@@ -128,6 +129,8 @@ void runMainLoop()
         watcher.poll(SDL_GetTicks());
         runLiveFrame();
         SDL_GL_SwapBuffers();
+        // After the first frame is on screen.
+        soundtrackLevels.startDecoding();
         if (meter.frame(SDL_GetTicks()))
             SDL_WM_SetCaption(windowTitle(liveSongTime, meter.framesPerSecond(), isSongPaused()).c_str(), nullptr);
         if (quit)
