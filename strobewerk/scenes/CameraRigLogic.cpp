@@ -159,3 +159,18 @@ sCameraView cameraView(const sCameraRigState& rig)
     result.position = rig.cameraPosition;
     return result;
 }
+
+sCameraRigState blendCameraRig(const sCameraRigState& from, const sCameraRigState& to, float f)
+{
+    sCameraRigState rig = to;
+    const quatf& a = from.cameraOrientation;
+    quatf b = to.cameraOrientation;
+    // q and -q are the same turn: blend towards the nearer one.
+    if (a.w * b.w + a.x * b.x + a.y * b.y + a.z * b.z < 0.0f)
+        b = quatf(-b.w, -b.x, -b.y, -b.z);
+    const float g = 1.0f - f;
+    rig.cameraOrientation = quatf(a.w * g + b.w * f, a.x * g + b.x * f, a.y * g + b.y * f, a.z * g + b.z * f).normalised();
+    rig.cameraDistance = from.cameraDistance * g + to.cameraDistance * f;
+    rig.cameraPosition = rig.cameraOrientation.rotate({0.0f, 0.0f, rig.cameraDistance});
+    return rig;
+}

@@ -100,3 +100,9 @@ sCameraView updateCameraRig(sCameraRigState& rig, const sTurnInput& input, float
 
 // The view matrix and position of the rig as its last update left it.
 sCameraView cameraView(const sCameraRigState& rig);
+
+// The rig a fraction `f` (0..1) of the way from `from` to `to`, two rigs
+// one update apart: the distance in a straight line, the orientation along
+// the shorter arc (normalised linear blend, near enough for one update's
+// turn), the position following both. The rest is `to`'s.
+sCameraRigState blendCameraRig(const sCameraRigState& from, const sCameraRigState& to, float f);

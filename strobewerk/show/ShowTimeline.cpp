@@ -96,6 +96,14 @@ const sSceneState& cShowTimeline::stateAt(std::int32_t ms)
         return atTick;
     frame = atTick;
     step(frame, tickMs, ms, before + 1, before + 1);
+    // The camera turns by a whole update's angle in any step, however
+    // short: between two ticks it is blended from this tick's rig to the
+    // next one's instead, so a screen faster than the ticks sees it glide.
+    sSceneState next = atTick;
+    const std::int32_t nextMs = tickTime(before + 1);
+    step(next, tickMs, nextMs, before + 1, before + 1);
+    frame.camera = blendCameraRig(atTick.camera, next.camera,
+                                  static_cast<float>(ms - tickMs) / static_cast<float>(nextMs - tickMs));
     return frame;
 }
 

@@ -7,8 +7,9 @@
 // log holds for tick n and the soundtrack's level at tick n. A frame at a
 // song time between two ticks takes the state of the tick before it one
 // partial step further, to the frame's time (with the next tick's input
-// and level), so a screen faster than 60 Hz still sees smooth motion; a
-// frame at a tick time shows that tick's state. Either way the picture is
+// and level), and its camera blended between the two ticks' rigs, so a
+// screen faster than 60 Hz still sees smooth motion; a frame at a tick time
+// shows that tick's state. Either way the picture is
 // a function of the song time alone: the frame rate, the start and any
 // seek change nothing.
 //

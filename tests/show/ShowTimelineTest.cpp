@@ -3,6 +3,8 @@
 // timeline reached along different paths, and the joystick's log.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstdint>
 #include <filesystem>
@@ -193,6 +195,34 @@ TEST_F(ShowTimeline, HeldNoteSoundingAtASeeksTargetTurnsTheCameraRightAway)
     EXPECT_NEAR(state.cues.sideTurn.progress, 0.4f, 1e-6f);
     EXPECT_GT(state.camera.turnVelocity.y, 0.0f);
     EXPECT_EQ(timeline.snapshotCount(), 3u); // passed 0, 1 s and 2 s
+}
+
+// While a held note turns the camera, frames between two ticks show it
+// part of the way from one tick's orientation to the next, in step with
+// their song time.
+TEST_F(ShowTimeline, CameraGlidesBetweenTicks)
+{
+    cShowTimeline timeline;
+    attach(timeline);
+    const std::int64_t tick = tickAtOrBefore(4500);
+    const quatf from = timeline.stateAtTick(tick).camera.cameraOrientation;
+    const quatf to = timeline.stateAtTick(tick + 1).camera.cameraOrientation;
+    // The turn from a to b, from the vector part of a^-1 b (precise for
+    // the small angles of one tick).
+    const auto angle = [](const quatf& a, const quatf& b) {
+        const quatf d = a.inverse() * b;
+        return 2.0f * std::asin(std::min(1.0f, std::sqrt(d.x * d.x + d.y * d.y + d.z * d.z)));
+    };
+    const float whole = angle(from, to);
+    ASSERT_GT(whole, 1e-4f);
+    float last = 0.0f;
+    for (std::int32_t ms = tickTime(tick) + 1; ms < tickTime(tick + 1); ++ms) {
+        const float moved = angle(from, timeline.stateAt(ms).camera.cameraOrientation);
+        const float share = float(ms - tickTime(tick)) / float(tickTime(tick + 1) - tickTime(tick));
+        EXPECT_NEAR(moved, share * whole, 0.05f * whole) << "at " << ms;
+        EXPECT_GT(moved, last);
+        last = moved;
+    }
 }
 
 TEST_F(ShowTimeline, KeptCopiesResumeWithTheGeneratorInsideTheState)
