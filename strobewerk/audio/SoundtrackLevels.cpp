@@ -49,7 +49,7 @@ void cSoundtrackLevels::open(const std::string& soundtrackPath, int rate)
     path = soundtrackPath;
     ticksPerSecond = rate;
     started = true;
-    worker = std::thread([this] { decode(); });
+    startDecoding();
 }
 
 void cSoundtrackLevels::publish(std::int64_t ready, bool done)

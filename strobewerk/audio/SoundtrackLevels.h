@@ -10,6 +10,7 @@
 //
 //     cSoundtrackLevels levels;
 //     levels.open(soundtrackFile, 60);   // decodes on a thread of its own
+//                                        // (the web build: before it returns)
 //     float l = levels.level(n);         // waits until tick n is decoded
 //
 // Decoding the whole song takes a few tenths of a second, far ahead of
@@ -47,6 +48,9 @@ public:
     void waitUntilDecoded();
 
 private:
+    // Runs decode(): on the worker thread (SoundtrackLevelsThread.cpp), or
+    // at once where there are no threads (the web build's own version).
+    void startDecoding();
     void decode();
     void publish(std::int64_t ready, bool finished);
 
