@@ -3,7 +3,9 @@
 #  1. the tests that need no window, under AddressSanitizer and
 #     UndefinedBehaviorSanitizer (build-san/);
 #  2. the engine, the production and their tests in a real OpenGL context
-#     under a virtual X server (build/).
+#     under a virtual X server (build/);
+#  3. with WITH_WEB=1: the web page built and driven in headless Chromium,
+#     its frames compared with the native ones (web/tools/test-page.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -24,5 +26,9 @@ cmake --build build -j "$jobs"
 if ctest --test-dir build -N -L '^gl$' | grep -q 'Total Tests: [1-9]'; then
   SDL_AUDIODRIVER=dummy xvfb-run -a -s "-screen 0 1600x1200x24" \
     ctest --test-dir build -L '^gl$' --output-on-failure
+fi
+if [ "${WITH_WEB:-0}" = 1 ]; then
+  echo "== the web page in a browser"
+  bash web/tools/test-page.sh
 fi
 echo "== all tests passed"

@@ -82,8 +82,10 @@ void cMeshData::readBack(cMesh& mesh)
             }
             continue;
         }
-        withMapped(buffer, size_t(4 * buffer.componentCount), [&](const void* data, size_t count, size_t stride) {
-            switch (buffer.componentCount) {
+        // A structured binding cannot be captured in C++17 (clang refuses it).
+        const GLint components = buffer.componentCount;
+        withMapped(buffer, size_t(4 * components), [&](const void* data, size_t count, size_t stride) {
+            switch (components) {
             case 1: floatAttributes[key] = copyElements<float>(data, count, stride); break;
             case 2: vec2Attributes[key] = copyElements<vec2f>(data, count, stride); break;
             case 3: vec3Attributes[key] = copyElements<vec3f>(data, count, stride); break;

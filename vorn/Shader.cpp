@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "vorn/ConsoleLog.h"
+#include "vorn/ShaderDialect.h"
 
 namespace vorn {
 
@@ -18,7 +19,7 @@ std::string cShader::sourceText() const
 
 bool cShader::compile()
 {
-    const std::string text = sourceText();
+    const std::string text = shaderTextForContext(type, sourceText());
     if (id != none)
         glDeleteShader(id);
     id = glCreateShader(type);

@@ -2,6 +2,7 @@
 
 #include "strobewerk/audio/AudioChannel.h"
 #include "strobewerk/audio/AudioSound.h"
+#include "strobewerk/audio/OutputDelay.h"
 #include "strobewerk/audio/SoundLibraryQuiet.h"
 #include "vorn/ConsoleLog.h"
 
@@ -215,6 +216,7 @@ void cAudioSystem::deviceCallback(void* userData, uint8_t* stream, int length)
 {
     cAudioSystem* system = static_cast<cAudioSystem*>(userData);
     const int frames = length / static_cast<int>(sizeof(int16_t) * kAudioOutputChannels);
+    system->latencyFrames = outputDelayFrames(frames);
     // The callback's own buffer: the device asks for the same size each time.
     thread_local std::vector<float> mixed;
     mixed.resize(static_cast<size_t>(frames) * kAudioOutputChannels);

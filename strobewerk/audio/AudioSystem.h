@@ -57,9 +57,9 @@ public:
     // False while the system plays into the silent output (or none).
     bool hasDevice() const { return deviceOpen; }
 
-    // How long after the output takes a block it is heard, in frames: the
-    // device's buffer (SDL plays one buffer while the callback fills the
-    // next); 0 for the silent output and without an output.
+    // How long after the output takes a block it is heard, in frames
+    // (OutputDelay.h), as of the last block; 0 for the silent output and
+    // without an output.
     int outputLatencyFrames() const { return latencyFrames; }
 
     // The output's own frame count heard at `nowNs` (outputClockNs): the
@@ -90,7 +90,7 @@ private:
     std::vector<std::unique_ptr<cAudioSound>> sounds;
     std::vector<std::unique_ptr<cAudioChannel>> channels;
     std::vector<float> mixScratch;
-    int latencyFrames = 0;
+    std::atomic<int> latencyFrames{0};
 
     // Frames every mix call has produced so far, and the last call's stamp.
     mutable std::mutex outputStampLock;

@@ -43,6 +43,7 @@ void cSoundtrackLevels::open(const std::string& soundtrackPath, int rate)
     if (worker.joinable())
         worker.join();
     stopping = false;
+    decodingStarted = false;
     ticksReady = 0;
     finished = false;
     for (std::unique_ptr<float[]>& chunk : chunks)
@@ -54,8 +55,10 @@ void cSoundtrackLevels::open(const std::string& soundtrackPath, int rate)
 
 void cSoundtrackLevels::startDecoding()
 {
-    if (started && !worker.joinable())
-        worker = std::thread([this] { decode(); });
+    if (!started || decodingStarted)
+        return;
+    decodingStarted = true;
+    runDecoding();
 }
 
 void cSoundtrackLevels::publish(std::int64_t ready, bool done)

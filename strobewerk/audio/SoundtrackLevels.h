@@ -55,12 +55,16 @@ public:
     void waitUntilDecoded();
 
 private:
+    // Runs decode(): on the worker thread (SoundtrackLevelsThread.cpp), or
+    // at once where there are no threads (the web build's own version).
+    void runDecoding();
     void decode();
     void publish(std::int64_t ready, bool finished);
 
     std::string path;
     int ticksPerSecond = 60;
     bool started = false;
+    bool decodingStarted = false;
     // The levels in chunks of chunkTicks, allocated as the decoding thread
     // reaches them (it never moves one a reader may be reading); room for
     // some 19 hours at 60 ticks a second.

@@ -100,41 +100,46 @@ void runLiveFrame()
     soundtrack.reportBreakOff();
 }
 
+void startMainLoop(sLiveLoop& loop)
+{
+    watchEditedFiles(loop.watcher);
+}
+
+bool runLoopIteration(sLiveLoop& loop)
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT)
+            loop.quit = true;
+        else if (event.type == SDL_VIDEORESIZE)
+            onResize(event.resize.w, event.resize.h);
+        else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
+            // A tap shorter than one frame is over before the keyboard
+            // state is copied; its key-down event still counts.
+            loop.quit = true;
+        else if (event.type == SDL_KEYDOWN)
+            applyPlayAction(playActionForKey(event.key.keysym.sym));
+    }
+    SDL_PumpEvents();
+    readKeyboard();
+    readJoystick(joystick);
+    if (isKeyDown(SDLK_ESCAPE))
+        loop.quit = true;
+    loop.watcher.poll(SDL_GetTicks());
+    runLiveFrame();
+    SDL_GL_SwapBuffers();
+    // After the first frame is on screen.
+    soundtrackLevels.startDecoding();
+    if (loop.meter.frame(SDL_GetTicks()))
+        SDL_WM_SetCaption(windowTitle(liveSongTime, loop.meter.framesPerSecond(), isSongPaused()).c_str(), nullptr);
+    return !loop.quit;
+}
+
 void runMainLoop()
 {
-    bool quit = false;
-    cFrameRateMeter meter;
-    cReloadWatcher watcher;
-    watchEditedFiles(watcher);
-    for (;;) {
-        SDL_Event event;
-        if (SDL_PollEvent(&event)) {
-            if (event.type == SDL_QUIT)
-                quit = true;
-            else if (event.type == SDL_VIDEORESIZE)
-                onResize(event.resize.w, event.resize.h);
-            else if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE)
-                // A tap shorter than one frame is over before the keyboard
-                // state is copied; its key-down event still counts.
-                quit = true;
-            else if (event.type == SDL_KEYDOWN)
-                applyPlayAction(playActionForKey(event.key.keysym.sym));
-            continue;
-        }
-        SDL_PumpEvents();
-        readKeyboard();
-        readJoystick(joystick);
-        if (isKeyDown(SDLK_ESCAPE))
-            quit = true;
-        watcher.poll(SDL_GetTicks());
-        runLiveFrame();
-        SDL_GL_SwapBuffers();
-        // After the first frame is on screen.
-        soundtrackLevels.startDecoding();
-        if (meter.frame(SDL_GetTicks()))
-            SDL_WM_SetCaption(windowTitle(liveSongTime, meter.framesPerSecond(), isSongPaused()).c_str(), nullptr);
-        if (quit)
-            break;
+    sLiveLoop loop;
+    startMainLoop(loop);
+    while (runLoopIteration(loop)) {
     }
 }
 
@@ -165,7 +170,7 @@ void saveRecording(const std::string& path)
 
 } // namespace
 
-int runLivePlay(const sOptions& options)
+std::optional<int> startLivePlay(const sOptions& options)
 {
     // A recording to replay is read before anything starts.
     cInputLog replayed;
@@ -230,8 +235,19 @@ int runLivePlay(const sOptions& options)
         liveSongTime = length;
     soundtrack.play(liveSongTime);
     SDL_ShowCursor(SDL_DISABLE);
+    return std::nullopt;
+}
 
-    runMainLoop();
+int endLivePlay(const sOptions& options)
+{
     saveRecording(options.recordInput);
     return shutDown(0);
+}
+
+int runLivePlay(const sOptions& options)
+{
+    if (const std::optional<int> failed = startLivePlay(options))
+        return *failed;
+    runMainLoop();
+    return endLivePlay(options);
 }

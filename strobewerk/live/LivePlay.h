@@ -12,10 +12,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 #include "strobewerk/Options.h"
 #include "strobewerk/SongClock.h"
 #include "strobewerk/live/PlayControls.h"
+#include "strobewerk/live/ReloadWatcher.h"
 
 // The song clock's tick source, SDL_GetTicks by default; a measuring tool
 // replaces it to note when each frame read the clock.
@@ -52,13 +54,36 @@ void applyPlayAction(ePlayAction action);
 // off reported.
 void runLiveFrame();
 
-// The main loop: drains every pending event (quit, resize, the maker's keys;
-// Escape's key-down counts as well), then reads the inputs, reloads edited
-// files (LiveReload.h, looked at once a second), draws one frame and swaps;
-// the window title shows song time and frame rate; after Escape or a quit
-// event exactly one more frame is drawn and shown before it returns. Needs
-// everything start-up makes.
+// What the main loop keeps from one iteration to the next.
+struct sLiveLoop {
+    bool quit = false;
+    cFrameRateMeter meter;
+    cReloadWatcher watcher;
+};
+
+// Before the first iteration: the edited files to watch (LiveReload.h).
+void startMainLoop(sLiveLoop& loop);
+
+// One iteration of the main loop: drains every pending event (quit,
+// resize, the maker's keys; Escape's key-down counts as well), then reads
+// the inputs, reloads edited files (looked at once a second), draws one
+// frame and swaps; the window title shows song time and frame rate. False
+// once the frame after Escape or a quit event has been drawn and shown.
+// The desktop loop calls it until then; the web page calls it once per
+// animation frame.
+bool runLoopIteration(sLiveLoop& loop);
+
+// The desktop main loop: startMainLoop, then iterations until one returns
+// false. Needs everything start-up makes.
 void runMainLoop();
 
-// The whole of live play. Returns the exit code.
+// Live play's start-up, up to the sound playing from the start position.
+// An exit code when it failed (the failure has been told), nothing when
+// the main loop may run.
+std::optional<int> startLivePlay(const sOptions& options);
+
+// After the main loop: the recording saved, SDL closed. The exit code.
+int endLivePlay(const sOptions& options);
+
+// The whole of live play: start-up, main loop, end. Returns the exit code.
 int runLivePlay(const sOptions& options);

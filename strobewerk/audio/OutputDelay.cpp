@@ -1,0 +1,6 @@
+#include "strobewerk/audio/OutputDelay.h"
+
+int outputDelayFrames(int bufferFrames)
+{
+    return bufferFrames;
+}

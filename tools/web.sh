@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Builds the production's web page into web/dist/ (static files for any web
+# server) and serves it on http://127.0.0.1:8080/ (PORT=... for another
+# port) until Ctrl-C. --build-only stops after the build.
+#
+# Needs what tools/setup.sh installs (WITH_WEB=1 adds the web's packages;
+# it is the default there): Debian's emscripten, and the source packages of
+# libmpg123 and KissFFT, built for the web once into build-web/libs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+export NODE_PATH=/usr/share/nodejs
+
+serve=1
+for arg in "$@"; do
+  case "$arg" in
+    --build-only) serve=0 ;;
+    *) echo "web.sh: unknown argument $arg (only --build-only)"; exit 2 ;;
+  esac
+done
+
+if ! command -v emcmake >/dev/null; then
+  echo "web.sh: emscripten is missing: run tools/setup.sh"
+  exit 1
+fi
+
+bash web/tools/build-libs.sh build-web/libs
+echo "web: compiling the production"
+emcmake cmake -S web -B build-web/app -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  -DWEB_LIBS="$root/build-web/libs/prefix" >/dev/null
+cmake --build build-web/app -j "${WEB_JOBS:-$(nproc)}"
+
+rm -rf web/dist
+mkdir -p web/dist
+cp web/page/index.html web/page/page.js web/dist/
+cp build-web/app/strobewerk.js build-web/app/strobewerk.wasm build-web/app/strobewerk.data web/dist/
+echo "web: web/dist/ is ready ($(du -sh web/dist | cut -f1))"
+
+if [ "$serve" = 1 ]; then
+  port=${PORT:-8080}
+  echo "web: serving on http://127.0.0.1:$port/ (Ctrl-C ends)"
+  exec python3 -m http.server "$port" --bind 127.0.0.1 --directory web/dist
+fi

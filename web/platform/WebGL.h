@@ -1,0 +1,59 @@
+// What WebGL 1 under the GL emulation lacks, made up for in one place. The
+// web build includes this header before every source file, so the engine
+// keeps its desktop GL calls:
+//  - framebuffer objects are core in WebGL: the ...EXT entry points are the
+//    core ones under their old names;
+//  - there is no texture storage: the engine's check for it reads false and
+//    every level is uploaded on its own;
+//  - a buffer cannot be mapped or read back: the data last given to each
+//    buffer is kept here, and mapping a buffer hands out that copy;
+//  - a texture's internal format is its format (no component counts, no
+//    sized formats);
+//  - there is no GL_CLAMP (edge texels blended with the border colour): the
+//    edge is clamped to (GL_CLAMP_TO_EDGE), which differs only in the
+//    outermost half texel;
+//  - a framebuffer has one colour attachment: the textures attached at the
+//    others are kept here, and choosing one as the draw buffer attaches it
+//    in the first place (the read buffer follows, as the engine always
+//    picks the two alike);
+//  - the canvas has no alpha: copies from it are RGB (alpha reads 1, as
+//    from the desktop window, which has no alpha either).
+#pragma once
+
+#include <GL/glew.h>
+#include <GL/glu.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+void webglBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage);
+const void* webglMapBuffer(GLenum target);
+GLboolean webglUnmapBuffer(GLenum target);
+void webglTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height, GLint border,
+                     GLenum format, GLenum type, const void* pixels);
+void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture, GLint level);
+void webglDrawBuffer(GLenum buffer);
+void webglTexParameteri(GLenum target, GLenum name, GLint value);
+void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y, GLsizei width,
+                         GLsizei height, GLint border);
+#ifdef __cplusplus
+}
+#endif
+
+#define glGenFramebuffersEXT glGenFramebuffers
+#define glBindFramebufferEXT glBindFramebuffer
+#define glFramebufferTexture2DEXT webglFramebufferTexture2D
+#define glDrawBuffer webglDrawBuffer
+#define glReadBuffer(buffer) ((void)(buffer))
+#define glCheckFramebufferStatusEXT glCheckFramebufferStatus
+#define glGenerateMipmapEXT glGenerateMipmap
+#define glDeleteFramebuffersEXT glDeleteFramebuffers
+
+#define glTexStorage2D ((void (*)(GLenum, GLsizei, GLenum, GLsizei, GLsizei))0)
+
+#define glBufferData webglBufferData
+#define glMapBuffer(target, access) webglMapBuffer(target)
+#define glUnmapBuffer webglUnmapBuffer
+#define glTexImage2D webglTexImage2D
+#define glTexParameteri webglTexParameteri
+#define glCopyTexImage2D webglCopyTexImage2D

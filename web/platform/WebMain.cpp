@@ -1,0 +1,92 @@
+// The production in a web page. The page calls main (Module.callMain) from
+// the viewer's click, so the sound may start; start-up is live play's own,
+// and the browser then calls one iteration of live play's main loop per
+// animation frame. The canvas follows the page's size.
+//
+// For tests and for showing a still, the page can hold the clock at a song
+// time (strobewerk_hold: the sound paused and sought there, as the maker's
+// keys do; a negative time resumes) and count the frames drawn.
+#include <emscripten.h>
+#include <emscripten/html5.h>
+
+#include <memory>
+
+#include "strobewerk/FrameState.h"
+#include "strobewerk/Options.h"
+#include "strobewerk/live/LivePlay.h"
+#include "strobewerk/show/Show.h"
+#include "vorn/ConsoleLog.h"
+
+namespace {
+
+sOptions options;
+std::unique_ptr<sLiveLoop> loop;
+unsigned framesDrawn = 0;
+
+// The canvas's drawing buffer takes the size the page lays it out at.
+void followCanvasSize()
+{
+    double cssWidth = 0.0;
+    double cssHeight = 0.0;
+    if (emscripten_get_element_css_size("#canvas", &cssWidth, &cssHeight) != EMSCRIPTEN_RESULT_SUCCESS)
+        return;
+    const int width = static_cast<int>(cssWidth);
+    const int height = static_cast<int>(cssHeight);
+    if (width <= 0 || height <= 0 || (width == windowWidth && height == windowHeight))
+        return;
+    emscripten_set_canvas_element_size("#canvas", width, height);
+    onResize(width, height);
+}
+
+void runFrame()
+{
+    followCanvasSize();
+    const bool goesOn = runLoopIteration(*loop);
+    ++framesDrawn;
+    if (goesOn)
+        return;
+    emscripten_cancel_main_loop();
+    const int code = endLivePlay(options);
+    EM_ASM({ if (Module.onEnded) Module.onEnded($0); }, code);
+}
+
+} // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE void strobewerk_hold(int songTimeMs)
+{
+    if (songTimeMs < 0) {
+        setSongPaused(false);
+        return;
+    }
+    setSongPaused(true);
+    seekSong(songTimeMs);
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned strobewerk_frames()
+{
+    return framesDrawn;
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE int strobewerk_song_time()
+{
+    return liveSongTime;
+}
+
+int main(int argc, char** argv)
+{
+    const sOptionsResult parsed = parseOptions(argc, argv);
+    if (!parsed.ok) {
+        vorn::consoleLog.line(parsed.error);
+        return 2;
+    }
+    options = parsed.options;
+    if (const std::optional<int> failed = startLivePlay(options)) {
+        EM_ASM({ if (Module.onEnded) Module.onEnded($0); }, *failed);
+        return *failed;
+    }
+    followCanvasSize();
+    loop = std::make_unique<sLiveLoop>();
+    startMainLoop(*loop);
+    emscripten_set_main_loop(runFrame, 0, 0);
+    return 0;
+}
