@@ -10,6 +10,12 @@
 #undef glTexImage2D
 #undef glTexParameteri
 #undef glCopyTexImage2D
+#undef glEnableClientState
+#undef glDisableClientState
+#undef glVertexPointer
+#undef glDrawElements
+#undef glDrawArrays
+#undef glBlendFunc
 
 namespace {
 
@@ -95,4 +101,101 @@ extern "C" void webglDrawBuffer(GLenum buffer)
     if (it != framebuffer->second.end())
         glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, it->second.textureTarget, it->second.texture,
                                it->second.level);
+}
+
+namespace {
+
+// The position array of the meshes, as glVertexPointer gave it.
+struct sPositionArray {
+    bool enabled = false;
+    GLint buffer = 0;
+    GLint size = 4;
+    GLenum type = GL_FLOAT;
+    GLsizei stride = 0;
+    const void* pointer = nullptr;
+};
+sPositionArray positionArray;
+
+// The emulation binds the attribute it renames gl_Vertex to at location 0.
+constexpr GLuint positionLocation = 0;
+
+// Hands the current program the position array and the two matrices its
+// rewritten shaders read; returns whether the position was enabled.
+bool prepareDraw()
+{
+    GLint program = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    if (program == 0)
+        return false;
+    GLfloat matrix[16];
+    const GLint modelView = glGetUniformLocation(GLuint(program), "u_modelView");
+    if (modelView >= 0) {
+        glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
+        glUniformMatrix4fv(modelView, 1, GL_FALSE, matrix);
+    }
+    const GLint projection = glGetUniformLocation(GLuint(program), "u_projection");
+    if (projection >= 0) {
+        glGetFloatv(GL_PROJECTION_MATRIX, matrix);
+        glUniformMatrix4fv(projection, 1, GL_FALSE, matrix);
+    }
+    if (!positionArray.enabled)
+        return false;
+    const GLint bound = boundBuffer(GL_ARRAY_BUFFER);
+    glBindBuffer(GL_ARRAY_BUFFER, GLuint(positionArray.buffer));
+    glEnableVertexAttribArray(positionLocation);
+    glVertexAttribPointer(positionLocation, positionArray.size, positionArray.type, GL_FALSE, positionArray.stride,
+                          positionArray.pointer);
+    glBindBuffer(GL_ARRAY_BUFFER, GLuint(bound));
+    return true;
+}
+
+} // namespace
+
+void webglEnableClientState(GLenum array)
+{
+    if (array == GL_VERTEX_ARRAY)
+        positionArray.enabled = true;
+    else
+        glEnableClientState(array);
+}
+
+void webglDisableClientState(GLenum array)
+{
+    if (array == GL_VERTEX_ARRAY)
+        positionArray.enabled = false;
+    else
+        glDisableClientState(array);
+}
+
+void webglVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer)
+{
+    positionArray.buffer = boundBuffer(GL_ARRAY_BUFFER);
+    positionArray.size = size;
+    positionArray.type = type;
+    positionArray.stride = stride;
+    positionArray.pointer = pointer;
+}
+
+void webglDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices)
+{
+    const bool position = prepareDraw();
+    glDrawElements(mode, count, type, indices);
+    if (position)
+        glDisableVertexAttribArray(positionLocation);
+}
+
+void webglDrawArrays(GLenum mode, GLint first, GLsizei count)
+{
+    const bool position = prepareDraw();
+    glDrawArrays(mode, first, count);
+    if (position)
+        glDisableVertexAttribArray(positionLocation);
+}
+
+void webglBlendFunc(GLenum source, GLenum destination)
+{
+    if (source == GL_ZERO && destination == GL_SRC_COLOR)
+        glBlendFunc(GL_DST_COLOR, GL_ZERO);
+    else
+        glBlendFunc(source, destination);
 }

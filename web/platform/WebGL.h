@@ -17,7 +17,15 @@
 //    in the first place (the read buffer follows, as the engine always
 //    picks the two alike);
 //  - the canvas has no alpha: copies from it are RGB (alpha reads 1, as
-//    from the desktop window, which has no alpha either).
+//    from the desktop window, which has no alpha either);
+//  - meshes are drawn from buffer objects with the position as the vertex
+//    array: the emulation hands such draws to WebGL as they are, so the
+//    position goes to the attribute the emulation renames gl_Vertex to
+//    (location 0) and the shaders get the modelview and projection
+//    matrices they were rewritten to read, here, right before each draw;
+//  - a multiplying blend written as (zero, source colour) leaves the canvas
+//    black under the browser's software renderer: it is given as the same
+//    product the other way round, (destination colour, zero).
 #pragma once
 
 #include <GL/glew.h>
@@ -36,6 +44,12 @@ void webglDrawBuffer(GLenum buffer);
 void webglTexParameteri(GLenum target, GLenum name, GLint value);
 void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y, GLsizei width,
                          GLsizei height, GLint border);
+void webglEnableClientState(GLenum array);
+void webglDisableClientState(GLenum array);
+void webglVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer);
+void webglDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
+void webglDrawArrays(GLenum mode, GLint first, GLsizei count);
+void webglBlendFunc(GLenum source, GLenum destination);
 #ifdef __cplusplus
 }
 #endif
@@ -57,3 +71,9 @@ void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLin
 #define glTexImage2D webglTexImage2D
 #define glTexParameteri webglTexParameteri
 #define glCopyTexImage2D webglCopyTexImage2D
+#define glEnableClientState webglEnableClientState
+#define glDisableClientState webglDisableClientState
+#define glVertexPointer webglVertexPointer
+#define glDrawElements webglDrawElements
+#define glDrawArrays webglDrawArrays
+#define glBlendFunc webglBlendFunc
