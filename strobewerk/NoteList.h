@@ -1,15 +1,17 @@
 // cNoteList: the notes of the soundtrack, read from the note-list file that
 // notegrind writes, with each note's playback state.
 //
-// The runtime loads it once before playback and advances it once per frame
-// to the song time; the scenes then ask whether a note of a track, pitch
-// code and kind sounds now and how far through it the song is:
+// The production loads it once before playback. The show asks it, for two
+// song times in a row, which note of a track, pitch code and kind sounds at
+// the second and how far through it the song is (findNoteBetween), so the
+// answer depends on the song times alone:
 //     noteList.load("data/mvl.txt");
-//     noteList.update(songTime);                  // once per frame
-//     if (noteList.isNoteActive(3, 0, false)) ... // a hit of track 3, code 0
-// A hit is active in exactly one update (the first at or after its start);
-// a held note from its start up to and including the update that reaches
-// its end. A note never becomes active again until the list is rewound.
+//     noteList.findNoteBetween(3, 0, false, previous, now).active  // a hit
+// The list also plays itself along (update, rewind, resume, the queries
+// on its playback state): a hit is active in exactly one update (the first
+// at or after its start); a held note from its start up to and including
+// the update that reaches its end. A note never becomes active again until
+// the list is rewound.
 #pragma once
 
 #include <cstddef>

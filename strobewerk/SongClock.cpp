@@ -10,6 +10,11 @@ std::int32_t fixedStepTime(std::int32_t from, int fps, std::int64_t frame)
     return static_cast<std::int32_t>(from + offset);
 }
 
+std::int64_t sampleAtSongTime(std::int32_t ms, int rate)
+{
+    return static_cast<std::int64_t>(ms) * rate / 1000;
+}
+
 std::int32_t followSound(std::int32_t previous, std::int32_t ticked, std::int32_t audible)
 {
     const std::int64_t apart = std::int64_t(ticked) - audible;

@@ -27,6 +27,10 @@
 // 1000 / fps). The show's ticks and a capture's frames are such runs.
 std::int32_t fixedStepTime(std::int32_t from, int fps, std::int64_t frame);
 
+// Sample frame of song time `ms` at `rate` (rounded down, as the audio
+// layer positions a channel).
+std::int64_t sampleAtSongTime(std::int32_t ms, int rate);
+
 // Largest difference between the clock and the heard sound that the clock
 // lets pass before it follows the sound.
 constexpr std::int32_t syncToleranceMs = 20;

@@ -13,9 +13,10 @@ constexpr int bands = 512;
 constexpr int window = 2 * bands;
 constexpr int block = 4096;
 
-std::int64_t sampleAt(std::int32_t ms)
+// The sample that ends the window of tick n.
+std::int64_t tickSample(int ticksPerSecond, std::int64_t tick)
 {
-    return static_cast<std::int64_t>(ms) * kAudioOutputRate / 1000;
+    return sampleAtSongTime(fixedStepTime(0, ticksPerSecond, tick), kAudioOutputRate);
 }
 
 // The mean of the bands, summed in band order in single precision.
@@ -92,7 +93,7 @@ void cSoundtrackLevels::decode()
     const std::int64_t most = static_cast<std::int64_t>(chunks.size()) * chunkTicks;
     // Every tick whose window still reaches a sample of the song.
     while (tick < most && !stopping) {
-        const std::int64_t end = sampleAt(fixedStepTime(0, ticksPerSecond, tick));
+        const std::int64_t end = tickSample(ticksPerSecond, tick);
         while (songEnd < 0 && base + static_cast<std::int64_t>(channel.size()) < end) {
             const int got = sound->read(stereo.data(), block);
             for (int f = 0; f < got; ++f)
@@ -126,7 +127,7 @@ void cSoundtrackLevels::decode()
 float cSoundtrackLevels::level(std::int64_t tick)
 {
     // Before the song, or a window that ends where it starts: silence.
-    if (!started || tick < 0 || sampleAt(fixedStepTime(0, ticksPerSecond, tick)) <= 0)
+    if (!started || tick < 0 || tickSample(ticksPerSecond, tick) <= 0)
         return 0.0f;
     startDecoding();
     std::unique_lock<std::mutex> hold(lock);

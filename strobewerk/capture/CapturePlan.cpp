@@ -14,10 +14,6 @@
 
 namespace fs = std::filesystem;
 
-std::int64_t sampleAtSongTime(std::int32_t ms, int rate)
-{
-    return static_cast<std::int64_t>(ms) * rate / 1000;
-}
 
 std::int64_t captureFrameCount(std::int32_t from, std::int32_t to, int fps)
 {

@@ -16,6 +16,7 @@
 #include <string>
 
 #include "strobewerk/Options.h"
+#include "strobewerk/SongClock.h"
 #include "strobewerk/capture/VideoEncoder.h"
 
 struct sCapturePlan {
@@ -31,9 +32,6 @@ struct sCapturePlan {
     std::int64_t endFrame = 0;
 };
 
-// Sample frame of song time `ms` at `rate` (rounded down, as the audio
-// layer positions a channel).
-std::int64_t sampleAtSongTime(std::int32_t ms, int rate);
 
 // Frames from `from` (inclusive) to `to` (exclusive) at `fps`: every n with
 // from + round(n * 1000 / fps) < to.

@@ -95,8 +95,7 @@ void runLiveFrame()
     // this frame and those before it have been met already.
     if (!replaying)
         showTimeline.setInput(tickAtOrBefore(liveSongTime) + 1, sceneInputOf(joystickState));
-    drawShowFrame(liveSongTime);
-    reportNewPoints(showTimeline.stateAt(liveSongTime).effects.points);
+    reportNewPoints(drawShowFrame(liveSongTime).effects.points);
     soundtrack.reportBreakOff();
 }
 

@@ -55,7 +55,7 @@ void setUpShow(const std::string& noteListFile)
     attachShowTimeline();
 }
 
-void drawShowFrame(std::int32_t ms)
+const sSceneState& drawShowFrame(std::int32_t ms)
 {
     songTime = ms;
     const sSceneState& state = showTimeline.stateAt(ms);
@@ -65,4 +65,5 @@ void drawShowFrame(std::int32_t ms)
     glLoadIdentity();
     composeFrame(state, ms);
     windowFrameBuffer.end();
+    return state;
 }
