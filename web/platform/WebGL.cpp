@@ -67,21 +67,75 @@ extern "C" GLboolean webglUnmapBuffer(GLenum)
     return GL_TRUE;
 }
 
+namespace {
+
+// The 2D textures whose size is not a power of two, by GL name: WebGL 1
+// samples them as black unless they clamp at the edges and have no mipmaps.
+std::map<GLint, bool> notPowerOfTwo;
+
+GLint boundTexture()
+{
+    GLint id = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
+    return id;
+}
+
+bool isPowerOfTwo(GLsizei n)
+{
+    return n > 0 && (n & (n - 1)) == 0;
+}
+
+// What a texture parameter becomes on a texture that is not a power of two.
+GLint allowedValue(GLenum name, GLint value, bool powerOfTwo)
+{
+    if (value == GL_CLAMP)
+        value = GL_CLAMP_TO_EDGE;
+    if (powerOfTwo)
+        return value;
+    if (name == GL_TEXTURE_WRAP_S || name == GL_TEXTURE_WRAP_T)
+        return GL_CLAMP_TO_EDGE;
+    if (name == GL_TEXTURE_MIN_FILTER && value != GL_NEAREST && value != GL_LINEAR)
+        return value == GL_NEAREST_MIPMAP_NEAREST ? GL_NEAREST : GL_LINEAR;
+    return value;
+}
+
+// Notes the size of level 0 of the bound 2D texture; one that is not a
+// power of two gets the parameters WebGL 1 samples it with.
+void noteSize(GLenum target, GLint level, GLsizei width, GLsizei height)
+{
+    if (target != GL_TEXTURE_2D || level != 0)
+        return;
+    const bool powerOfTwo = isPowerOfTwo(width) && isPowerOfTwo(height);
+    notPowerOfTwo[boundTexture()] = !powerOfTwo;
+    if (powerOfTwo)
+        return;
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    GLint minFilter = GL_LINEAR;
+    glGetTexParameteriv(target, GL_TEXTURE_MIN_FILTER, &minFilter);
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, allowedValue(GL_TEXTURE_MIN_FILTER, minFilter, false));
+}
+
+} // namespace
+
 extern "C" void webglTexImage2D(GLenum target, GLint level, GLint, GLsizei width, GLsizei height, GLint border,
                                 GLenum format, GLenum type, const void* pixels)
 {
     glTexImage2D(target, level, GLint(format), width, height, border, format, type, pixels);
+    noteSize(target, level, width, height);
 }
 
 extern "C" void webglTexParameteri(GLenum target, GLenum name, GLint value)
 {
-    glTexParameteri(target, name, value == GL_CLAMP ? GL_CLAMP_TO_EDGE : value);
+    const auto it = target == GL_TEXTURE_2D ? notPowerOfTwo.find(boundTexture()) : notPowerOfTwo.end();
+    glTexParameteri(target, name, allowedValue(name, value, it == notPowerOfTwo.end() || !it->second));
 }
 
 extern "C" void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y,
                                     GLsizei width, GLsizei height, GLint border)
 {
     glCopyTexImage2D(target, level, internalFormat == GL_RGBA ? GL_RGB : internalFormat, x, y, width, height, border);
+    noteSize(target, level, width, height);
 }
 
 extern "C" void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture,
