@@ -3,14 +3,15 @@
 // meant to make a frame cheaper can show that it left the picture alone.
 //
 //   frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write]
-//                  [--keep=DIR]
+//                  [--keep=DIR] [--replay-input=FILE]
 //
 // Defaults: 1280x720, the render benchmark's song times, the reference
 // folder beside this tool (a relative folder is taken from the
 // repository root). Each frame is reached with the same frame deltas
 // as render_bench's snapshots. --write stores the frames as the new
 // references instead of comparing; --keep=DIR also writes the frames drawn
-// now into DIR, for looking at. A frame passes with PSNR >= 40 dB and
+// now into DIR, for looking at; --replay-input=FILE draws the show with a
+// recorded performance instead of an idle joystick. A frame passes with PSNR >= 40 dB and
 // SSIM >= 0.99, or PSNR >= 38 dB and SSIM >= 0.98 while the final
 // composite's distortion ripples it (the ripple moves the picture by the
 // field's slope, which magnifies the least difference in the field); the
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "strobewerk/scenes/CompositionLogic.h"
+#include "strobewerk/show/InputLog.h"
 #include "strobewerk/show/Show.h"
 #include "tools/fidelity/FrameCompare.h"
 #include "tools/fidelity/SongFrames.h"
@@ -75,6 +77,7 @@ struct sOptions {
     std::string reference = "tools/fidelity/reference";
     bool write = false;
     std::string keep;
+    std::string replayInput;
 };
 
 bool parseOptions(int argc, char** argv, sOptions& o)
@@ -94,6 +97,8 @@ bool parseOptions(int argc, char** argv, sOptions& o)
             o.reference = arg.substr(12);
         } else if (arg.rfind("--keep=", 0) == 0) {
             o.keep = arg.substr(7);
+        } else if (arg.rfind("--replay-input=", 0) == 0) {
+            o.replayInput = arg.substr(15);
         } else if (arg == "--write") {
             o.write = true;
         } else {
@@ -109,14 +114,24 @@ int main(int argc, char** argv)
 {
     sOptions o;
     if (!parseOptions(argc, argv, o)) {
-        std::printf("usage: frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write] [--keep=DIR]\n");
+        std::printf("usage: frame_fidelity [--size=WxH] [--at=MS,MS,...] [--reference=DIR] [--write] [--keep=DIR]\n"
+                    "                      [--replay-input=FILE]\n");
         return 2;
     }
     const std::string startFolder = fs::current_path().string();
+    cInputLog performance;
+    if (!o.replayInput.empty()) {
+        if (const std::string why = performance.load(o.replayInput); !why.empty()) {
+            std::printf("cannot replay %s: %s\n", o.replayInput.c_str(), why.c_str());
+            return 2;
+        }
+    }
     // A relative reference folder is taken from the repository root, where
     // start-up moves to.
     if (!startUpSongFrames(o.width, o.height))
         return 2;
+    if (!performance.empty())
+        showTimeline.useInputs(performance);
     const fs::path reference = fs::absolute(o.reference);
     if (!o.keep.empty() && fs::path(o.keep).is_relative())
         o.keep = (fs::path(startFolder) / o.keep).string();

@@ -3,7 +3,9 @@
 // (the native window's title), and the page's own messages when WebGL is
 // missing or the production stops.
 //
-// URL parameters: from=MS starts at that song time; autostart=1 starts
+// URL parameters: from=MS starts at that song time; replay=FILE plays a
+// performance recorded with --record-input (a file beside the page) instead
+// of the joystick; autostart=1 starts
 // without the click (for tests, with a browser that lets sound start by
 // itself). window.strobewerk.holdAt(ms) holds the clock at a song time and
 // hides the heads-up line, so the canvas shows exactly the frame there.
@@ -40,6 +42,9 @@
     return;
   }
 
+  // The recorded performance named by replay=, fetched before the start.
+  var recording = null;
+
   function start() {
     if (!ready || started)
       return;
@@ -48,9 +53,20 @@
     hud.hidden = false;
     var args = [];
     if (params.has('from'))
-      args.push('--from=' + params.get('from'));
+      args.push('--from', params.get('from'));
+    if (recording !== null) {
+      Module.FS.writeFile('/replay-input.txt', recording);
+      args.push('--replay-input', '/replay-input.txt');
+    }
     document.getElementById('canvas').focus();
     Module.callMain(args);
+  }
+
+  function whenLoaded() {
+    ready = true;
+    startText.textContent = 'Click to start (with sound)';
+    if (params.get('autostart') === '1')
+      start();
   }
 
   window.Module = {
@@ -62,10 +78,16 @@
         startText.textContent = text.replace(/\(.*\)/, '').trim() || 'Loading…';
     },
     onRuntimeInitialized: function () {
-      ready = true;
-      startText.textContent = 'Click to start (with sound)';
-      if (params.get('autostart') === '1')
-        start();
+      if (!params.has('replay'))
+        return whenLoaded();
+      fetch(params.get('replay'))
+        .then(function (response) {
+          if (!response.ok)
+            throw new Error(response.status + ' ' + response.statusText);
+          return response.text();
+        })
+        .then(function (text) { recording = text; whenLoaded(); })
+        .catch(function (e) { showMessage('The recording ' + params.get('replay') + ' could not be loaded: ' + e.message); });
     },
     onEnded: function (code) {
       showMessage(code === 0 ? 'The end. Reload the page to watch again.'

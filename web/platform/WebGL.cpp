@@ -1,4 +1,5 @@
 #include "WebGL.h"
+#include "WideLines.h"
 
 #include <cstdint>
 #include <map>
@@ -16,6 +17,10 @@
 #undef glDrawElements
 #undef glDrawArrays
 #undef glBlendFunc
+#undef glLineWidth
+#undef glBegin
+#undef glVertex3f
+#undef glEnd
 
 namespace {
 
@@ -252,4 +257,81 @@ void webglBlendFunc(GLenum source, GLenum destination)
         glBlendFunc(GL_DST_COLOR, GL_ZERO);
     else
         glBlendFunc(source, destination);
+}
+
+namespace {
+
+GLfloat lineWidth = 1.0f;
+// Between glBegin(GL_LINES) and glEnd while lines are wider than a pixel:
+// the points given, drawn at glEnd.
+bool collectingLines = false;
+std::vector<vorn::vec3f> linePoints;
+// The engine's array buffer binding, unbound from glBegin to glEnd and put
+// back afterwards.
+GLint arrayBufferBeforeBegin = 0;
+
+} // namespace
+
+void webglLineWidth(GLfloat width)
+{
+    lineWidth = width;
+    glLineWidth(1.0f);
+}
+
+void webglBegin(GLenum mode)
+{
+    arrayBufferBeforeBegin = boundBuffer(GL_ARRAY_BUFFER);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    collectingLines = mode == GL_LINES && lineWidth > 1.0f;
+    if (collectingLines)
+        linePoints.clear();
+    else
+        glBegin(mode);
+}
+
+void webglVertex3f(GLfloat x, GLfloat y, GLfloat z)
+{
+    if (collectingLines)
+        linePoints.emplace_back(x, y, z);
+    else
+        glVertex3f(x, y, z);
+}
+
+void webglEnd(void)
+{
+    if (!collectingLines) {
+        glEnd();
+        glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBufferBeforeBegin));
+        return;
+    }
+    collectingLines = false;
+    vorn::mat4f modelView;
+    vorn::mat4f projection;
+    GLint viewport[4] = {};
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.m);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const std::vector<vorn::vec3f> corners =
+        wideLineTriangles(modelView, projection, viewport[2], viewport[3], lineWidth, linePoints);
+    if (corners.empty()) {
+        glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBufferBeforeBegin));
+        return;
+    }
+    // The corners are in device coordinates already; the engine keeps the
+    // modelview matrix current between draws.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    glBegin(GL_TRIANGLES);
+    for (const vorn::vec3f& c : corners)
+        glVertex3f(c.x, c.y, c.z);
+    glEnd();
+    glPopMatrix();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBufferBeforeBegin));
 }

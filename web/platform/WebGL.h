@@ -25,7 +25,13 @@
 //    matrices they were rewritten to read, here, right before each draw;
 //  - a multiplying blend written as (zero, source colour) leaves the canvas
 //    black under the browser's software renderer: it is given as the same
-//    product the other way round, (destination colour, zero).
+//    product the other way round, (destination colour, zero);
+//  - lines are one pixel wide: lines drawn wider are drawn as the
+//    triangles that cover the pixels the desktop's wide lines cover
+//    (WideLines.h);
+//  - the emulation's glBegin/glEnd take their vertices from the bound array
+//    buffer when there is one (the desktop never does): none is bound while
+//    they run.
 #pragma once
 
 #include <GL/glew.h>
@@ -50,6 +56,10 @@ void webglVertexPointer(GLint size, GLenum type, GLsizei stride, const void* poi
 void webglDrawElements(GLenum mode, GLsizei count, GLenum type, const void* indices);
 void webglDrawArrays(GLenum mode, GLint first, GLsizei count);
 void webglBlendFunc(GLenum source, GLenum destination);
+void webglLineWidth(GLfloat width);
+void webglBegin(GLenum mode);
+void webglVertex3f(GLfloat x, GLfloat y, GLfloat z);
+void webglEnd(void);
 #ifdef __cplusplus
 }
 #endif
@@ -77,3 +87,7 @@ void webglBlendFunc(GLenum source, GLenum destination);
 #define glDrawElements webglDrawElements
 #define glDrawArrays webglDrawArrays
 #define glBlendFunc webglBlendFunc
+#define glLineWidth webglLineWidth
+#define glBegin webglBegin
+#define glVertex3f webglVertex3f
+#define glEnd webglEnd

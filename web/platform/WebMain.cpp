@@ -77,6 +77,7 @@ int main(int argc, char** argv)
     const sOptionsResult parsed = parseOptions(argc, argv);
     if (!parsed.ok) {
         vorn::consoleLog.line(parsed.error);
+        EM_ASM({ if (Module.onEnded) Module.onEnded(2); });
         return 2;
     }
     options = parsed.options;

@@ -3,7 +3,9 @@
 // clock moving, show the native title over the canvas, and, held at each
 // song time given, show a frame that is saved as PNG for the comparison
 // with the native frames (test-page.sh). A browser without WebGL must get
-// the page's own message. Usage: node page.test.mjs OUTDIR MS,MS,...
+// the page's own message. With a recorded performance (replay=) the frames
+// held at its song times are saved too (replay<ms>.png).
+// Usage: node page.test.mjs OUTDIR MS,MS,... [RECORDING MS,MS,...]
 import puppeteer from 'puppeteer-core';
 import http from 'node:http';
 import fs from 'node:fs';
@@ -12,14 +14,16 @@ import { fileURLToPath } from 'node:url';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const dist = path.resolve(here, '../dist');
-const [outDir, timesArg] = process.argv.slice(2);
+const [outDir, timesArg, recording, replayTimesArg] = process.argv.slice(2);
 const songTimes = timesArg.split(',').map(Number);
+const replayTimes = replayTimesArg ? replayTimesArg.split(',').map(Number) : [];
 const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
 const failures = [];
 const check = (ok, what) => { console.log((ok ? 'ok   ' : 'FAIL ') + what); if (!ok) failures.push(what); };
 
 const server = http.createServer((req, res) => {
-  const file = path.join(dist, new URL(req.url, 'http://page').pathname.replace(/\/$/, '/index.html'));
+  const name = new URL(req.url, 'http://page').pathname;
+  const file = recording && name === '/recording.txt' ? recording : path.join(dist, name.replace(/\/$/, '/index.html'));
   fs.readFile(file, (err, body) => {
     if (err) { res.writeHead(404); res.end(); return; }
     res.writeHead(200, { 'content-type': types[path.extname(file)] || 'application/octet-stream' });
@@ -40,6 +44,16 @@ const waitFor = async (page, fn, arg, seconds) => {
   catch { return false; }
 };
 
+// Holds the page's clock at each song time and saves what the canvas shows.
+async function holdAndSave(page, times, prefix) {
+  for (const ms of times) {
+    const before = await page.evaluate(ms => { window.strobewerk.holdAt(ms); return window.strobewerk.frames(); }, ms);
+    // Two frames later the frame held at ms is on the canvas.
+    await waitFor(page, n => window.strobewerk.frames() >= n + 2, before, 30);
+    await page.screenshot({ path: path.join(outDir, `${prefix}${ms}.png`) });
+  }
+}
+
 try {
   const browser = await launch([]);
   const page = await browser.newPage();
@@ -52,11 +66,12 @@ try {
         'the song clock reaches 10 s');
   const hud = await page.$eval('#hud', el => el.textContent);
   check(/^strobewerk \d+:\d\d\.\d{3} \| \d+ fps/.test(hud), `the song time and frame rate are shown (${hud})`);
-  for (const ms of songTimes) {
-    const before = await page.evaluate(ms => { window.strobewerk.holdAt(ms); return window.strobewerk.frames(); }, ms);
-    // Two frames later the frame held at ms is on the canvas.
-    await waitFor(page, n => window.strobewerk.frames() >= n + 2, before, 30);
-    await page.screenshot({ path: path.join(outDir, `web${ms}.png`) });
+  await holdAndSave(page, songTimes, 'web');
+  if (recording) {
+    await page.goto(url + '?autostart=1&replay=recording.txt');
+    check(await waitFor(page, () => window.strobewerk && window.strobewerk.frames() > 0, null, 60),
+          'a recorded performance plays');
+    await holdAndSave(page, replayTimes, 'replay');
   }
   check(problems.length === 0, 'no errors in the console' + (problems.length ? ': ' + problems.join(' | ') : ''));
   await browser.close();
