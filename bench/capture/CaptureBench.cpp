@@ -62,7 +62,7 @@ bool startUp()
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return false;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestShowSurface();
     if (SDL_SetVideoMode(kMaxWidth, kMaxHeight, 32, SDL_OPENGL) == nullptr)
         return false;
     const GLenum glew = glewInit();

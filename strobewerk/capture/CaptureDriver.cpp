@@ -122,7 +122,7 @@ eVideo openCaptureVideo(const sCapturePlan& plan, std::string& problem)
         problem = std::string("no video: ") + SDL_GetError();
         return eVideo::rerun;
     }
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestShowSurface();
     // A small surface first, to learn the renderer's limits.
     if (SDL_SetVideoMode(16, 16, 32, SDL_OPENGL) == nullptr) {
         problem = std::string("no GL surface: ") + SDL_GetError();
@@ -146,7 +146,7 @@ eVideo openCaptureVideo(const sCapturePlan& plan, std::string& problem)
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     const bool restarted = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (restarted)
-        SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+        requestShowSurface();
     if (!restarted || SDL_SetVideoMode(plan.width, plan.height, 32, SDL_OPENGL) == nullptr) {
         problem = std::string("no GL surface of the capture's size: ") + SDL_GetError();
         return eVideo::failed;

@@ -200,7 +200,7 @@ std::optional<int> startLivePlay(const sOptions& options)
         vorn::consoleLog.line("EROREROC OCK 55");
     const std::uint32_t flags = videoModeFlags(config.fullscreen, info);
 
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestShowSurface();
     SDL_GL_SetAttribute(SDL_GL_SWAP_CONTROL, 1);
     // Without a window there is no GL context, and every GL call after this
     // point would crash: say why and stop instead.

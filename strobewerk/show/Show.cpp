@@ -1,6 +1,7 @@
 #include "strobewerk/show/Show.h"
 
 #include <GL/glew.h>
+#include <SDL.h>
 
 #include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
@@ -20,6 +21,12 @@ constexpr int blurSize = 256;
 
 cShowTimeline showTimeline;
 cSoundtrackLevels soundtrackLevels;
+
+void requestShowSurface()
+{
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+}
 
 void onResize(std::int32_t width, std::int32_t height)
 {

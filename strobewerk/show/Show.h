@@ -25,6 +25,13 @@ extern cShowTimeline showTimeline;
 // The soundtrack's level at every tick (decoded on a thread of its own).
 extern cSoundtrackLevels soundtrackLevels;
 
+// Asks SDL for the GL surface the show is drawn on, before each
+// SDL_SetVideoMode: double-buffered, with a 24-bit depth buffer. The seed
+// boxes lie far from the camera, where a 16-bit depth buffer cannot tell a
+// box's front faces from its back ones (an offscreen surface gets 16 bits
+// unless asked for more).
+void requestShowSurface();
+
 // Window size changed: stores it, rebuilds the projection (90 degrees,
 // aspect 1), resizes the window framebuffer.
 void onResize(std::int32_t width, std::int32_t height);

@@ -53,7 +53,7 @@ bool startUpSongFrames(int width, int height)
     prepareProcess();
     if (SDL_Init(SDL_INIT_VIDEO) < 0)
         return false;
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    requestShowSurface();
     if (SDL_SetVideoMode(width, height, 32, SDL_OPENGL) == nullptr) {
         std::printf("no window (%s)\n", SDL_GetError());
         return false;
