@@ -4,11 +4,13 @@
 #     UndefinedBehaviorSanitizer (build-san/);
 #  2. the engine, the production and their tests in a real OpenGL context
 #     under a virtual X server (build/);
-#  3. with WITH_WEB=1: the web page built and driven in headless Chromium,
-#     its frames compared with the native ones (web/tools/test-page.sh).
+#  3. the web page built and driven in headless Chromium, its frames
+#     compared with the native ones (web/tools/test-page.sh); WITH_WEB=0
+#     leaves it out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+export WITH_WEB=${WITH_WEB:-1}
 
 bash tools/setup.sh
 

@@ -3,9 +3,9 @@
 # server) and serves it on http://127.0.0.1:8080/ (PORT=... for another
 # port) until Ctrl-C. --build-only stops after the build.
 #
-# Needs what tools/setup.sh installs (WITH_WEB=1 adds the web's packages;
-# it is the default there): Debian's emscripten, and the source packages of
-# libmpg123 and KissFFT, built for the web once into build-web/libs.
+# Sets up what it needs first (tools/setup.sh with the web's packages:
+# Debian's emscripten, the PNG decoder, the source packages of libmpg123 and
+# KissFFT, which are built for the web once into build-web/libs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -19,10 +19,7 @@ for arg in "$@"; do
   esac
 done
 
-if ! command -v emcmake >/dev/null; then
-  echo "web.sh: emscripten is missing: run tools/setup.sh"
-  exit 1
-fi
+WITH_WEB=1 bash tools/setup.sh
 
 bash web/tools/build-libs.sh build-web/libs
 echo "web: compiling the production"

@@ -17,7 +17,7 @@ cd "$out/src"
 
 # Debian's source package: the upstream archive with Debian's patches on
 # top. Unpacked by hand, because a mirror may lack the upstream signature
-# that dpkg-source insists on.
+# that dpkg-source insists on. Leaves the folder in $fetched.
 fetch() {
   local dir
   dir=$(ls -d "$1"-*/ 2>/dev/null | head -n1 || true)
@@ -26,7 +26,7 @@ fetch() {
     local orig
     orig=$(ls "$1"_*.orig.tar.* 2>/dev/null | grep -v '\.asc$' | head -n1 || true)
     if [ -z "$orig" ]; then
-      echo "web libraries: cannot download the source package $1 (is there a deb-src line? tools/setup.sh adds one)" >&2
+      echo "web libraries: cannot download the source package $1 (is there a deb-src line? tools/setup.sh adds one)"
       exit 1
     fi
     tar xf "$orig"
@@ -38,11 +38,12 @@ fetch() {
       done
     fi
   fi
-  echo "$dir"
+  fetched=$dir
 }
 
 echo "web libraries: libmpg123"
-mpg=$(fetch mpg123)
+fetch mpg123
+mpg=$fetched
 (
   cd "$mpg"
   # Only the decoder library, plain C (no assembly), no output modules.
@@ -56,7 +57,8 @@ mpg=$(fetch mpg123)
 )
 
 echo "web libraries: KissFFT"
-kiss=$(fetch kissfft)
+fetch kissfft
+kiss=$fetched
 (
   cd "$kiss"
   # The float build the native package ships: the library's own C files.

@@ -3,29 +3,46 @@
 # headless Chromium (web/test/page.test.mjs) and compares its frames held at
 # a few song times with the native frames there (frame_fidelity from
 # build/, drawn under a virtual X server): PSNR at least 30 dB at 640x360.
+# A recorded performance (web/test/points-take.txt, which lays down point
+# lines) is played in the page and natively, and compared the same way.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 root=$(pwd)
 times=${WEB_TEST_TIMES:-12000,20000,47000}
+recording=web/test/points-take.txt
+replayTimes=8000,16000
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
 bash tools/web.sh --build-only
 (cd web/test && npm install --no-audit --no-fund --loglevel=error >/dev/null)
-node web/test/page.test.mjs "$out" "$times"
-
-# It has no reference frames of these times to compare with: only the
-# frames it keeps count.
-xvfb-run -a -s "-screen 0 1600x1200x24" build/tools/fidelity/frame_fidelity --size=640x360 --at="$times" \
-  --keep="$out" >/dev/null || true
 status=0
-for ms in ${times//,/ }; do
-  psnr=$(compare -metric PSNR "$out/frame$ms-640x360.png" "$out/web$ms.png" /dev/null 2>&1 || true)
+node web/test/page.test.mjs "$out" "$times" "$root/$recording" "$replayTimes" || status=1
+
+# The native frames: frame_fidelity has no references at these times (its
+# exit code says so), only the frames it keeps count.
+native() {
+  xvfb-run -a -s "-screen 0 1600x1200x24" build/tools/fidelity/frame_fidelity --size=640x360 "$@" >/dev/null || true
+}
+native --at="$times" --keep="$out/native"
+native --at="$replayTimes" --keep="$out/replayed" --replay-input="$recording"
+
+# compare_frames NATIVE WEB WHAT
+compare_frames() {
+  local psnr
+  psnr=$(compare -metric PSNR "$1" "$2" /dev/null 2>&1 || true)
   if awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p + 0 >= 30) }'; then
-    echo "ok   the page's frame at $ms ms matches the native one: PSNR $psnr dB"
+    echo "ok   $3 matches the native one: PSNR $psnr dB"
   else
-    echo "FAIL the page's frame at $ms ms differs from the native one: PSNR $psnr dB (30 needed)"
+    echo "FAIL $3 differs from the native one: PSNR $psnr dB (30 needed)"
     status=1
   fi
+}
+for ms in ${times//,/ }; do
+  compare_frames "$out/native/frame$ms-640x360.png" "$out/web$ms.png" "the page's frame at $ms ms"
+done
+for ms in ${replayTimes//,/ }; do
+  compare_frames "$out/replayed/frame$ms-640x360.png" "$out/replay$ms.png" \
+    "the page's frame at $ms ms of the recorded performance"
 done
 exit $status
