@@ -84,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         }
     }
     system->release();
+    std::remove(streamFile().c_str());
     return 0;
 }
