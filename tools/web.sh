@@ -23,8 +23,10 @@ WITH_WEB=1 bash tools/setup.sh
 
 bash web/tools/build-libs.sh build-web/libs
 echo "web: compiling the production"
+mkdir -p build-web
 emcmake cmake -S web -B build-web/app -G Ninja -DCMAKE_BUILD_TYPE=Release \
-  -DWEB_LIBS="$root/build-web/libs/prefix" >/dev/null
+  -DWEB_LIBS="$root/build-web/libs/prefix" >build-web/configure.log 2>&1 ||
+  { cat build-web/configure.log; echo "web.sh: configuring the web build failed"; exit 1; }
 cmake --build build-web/app -j "${WEB_JOBS:-$(nproc)}"
 
 rm -rf web/dist

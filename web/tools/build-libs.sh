@@ -47,10 +47,12 @@ mpg=$fetched
 (
   cd "$mpg"
   # Only the decoder library, plain C (no assembly), no output modules.
-  emconfigure ./configure -q --prefix="$prefix" --host=wasm32 \
+  emconfigure ./configure --prefix="$prefix" --host=wasm32 \
     --disable-shared --enable-static --with-cpu=generic_fpu --disable-modules \
-    --with-audio=dummy --with-default-audio=dummy CFLAGS="-O2" >/dev/null
-  emmake make -s -j2 src/libmpg123/libmpg123.la >/dev/null
+    --with-audio=dummy --with-default-audio=dummy CFLAGS="-O2 -Wno-ignored-optimization-argument" \
+    >"$out/mpg123-build.log" 2>&1 &&
+    emmake make -j2 src/libmpg123/libmpg123.la >>"$out/mpg123-build.log" 2>&1 ||
+    { tail -n 30 "$out/mpg123-build.log"; echo "web libraries: libmpg123 did not build (log: $out/mpg123-build.log)"; exit 1; }
   cp src/libmpg123/.libs/libmpg123.a "$prefix/lib/"
   cp src/libmpg123/mpg123.h src/include/fmt123.h "$prefix/include/" 2>/dev/null ||
     cp src/libmpg123/mpg123.h src/libmpg123/fmt123.h "$prefix/include/"
