@@ -72,7 +72,12 @@
   window.Module = {
     canvas: document.getElementById('canvas'),
     print: function (text) { console.log(text); },
-    printErr: function (text) { console.log(text); },
+    // The runtime's own banners about its GL emulation are left out: the
+    // console holds the production's lines.
+    printErr: function (text) {
+      if (!/^WARNING: using emscripten GL (immediate mode )?emulation/.test(text))
+        console.log(text);
+    },
     setStatus: function (text) {
       if (text && !ready)
         startText.textContent = text.replace(/\(.*\)/, '').trim() || 'Loading…';
