@@ -297,28 +297,12 @@ void webglVertex3f(GLfloat x, GLfloat y, GLfloat z)
         glVertex3f(x, y, z);
 }
 
-void webglEnd(void)
+namespace {
+
+// Draws triangles given in device coordinates, whatever the matrices (the
+// engine keeps the modelview matrix current between draws).
+void drawDeviceTriangles(const std::vector<vorn::vec3f>& corners)
 {
-    if (!collectingLines) {
-        glEnd();
-        glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBufferBeforeBegin));
-        return;
-    }
-    collectingLines = false;
-    vorn::mat4f modelView;
-    vorn::mat4f projection;
-    GLint viewport[4] = {};
-    glGetFloatv(GL_MODELVIEW_MATRIX, modelView.m);
-    glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    const std::vector<vorn::vec3f> corners =
-        wideLineTriangles(modelView, projection, viewport[2], viewport[3], lineWidth, linePoints);
-    if (corners.empty()) {
-        glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBufferBeforeBegin));
-        return;
-    }
-    // The corners are in device coordinates already; the engine keeps the
-    // modelview matrix current between draws.
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
@@ -333,5 +317,26 @@ void webglEnd(void)
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
+}
+
+} // namespace
+
+void webglEnd(void)
+{
+    if (!collectingLines) {
+        glEnd();
+    } else {
+        collectingLines = false;
+        vorn::mat4f modelView;
+        vorn::mat4f projection;
+        GLint viewport[4] = {};
+        glGetFloatv(GL_MODELVIEW_MATRIX, modelView.m);
+        glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        const std::vector<vorn::vec3f> corners =
+            wideLineTriangles(modelView, projection, viewport[2], viewport[3], lineWidth, linePoints);
+        if (!corners.empty())
+            drawDeviceTriangles(corners);
+    }
     glBindBuffer(GL_ARRAY_BUFFER, GLuint(arrayBufferBeforeBegin));
 }
