@@ -11,33 +11,19 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <random>
 
 #include "strobewerk/NoteList.h"
 #include "strobewerk/audio/Soundtrack.h"
 #include "strobewerk/audio/SoundtrackLevels.h"
 #include "strobewerk/show/ShowTimeline.h"
-
-namespace fs = std::filesystem;
+#include "tools/RepositoryRoot.h"
 
 namespace {
 
 // The song's length as the note list and the soundtrack put it (3:06).
 constexpr std::int32_t songEndMs = 186000;
 const sSceneCounts counts{9, 2};
-
-bool enterRepository()
-{
-    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
-        if (fs::exists(dir / "data" / "mvl.txt")) {
-            fs::current_path(dir);
-            return true;
-        }
-        if (dir == dir.root_path())
-            return false;
-    }
-}
 
 struct sSong {
     cNoteList notes;

@@ -215,13 +215,8 @@ int runCapture(const sOptions& options)
             return isSequenceFile(output, name);
         })
                             : nullptr;
-    switch (claim.claim(file, ownsName, problem)) {
-    case cOutputClaim::eResult::claimed: break;
-    case cOutputClaim::eResult::refused: vorn::consoleLog.line(problem); return 2;
-    case cOutputClaim::eResult::busy: vorn::consoleLog.line(problem); return 1;
-    }
-    if (!claim.staleLine().empty())
-        vorn::consoleLog.line(claim.staleLine());
+    if (const int exitCode = claim.claimSaying(file, ownsName))
+        return exitCode;
     if (!haveSound)
         vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile,
                               " is missing or cannot be decoded): the ",

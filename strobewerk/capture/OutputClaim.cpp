@@ -12,6 +12,7 @@
 #include <system_error>
 
 #include "strobewerk/capture/CapturePlan.h"
+#include "vorn/ConsoleLog.h"
 
 namespace fs = std::filesystem;
 
@@ -159,4 +160,17 @@ void cOutputClaim::release()
     if (lock >= 0)
         close(lock);
     lock = -1;
+}
+
+int cOutputClaim::claimSaying(const std::string& target, const NameTest& ownsName)
+{
+    std::string line;
+    switch (claim(target, ownsName, line)) {
+    case eResult::claimed: break;
+    case eResult::refused: vorn::consoleLog.line(line); return 2;
+    case eResult::busy: vorn::consoleLog.line(line); return 1;
+    }
+    if (!stale.empty())
+        vorn::consoleLog.line(stale);
+    return 0;
 }

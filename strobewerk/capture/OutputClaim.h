@@ -15,7 +15,7 @@
 // (`ownsName`), which are replaced with the folder.
 //
 //     cOutputClaim claim;
-//     switch (claim.claim("show.mp4", nullptr, line)) { ... }   // refused: exit 2, busy: exit 1
+//     if (const int exitCode = claim.claimSaying("show.mp4", nullptr)) return exitCode;
 //     ... write claim.workPath() ...
 //     if (!claim.commit(line)) ...                             // renamed to show.mp4
 //     // or claim.abandon(): the .part goes
@@ -39,6 +39,10 @@ public:
     // Claims `target` (a folder target when ownsName is given). Anything
     // but claimed sets `line` to the one line that says why.
     eResult claim(const std::string& target, const NameTest& ownsName, std::string& line);
+    // The same, saying on the console why it could not be claimed, or which
+    // stale `.part` it replaced. Returns the capture's exit code when it
+    // could not: 2 refused, 1 busy; 0 when claimed.
+    int claimSaying(const std::string& target, const NameTest& ownsName);
 
     // The line naming a stale `.part` that was replaced ("" when none).
     const std::string& staleLine() const { return stale; }

@@ -79,14 +79,9 @@ int cSplitCapture::run(const sOptions& options)
     const int parts = local ? options.jobs : options.parts;
     const std::string& file = output.owned;
     cOutputClaim claim;
+    if (const int exitCode = claim.claimSaying(file, nullptr))
+        return exitCode;
     std::string line;
-    switch (claim.claim(file, nullptr, line)) {
-    case cOutputClaim::eResult::claimed: break;
-    case cOutputClaim::eResult::refused: vorn::consoleLog.line(line); return 2;
-    case cOutputClaim::eResult::busy: vorn::consoleLog.line(line); return 1;
-    }
-    if (!claim.staleLine().empty())
-        vorn::consoleLog.line(claim.staleLine());
 
     const auto started = std::chrono::steady_clock::now();
     int stopSignal = 0;

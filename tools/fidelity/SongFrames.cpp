@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 
 #include "strobewerk/FrameState.h"
 #include "strobewerk/ProcessSetup.h"
@@ -15,7 +14,6 @@
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/Texture.h"
 
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -28,18 +26,6 @@ const std::vector<int>& songFrameTimes()
     static const std::vector<int> times{12000, 21000, 33000, 38750, 40500, 45000, 54000,  66000,  75000,  85000,
                                         88500, 96000, 98750, 105000, 113750, 117000, 128750, 138000, 150000, 159000};
     return times;
-}
-
-bool enterRepository()
-{
-    for (fs::path dir = fs::current_path();; dir = dir.parent_path()) {
-        if (fs::exists(dir / "data" / "lolvarlay.frag")) {
-            fs::current_path(dir);
-            return true;
-        }
-        if (dir == dir.root_path())
-            return false;
-    }
 }
 
 bool startUpSongFrames(int width, int height)

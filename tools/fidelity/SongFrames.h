@@ -1,6 +1,6 @@
 // Drives the production's frames off-line for the tools that look at or
 // time single frames (the fidelity tool and the render benchmark; the
-// capture benchmark borrows enterRepository and useSize).
+// capture benchmark borrows useSize).
 //
 // startUpSongFrames opens a window with the same windowing-layer settings
 // as the production and sets the show up (scenes, note list, soundtrack's
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/RepositoryRoot.h"
 #include "tools/fidelity/FrameCompare.h"
 
 // The song times the fidelity tool compares and the frame-cost table
@@ -22,9 +23,6 @@
 // note, where its ripple is strongest.
 const std::vector<int>& songFrameTimes();
 
-// Makes the repository (the folder above the working folder that holds the
-// production's data/) the working folder. False when there is none.
-bool enterRepository();
 
 // Opens the window (width x height), sets up the show with
 // "data/mvl.txt". Finds the repository's data by walking up from the
