@@ -34,8 +34,10 @@ const std::vector<cShaderProgram*>& cShaderProgram::loadedPrograms()
     return programRegistry();
 }
 
-void cShaderProgram::load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles)
+void cShaderProgram::load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles,
+                          const std::vector<std::string>& fragmentDefines)
 {
+    defines = fragmentDefines;
     // Listed even when the files are missing or broken: fixing them while
     // the production runs brings the program to life.
     std::vector<cShaderProgram*>& registry = programRegistry();
@@ -49,6 +51,7 @@ void cShaderProgram::load(const std::vector<std::string>& vertexFiles, const std
     for (const std::string& file : fragmentFiles)
         if (!readSource(file, fragment))
             return;
+    insertDefines(fragment);
     if (!link()) {
         consoleLog.line("compile and link failed");
         consoleLog.line(failedFilesLine());
@@ -99,6 +102,18 @@ bool cShaderProgram::readSource(const std::string& file, cShader& stage)
     return true;
 }
 
+void cShaderProgram::insertDefines(cShader& stage) const
+{
+    // After the version line, which must come first.
+    auto at = stage.lines.begin();
+    if (at != stage.lines.end() && at->rfind("#version", 0) == 0)
+        ++at;
+    std::vector<std::string> lines;
+    for (const std::string& name : defines)
+        lines.push_back("#define " + name);
+    stage.lines.insert(at, lines.begin(), lines.end());
+}
+
 bool cShaderProgram::link()
 {
     attribCache.clear();
@@ -144,6 +159,7 @@ bool cShaderProgram::reload()
     for (const std::string& file : fragmentSources)
         if (!readSource(file, newFragment))
             return false;
+    insertDefines(newFragment);
 
     // Built beside the current program, which stays until this one links.
     auto discard = [&](GLuint newProgram) {

@@ -44,7 +44,11 @@ public:
     cShaderProgram& operator=(const cShaderProgram&) = delete;
 
     void load(const std::string& vertexFile, const std::string& fragmentFile);
-    void load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles);
+    // `fragmentDefines` are names defined ("#define NAME") at the top of the
+    // fragment stage, after its version line: one set of files can make
+    // several programs that leave out what they do not need.
+    void load(const std::vector<std::string>& vertexFiles, const std::vector<std::string>& fragmentFiles,
+              const std::vector<std::string>& fragmentDefines = {});
     // load({"overlayShade.vert"}, {"horblur.frag", "postprocBlurh.frag"})
     void load(std::initializer_list<std::string> vertexFiles, std::initializer_list<std::string> fragmentFiles)
     {
@@ -94,6 +98,7 @@ public:
 
 private:
     bool readSource(const std::string& file, cShader& stage);
+    void insertDefines(cShader& stage) const;
     // "shader NAME: does not compile" for the stage that failed, or the
     // files that do not link together.
     std::string failedFilesLine() const;
@@ -102,6 +107,7 @@ private:
     std::map<std::string, GLint> attribCache;
     std::vector<std::string> vertexSources;
     std::vector<std::string> fragmentSources;
+    std::vector<std::string> defines;
     std::function<void(cShaderProgram&)> uniformSetUp;
     std::uint32_t links = 0;
 };
