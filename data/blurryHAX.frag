@@ -1,47 +1,118 @@
 #version 120
-// Glow: the blurred frame (unit 0) laid back over the frame as a soft haze
-// where it is bright, plus the metaball field (unit 1, "tex2") shown as
-// bodies with a coloured rim along the field's edge; tinted by "col".
-// "fill" adds a flat colour of strength fill.a on top.
+// The finished frame at a point of the screen, before the final composite
+// ripples, splits and lights it (lolvarlay.frag follows this file in the
+// same program and calls finishedAt wherever it reads the frame):
 //
-// The warm fill flash is the same glow tinted by "flashCol" with the flat
-// colour "flashFill", added on top twice. All three come out of one draw:
-// the output is the sum of the glow's and the flash's premultiplied
-// colours, with the glow's opacity as alpha, for blending with (one, one
-// minus source alpha). Each layer is clamped to 0..1 as a colour buffer
-// would have clamped it when they were drawn one by one.
-uniform sampler2D tex;
-uniform sampler2D tex2;
+//  1. Glow: the blurred frame ("blur") laid back over the frame ("frame",
+//     the window as the layers below left it) as a soft haze where it is
+//     bright, plus the metaball field ("field") shown as bodies with a
+//     coloured rim along the field's edge; tinted by "col", with a flat
+//     colour of strength fill.a on top.
+//  2. The warm fill flash: the same glow tinted by "flashCol" with the flat
+//     colour "flashFill", added on top twice.
+//  3. The flash image ("flashImage") and the eye ("eyeImage"), swirled
+//     around the centre by their distortion and added with a screen-like
+//     blend, so black adds nothing and a level of 0 leaves the frame alone.
+//  4. The title, credits or greetings card ("cardImage"), torn into
+//     slices that slide sideways while its distortion is high, laid over
+//     the frame by its alpha.
+//
+// Steps 3 and 4 are compiled in only where OVERLAYS is defined: a
+// software renderer runs both sides of a branch, so the frames without
+// overlays use a program without them.
+//
+// Each step is clamped to 0..1, as a colour buffer clamps a layer drawn on
+// its own. The field may run past 1 where blobs meet; it is read as white
+// there.
+uniform sampler2D field;
+uniform sampler2D blur;
+uniform sampler2D frame;
+uniform sampler2D flashImage;
+uniform sampler2D eyeImage;
+uniform sampler2D cardImage;
 uniform vec4 col;
 uniform vec4 fill;
 uniform vec4 flashCol;
 uniform vec4 flashFill;
+uniform float flashLevel;
+uniform float flashDisto;
+uniform float cardFlash;
+uniform float cardDisto;
+uniform float t;
 varying vec2 uv;
 
-vec3 glow;
-float haze;
-float rim;
-float body;
+vec3 fieldAt(vec2 at)
+{
+    return min(texture2D(field, at).rgb, 1.0);
+}
 
-// One layer's premultiplied colour and opacity.
-vec4 layer(vec4 tint, vec4 flat)
+// How much of a field body and of its rim a field level shows.
+vec2 bodyAndRim(float level)
+{
+    float body = smoothstep(0.25, 0.6, level);
+    return vec2(body, body * (1.0 - smoothstep(0.6, 0.97, level)));
+}
+
+// One glow layer's premultiplied colour and opacity.
+vec4 glowLayer(vec3 glow, float haze, vec2 shape, vec4 tint, vec4 flat)
 {
     // A flash that decays past zero reads as no flash at all.
     float f = clamp(flat.a, 0.0, 1.0);
     vec3 c = clamp(glow * tint.rgb + flat.rgb * f, 0.0, 1.0);
-    float a = clamp(clamp(tint.a, 0.0, 2.0) * max(haze * haze * 0.5 + rim * 0.6 + body * 0.15, f), 0.0, 1.0);
+    float a = clamp(clamp(tint.a, 0.0, 2.0) * max(haze * haze * 0.5 + shape.y * 0.6 + shape.x * 0.15, f), 0.0, 1.0);
     return vec4(c * a, a);
 }
 
-void main()
+#ifdef OVERLAYS
+// An image swirled around the centre by `disto`, scaled by `level` and
+// added as light that fades where it is brightest (source times one minus
+// source).
+vec3 addSwirled(vec3 under, vec2 at, sampler2D image, float disto, float level)
 {
-    vec3 blur = texture2D(tex, uv).rgb;
-    float level = dot(texture2D(tex2, uv).rgb, vec3(0.3333));
-    body = smoothstep(0.25, 0.6, level);
-    rim = body * (1.0 - smoothstep(0.6, 0.97, level));
-    glow = blur * 0.6 + rim * vec3(0.45, 0.75, 1.0) * 0.8 + body * vec3(0.1, 0.12, 0.2);
-    haze = clamp(dot(blur, vec3(0.3, 0.5, 0.2)), 0.0, 1.0);
-    vec4 g = layer(col, fill);
-    vec4 w = layer(flashCol, flashFill);
-    gl_FragColor = vec4(g.rgb + 2.0 * w.rgb, g.a);
+    vec2 d = at - 0.5;
+    float r = length(d);
+    float a = disto * 0.6 * (1.0 - smoothstep(0.0, 0.7, r)) + sin(t * 2.0 + r * 12.0) * disto * 0.05;
+    float s = sin(a), c = cos(a);
+    vec2 p = vec2(c * d.x - s * d.y, s * d.x + c * d.y) * (1.0 + disto * 0.15) + 0.5;
+    vec4 img = texture2D(image, vec2(p.x, 1.0 - p.y));
+    vec3 light = clamp(img.rgb * img.a * level, 0.0, 1.0);
+    return clamp(under + light * (1.0 - light), 0.0, 1.0);
+}
+
+// The card torn into 24 slices, with colour fringes while it is torn.
+vec3 layCard(vec3 under, vec2 at)
+{
+    float slice = floor(at.y * 24.0);
+    float shift = sin(slice * 12.9898 + t * 7.0) * 0.5 + sin(slice * 3.1 - t * 3.0) * 0.5;
+    float d = cardDisto * cardDisto;
+    vec2 p = vec2(at.x + shift * d * 0.05 + sin(at.y * 40.0 + t * 9.0) * d * 0.01, 1.0 - at.y);
+    vec4 c = texture2D(cardImage, p);
+    float r = texture2D(cardImage, p + vec2(d * 0.012, 0.0)).r;
+    float b = texture2D(cardImage, p - vec2(d * 0.012, 0.0)).b;
+    vec3 card = clamp(vec3(r, c.g, b), 0.0, 1.0);
+    float a = clamp(c.a * clamp(cardFlash, 0.0, 1.0), 0.0, 1.0);
+    return clamp(card * a + under * (1.0 - a), 0.0, 1.0);
+}
+#endif
+
+vec3 finishedAt(vec2 at)
+{
+    vec3 c = texture2D(frame, at).rgb;
+    vec3 blurred = texture2D(blur, at).rgb;
+    vec2 shape = bodyAndRim(dot(fieldAt(at), vec3(0.3333)));
+    vec3 glow = blurred * 0.6 + shape.y * vec3(0.45, 0.75, 1.0) * 0.8 + shape.x * vec3(0.1, 0.12, 0.2);
+    float haze = clamp(dot(blurred, vec3(0.3, 0.5, 0.2)), 0.0, 1.0);
+    vec4 g = glowLayer(glow, haze, shape, col, fill);
+    vec4 w = glowLayer(glow, haze, shape, flashCol, flashFill);
+    c = clamp(clamp(g.rgb + 2.0 * w.rgb, 0.0, 1.0) + c * (1.0 - g.a), 0.0, 1.0);
+
+#ifdef OVERLAYS
+    if (flashLevel > 0.0)
+        c = addSwirled(c, at, flashImage, flashDisto, flashLevel);
+    if (cardFlash > 0.0) {
+        c = addSwirled(c, at, eyeImage, cardDisto, cardFlash);
+        c = layCard(c, at);
+    }
+#endif
+    return c;
 }

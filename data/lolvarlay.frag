@@ -1,30 +1,44 @@
-#version 120
-// Final composite: the finished frame ("tex2", unit 1) laid over itself with
-// three boosts that held notes sweep: "distBoost" ripples it through the
-// metaball field (unit 0), "specBoost" splits the colour channels apart and
-// "mixBoost" pours the field in as coloured light.
-uniform sampler2D tex;
-uniform sampler2D tex2;
+// Final composite (after blurryHAX.frag, in the same program): the finished
+// frame laid over itself with three boosts that held notes sweep:
+// "distBoost" ripples it through the metaball field, "specBoost" splits
+// the colour channels apart and "mixBoost" pours the field in as coloured
+// light; then the corners are darkened.
+//
+// The ripple moves each pixel along the field's slope, taken between
+// lookups 10 pixels apart at 1280 wide. The field is kept in floating point
+// and is smooth, so the slope is too: no renderer's rounding shows in it.
+//
+// The frame is finished where it is read (finishedAt), so the whole of
+// the frame's finish is one pass: once where nothing is split, once per
+// colour channel while "specBoost" splits them. The ripple is compiled in
+// only where RIPPLE is defined and the split only where SPLIT is: a
+// software renderer runs both sides of a branch.
 uniform float mixBoost;
 uniform float specBoost;
 uniform float distBoost;
-varying vec2 uv;
 
 void main()
 {
-    vec3 field = texture2D(tex, uv).rgb;
-    float e = 1.0 / 256.0;
-    vec2 grad = vec2(texture2D(tex, uv + vec2(e, 0.0)).g - texture2D(tex, uv - vec2(e, 0.0)).g,
-                     texture2D(tex, uv + vec2(0.0, e)).g - texture2D(tex, uv - vec2(0.0, e)).g);
-    vec2 p = uv + grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
+    vec3 here = fieldAt(uv);
+    vec2 p = uv;
+#ifdef RIPPLE
+    {
+        float e = 1.0 / 256.0;
+        vec2 grad = vec2(fieldAt(uv + vec2(e, 0.0)).g - fieldAt(uv - vec2(e, 0.0)).g,
+                         fieldAt(uv + vec2(0.0, e)).g - fieldAt(uv - vec2(0.0, e)).g);
+        p += grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
+    }
+#endif
+#ifdef SPLIT
     vec2 spread = (uv - 0.5) * specBoost * 0.08;
-    vec3 c = vec3(texture2D(tex2, p + spread).r, texture2D(tex2, p).g, texture2D(tex2, p - spread).b);
+    vec3 c = vec3(finishedAt(p + spread).r, finishedAt(p).g, finishedAt(p - spread).b);
+#else
+    vec3 c = finishedAt(p);
+#endif
     // The field's edge as coloured light, its bodies as a faint wash.
-    float level = dot(field, vec3(0.3333));
-    float body = smoothstep(0.25, 0.6, level);
-    float rim = body * (1.0 - smoothstep(0.6, 0.97, level));
+    vec2 shape = bodyAndRim(dot(here, vec3(0.3333)));
     float m = max(mixBoost, 0.0);
-    c += (rim * vec3(1.0, 0.5, 0.9) * 2.5 + body * vec3(0.2, 0.3, 0.5)) * m;
+    c += (shape.y * vec3(1.0, 0.5, 0.9) * 2.5 + shape.x * vec3(0.2, 0.3, 0.5)) * m;
     vec2 d = uv - 0.5;
     c *= 1.0 - dot(d, d) * 0.5;
     gl_FragColor = vec4(c, 1.0);

@@ -1,6 +1,6 @@
 #version 120
 // One blob: a smooth bump, 1 at the centre and 0 at the rim of its quad,
-// tinted by the distance from the centre and faded by "strength". Drawn
+// tinted by the distance from the centre and faded by its strength. Drawn
 // with additive blending (source alpha, one), so overlapping blobs add up
 // into one field: a lone blob peaks at half brightness, and where blobs
 // meet the field runs up to white.
@@ -10,8 +10,8 @@
 // distance: a texture lookup per fragment cost most of the layer on a
 // software renderer, the series a few multiply-adds. It follows the ramp
 // to within a few levels of 255 where the bump is bright enough to show.
-uniform float strength;
 varying vec2 local;
+varying float strength;
 
 const float blobPeak = 0.5;
 

@@ -9,8 +9,9 @@
 // is timed between glFinish calls next to plain passes drawn just before
 // it). It prints a table per song time and reports the medians over the
 // song times as counters: frame_x, <layer>_x, and overlays_off_x /
-// finalComposite_off_x, the medians over the song times where the flash,
-// eye and card overlays are off and where the final boosts are 0; beside
+// finalComposite_off_x, the final composite's medians (it draws the
+// overlays too) over the song times where the flash, eye and card overlays
+// are off and where the final boosts are 0; beside
 // them the dearest frame, frame_worst_x, and its song time, worst_ms (the
 // "worst" row of the table).
 //
@@ -127,9 +128,8 @@ sCostRow measureCosts(int ms, int width, int height)
     benchMs = ms;
     const sSceneState& state = showTimeline.stateAt(benchMs);
     sCostRow row;
-    const sOverlayDraws draws = overlayDraws(state.effects);
-    row.overlaysOff = !draws.flash && !draws.eye && !draws.card;
     const sFinalBoosts boosts = finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix);
+    row.overlaysOff = !finalCompositeParts(state.effects, boosts).overlays;
     row.boostsZero = finalCompositeIsVignetteOnly(boosts);
     row.rippled = boosts.distBoost != 0.0f;
     drawNextFrame(); // the first frame at a new size settles the copies
@@ -185,6 +185,7 @@ void BM_FrameCost(benchmark::State& state)
     for (int s = 0; s < 2; ++s) {
         printCostHeader(sizes[s][0], sizes[s][1]);
         std::vector<double> frame, layers[layerCount], overlaysOff, compositeOff;
+        const int composite = static_cast<int>(eLayer::finalComposite);
         for (size_t r = 0; r < rows[s].size(); ++r) {
             const sCostRow& row = rows[s][r];
             std::printf("%-9d %7.2f", times[r], row.frame);
@@ -196,9 +197,9 @@ void BM_FrameCost(benchmark::State& state)
             for (int i = 0; i < layerCount; ++i)
                 layers[i].push_back(row.layers[i]);
             if (row.overlaysOff)
-                overlaysOff.push_back(row.layers[static_cast<int>(eLayer::overlays)]);
+                overlaysOff.push_back(row.layers[composite]);
             if (row.boostsZero)
-                compositeOff.push_back(row.layers[static_cast<int>(eLayer::finalComposite)]);
+                compositeOff.push_back(row.layers[composite]);
         }
         std::printf("%-9s %7.2f", "median", median(frame));
         for (int i = 0; i < layerCount; ++i)

@@ -44,6 +44,8 @@ void followWindowSize(vorn::cTexture* copy)
     copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, windowWidth, windowHeight, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    copy->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    copy->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
 void drawBackground(float t, float energy, bool alternate)
@@ -80,88 +82,50 @@ void drawPointLines(const sCompositionState& s, float t)
     glEnd();
 }
 
-// The glow and the warm fill flash in one draw. The glow used to be laid
-// over the frame (source alpha, one minus source alpha) and the flash added
-// on top twice (source alpha, one); the shader now works out all three
-// layers' colours and opacities from one pair of lookups and hands the
-// blend their sum, laid over the frame with (one, one minus source alpha).
-// The flash's second draw was depth-tested against the seed boxes, which
-// lie far behind the overlay's depth and never held it back.
-void drawGlowAndFillFlash(const sCompositionState& s)
+// The final composite, which finishes the frame in the same pass: it
+// reads the window as the layers below left it from screenCopy (copied for
+// the blur) and draws, where it reads it, the glow, the warm fill flash,
+// the flash image, the eye and the card (blurryHAX.frag); then ripples,
+// splits and lights that through the boosts and darkens the corners
+// (lolvarlay.frag). Each overlay used to be a pass of its own blended onto
+// the window and the composite read a second copy of it; the program now
+// works every layer's blend out itself, clamping after each as the colour
+// buffer did, and replaces the window's pixels. An overlay whose level is
+// 0 or below adds nothing and its lookups are skipped.
+void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts)
 {
-    blurTargetA->bind(0);
-    metaballCopy->bind(1);
-    glUniform1i(blurryProgram->getUniformLocation("tex2"), 1);
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
-    setUniform(blurryProgram, "col", 1.0f, 1.0f, 1.0f, 1.0f);
-    setUniform(blurryProgram, "fill", 0.0f, 0.0f, 0.0f, 0.0f);
-    setUniform(blurryProgram, "flashCol", 1.0f, 0.95f, 0.6f, s.fillFlash + 0.4f);
-    setUniform(blurryProgram, "flashFill", 1.0f, 0.95f, 0.6f, s.fillFlash);
-    drawOverlay(blurryProgram, 1.0f, 1.0f);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-}
-
-void drawImageOverlay(vorn::cShaderProgram* program, vorn::cTexture* image, float disto, float t, float r, float g,
-                      float b, float a)
-{
-    image->bind(0);
-    setUniform(program, "disto", disto);
-    setUniform(program, "t", t * 0.001f);
-    setUniform(program, "col", r, g, b, a);
-    drawOverlay(program, 1.0f, 1.0f);
-}
-
-void drawFlashEyeAndCard(const sCompositionState& s, float t)
-{
-    // A layer whose level is 0 or below adds nothing: its draw is left out.
-    const sOverlayDraws draws = drawEveryLayer ? sOverlayDraws{true, true, true} : overlayDraws(s);
-    glDisable(GL_DEPTH_TEST);
-    glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
-    if (draws.flash && s.flashIndex < flashImages.size())
-        drawImageOverlay(flashOverlayProgram, flashImages[s.flashIndex], s.flashDisto, t, s.flashLevel,
-                         s.flashLevel, s.flashLevel, s.flashLevel);
-
-    glBlendFunc(GL_ONE_MINUS_SRC_COLOR, GL_ONE);
-    if (draws.eye)
-        drawImageOverlay(eyeOverlayProgram, eyeTexture, s.cardDisto, t, s.cardFlash, s.cardFlash, s.cardFlash,
-                         s.cardFlash);
-
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (draws.card && s.cardIndex < cardImages.size())
-        drawImageOverlay(textOverlayProgram, cardImages[s.cardIndex], s.cardDisto, t, 1.0f, 1.0f, 1.0f,
-                         s.cardFlash);
-}
-
-// The final composite. While its boosts are 0 it only darkens the frame
-// towards the corners: that is drawn straight onto the window as a
-// multiplying pass (zero, source colour), with no copy of the window and no
-// lookups. Otherwise the window is copied and laid over itself through the
-// boosts.
-void drawFinalComposite(const sNoteCues& cues)
-{
-    const sFinalBoosts boosts = finalBoosts(cues.distortion, cues.colourSplit, cues.fieldMix);
-    if (!drawEveryLayer && finalCompositeIsVignetteOnly(boosts) && vignetteProgram != nullptr) {
-        glBlendFunc(GL_ZERO, GL_SRC_COLOR);
-        drawOverlay(vignetteProgram, 1.0f, 1.0f);
-        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-        return;
+    vorn::cTexture* units[finalCompositeUnits] = {metaballCopy, blurTargetA, screenCopy, nullptr, nullptr, nullptr};
+    const float flashLevel = s.flashIndex < flashImages.size() ? s.flashLevel : 0.0f;
+    if (flashLevel > 0.0f)
+        units[3] = flashImages[s.flashIndex];
+    const float cardFlash = s.cardIndex < cardImages.size() ? s.cardFlash : 0.0f;
+    if (cardFlash > 0.0f) {
+        units[4] = eyeTexture;
+        units[5] = cardImages[s.cardIndex];
     }
-    followWindowSize(screenCopy);
-    screenCopy->bind(1);
-    copyWindowInto(screenCopy);
-
-    metaballCopy->bind(0);
-    setUniform(lolvarlayProgram, "mixBoost", boosts.mixBoost);
-    setUniform(lolvarlayProgram, "specBoost", boosts.specBoost);
-    setUniform(lolvarlayProgram, "distBoost", boosts.distBoost);
-    drawOverlay(lolvarlayProgram, 1.0f, 1.0f);
+    for (int unit = finalCompositeUnits - 1; unit >= 0; --unit)
+        if (units[unit] != nullptr)
+            units[unit]->bind(unit);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    const int variant = drawEveryLayer ? finalCompositeVariants - 1 : finalCompositeParts(s, boosts).variant();
+    vorn::cShaderProgram* p = finalCompositePrograms[variant];
+    setUniform(p, "col", 1.0f, 1.0f, 1.0f, 1.0f);
+    setUniform(p, "fill", 0.0f, 0.0f, 0.0f, 0.0f);
+    setUniform(p, "flashCol", 1.0f, 0.95f, 0.6f, s.fillFlash + 0.4f);
+    setUniform(p, "flashFill", 1.0f, 0.95f, 0.6f, s.fillFlash);
+    setUniform(p, "flashLevel", flashLevel);
+    setUniform(p, "flashDisto", s.flashDisto);
+    setUniform(p, "cardFlash", cardFlash);
+    setUniform(p, "cardDisto", s.cardDisto);
+    setUniform(p, "t", t * 0.001f);
+    setUniform(p, "mixBoost", boosts.mixBoost);
+    setUniform(p, "specBoost", boosts.specBoost);
+    setUniform(p, "distBoost", boosts.distBoost);
+    drawOverlay(p, 1.0f, 1.0f);
 }
 
 } // namespace
-
-vorn::cShaderProgram* vignetteProgram = nullptr;
 
 const char* layerName(eLayer layer)
 {
@@ -171,16 +135,9 @@ const char* layerName(eLayer layer)
     case eLayer::pointLines: return "pointLines";
     case eLayer::seedBoxes: return "seedBoxes";
     case eLayer::blur: return "blur";
-    case eLayer::overlays: return "overlays";
     case eLayer::finalComposite: return "finalComposite";
     }
     return "?";
-}
-
-void setUpFinalVignette()
-{
-    vignetteProgram = new vorn::cShaderProgram();
-    vignetteProgram->load("overlay.vert", "vignette.frag");
 }
 
 void setLayerObserver(LayerObserver observer)
@@ -225,18 +182,12 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     drawSeedBoxes(state.seedBoxes, t);
     layerDone(eLayer::seedBoxes);
 
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     followWindowSize(screenCopy);
     screenCopy->bind(0);
     copyWindowInto(screenCopy);
     blurTexture(screenCopy, 4);
     layerDone(eLayer::blur);
 
-    drawGlowAndFillFlash(s);
-    drawFlashEyeAndCard(s, t);
-    layerDone(eLayer::overlays);
-
-    drawFinalComposite(state.cues);
+    drawFinalComposite(s, t, finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix));
     layerDone(eLayer::finalComposite);
 }

@@ -9,8 +9,9 @@
 // frame only reads the state.
 //
 // The layers in order: metaballs; background; camera, shake and point
-// lines; seed boxes; screen copy and blur; glow, fill flash, flash image,
-// eye and card overlays; second screen copy and final composite.
+// lines; seed boxes; screen copy and blur; the final composite, which
+// draws the glow, the fill flash and the flash image, eye and card
+// overlays in the same pass.
 #pragma once
 
 #include <cstdint>
@@ -27,10 +28,9 @@ enum class eLayer {
     pointLines,
     seedBoxes,
     blur,
-    overlays,
     finalComposite,
 };
-constexpr int layerCount = 7;
+constexpr int layerCount = 6;
 const char* layerName(eLayer layer);
 
 using LayerObserver = void (*)(eLayer);
@@ -42,17 +42,8 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs);
 // picks among them).
 sSceneCounts sceneCounts();
 
-// Loads vignetteProgram, the final composite's short form ("overlay.vert",
-// "vignette.frag"), drawn while the composite's boosts are all 0. The last
-// of the scene set-ups; without it the full composite is always drawn.
-void setUpFinalVignette();
-namespace vorn {
-class cShaderProgram;
-}
-extern vorn::cShaderProgram* vignetteProgram;
-
-// Layers that cannot change the picture are left out: the flash, eye and
-// card overlays while their level is 0 or below, and the final composite
-// takes its short form while its boosts are 0. With this set every layer
-// is drawn in full all the same (tests compare the two pictures).
+// The final composite's program leaves out the parts a frame does not
+// need (the overlays at level 0 or below, the ripple and the colour split
+// while their boosts are 0). With this set every frame is drawn with the
+// program that has them all (tests compare the two pictures).
 void setDrawEveryLayer(bool on);

@@ -191,9 +191,9 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
             sampleCurve(boostCurve, mixProgress) * 0.3f};
 }
 
-sOverlayDraws overlayDraws(const sCompositionState& s)
+sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts)
 {
-    return {s.flashLevel > 0.0f, s.cardFlash > 0.0f, s.cardFlash > 0.0f};
+    return {s.flashLevel > 0.0f || s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f};
 }
 
 bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts)

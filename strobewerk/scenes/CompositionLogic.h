@@ -148,16 +148,26 @@ struct sFinalBoosts {
 // From the progress of the held notes (4, 0), (4, 1) and (4, 2).
 sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgress);
 
-// Which of the flash, eye and card overlays can change the picture. Each
-// one's strength comes from its level (flashLevel, cardFlash, cardFlash):
-// at 0 or below (a decay may overshoot below 0 for one frame) the overlay
-// adds black, or is fully transparent, and its draw is left out.
-struct sOverlayDraws {
-    bool flash;
-    bool eye;
-    bool card;
+// What the final composite's pass has to draw besides the glow and the
+// vignette, and so which of its programs draws it (a software renderer
+// runs every branch of a shader, so each combination has a program of its
+// own that leaves the rest out):
+//  - overlays: the flash image (flashLevel) or the eye and card
+//    (cardFlash) can change the picture; at a level of 0 or below (a
+//    decay may overshoot below 0 for one frame) an overlay adds black or
+//    is fully transparent;
+//  - ripple: the distortion boost is on;
+//  - split: the colour-split boost is on.
+struct sFinalCompositeParts {
+    bool overlays;
+    bool ripple;
+    bool split;
+
+    // 0 .. finalCompositeVariants - 1: overlays 1, ripple 2, split 4.
+    int variant() const { return (overlays ? 1 : 0) | (ripple ? 2 : 0) | (split ? 4 : 0); }
 };
-sOverlayDraws overlayDraws(const sCompositionState& s);
+constexpr int finalCompositeVariants = 8;
+sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);
 
 // True while the final composite does nothing but darken the corners: no
 // distortion, no colour split and no field light (mixBoost at or below 0

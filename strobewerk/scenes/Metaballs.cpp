@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "strobewerk/FrameState.h"
-#include "strobewerk/scenes/CompositionLogic.h"
+#include "strobewerk/scenes/MetaballsLogic.h"
 #include "strobewerk/scenes/SceneState.h"
 #include "strobewerk/scenes/SceneResources.h"
 #include "vorn/Mesh.h"
@@ -14,48 +14,68 @@
 #include "vorn/Texture.h"
 #include "vorn/Vec2f.h"
 
-vorn::cShaderProgram* exactBlobProgram = nullptr;
-
 namespace {
 
-// The polygon every blob is drawn as: 16 corners around the unit circle,
-// as a fan of triangles (a quad would shade a fifth more pixels that the
-// blob never reaches).
-vorn::cMesh* blobMesh = nullptr;
-constexpr int blobCorners = 16;
+bool exactField = false;
 
-vorn::cMesh* makeBlobMesh()
+// Every blob is drawn as a polygon of blobCorners corners around the unit
+// circle, as a fan of triangles (a quad would shade a fifth more pixels
+// that the blob never reaches). All blobs are one mesh drawn at once: the
+// corners and the triangles stay, and each frame hands every corner its
+// blob's place, size and strength (blobAttributes), so the field costs one
+// draw instead of one per particle. The triangles are drawn in particle
+// order, so the blobs add up in the same order as one draw each would.
+vorn::cMesh* blobMesh = nullptr;
+std::size_t blobMeshParticles = 0;
+
+void makeBlobMesh(std::size_t particles)
 {
+    if (blobMesh == nullptr)
+        blobMesh = new vorn::cMesh();
     std::vector<float> corners;
     const float outer = 1.0f / std::cos(3.14159265f / blobCorners);
     for (int i = 0; i < blobCorners; ++i) {
         const float a = (static_cast<float>(i) + 0.5f) * 2.0f * 3.14159265f / blobCorners;
         corners.insert(corners.end(), {std::cos(a) * outer, std::sin(a) * outer, 0.0f});
     }
+    std::vector<float> allCorners;
     std::vector<GLuint> triangles;
-    for (GLuint i = 1; i + 1 < blobCorners; ++i)
-        triangles.insert(triangles.end(), {0, i, i + 1});
-    auto* mesh = new vorn::cMesh();
-    mesh->positions.setData(GL_ARRAY_BUFFER, 4, 3, blobCorners, GL_FLOAT, corners.data(), GL_STATIC_DRAW);
-    mesh->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, blobCorners - 2, GL_UNSIGNED_INT, triangles.data(),
-                          GL_STATIC_DRAW);
-    return mesh;
+    for (std::size_t p = 0; p < particles; ++p) {
+        allCorners.insert(allCorners.end(), corners.begin(), corners.end());
+        const auto first = static_cast<GLuint>(p * blobCorners);
+        for (GLuint i = 1; i + 1 < blobCorners; ++i)
+            triangles.insert(triangles.end(), {first, first + i, first + i + 1});
+    }
+    const auto count = static_cast<GLint>(particles);
+    blobMesh->positions.setData(GL_ARRAY_BUFFER, 4, 3, count * blobCorners, GL_FLOAT, allCorners.data(),
+                                GL_STATIC_DRAW);
+    blobMesh->indices.setData(GL_ELEMENT_ARRAY_BUFFER, 4, 3, count * (blobCorners - 2), GL_UNSIGNED_INT,
+                              triangles.data(), GL_STATIC_DRAW);
+    blobMeshParticles = particles;
 }
 
 // The framebuffer the blobs are drawn into, with metaballCopy as its colour.
 vorn::cOffscreenFrameBuffer* fieldTarget = nullptr;
 vorn::cTexture* fieldTargetTexture = nullptr;
 
-// Gives metaballCopy the field's size for the current window and makes it
-// the field target's colour (again, when a test or a resize replaced it).
-void prepareFieldTarget(bool fullResolution)
+GLint fieldFormatNow = 0;
+
+// Gives metaballCopy the field's size and format for the current window
+// and makes it the field target's colour (again, when a test or a resize
+// replaced it).
+void prepareFieldTarget()
 {
-    const int w = fullResolution ? windowWidth : metaballFieldSize(windowWidth);
-    const int h = fullResolution ? windowHeight : metaballFieldSize(windowHeight);
-    if (metaballCopy->getWidth() != w || metaballCopy->getHeight() != h) {
-        metaballCopy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, w, h, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    const int w = exactField ? windowWidth : metaballFieldSize(windowWidth);
+    const int h = exactField ? windowHeight : metaballFieldSize(windowHeight);
+    const GLint format = exactField ? GL_RGBA32F_ARB : fieldFormat;
+    if (metaballCopy->getWidth() != w || metaballCopy->getHeight() != h || fieldFormatNow != format ||
+        fieldTargetTexture != metaballCopy) {
+        metaballCopy->setImage(GL_TEXTURE_2D, 0, format, w, h, 0, 0, GL_RGBA, GL_FLOAT, nullptr);
         metaballCopy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         metaballCopy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        metaballCopy->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        metaballCopy->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        fieldFormatNow = format;
     }
     if (fieldTarget == nullptr) {
         fieldTarget = new vorn::cOffscreenFrameBuffer(w, h, GL_COLOR_BUFFER_BIT);
@@ -72,27 +92,22 @@ void prepareFieldTarget(bool fullResolution)
 
 void setUpParticles()
 {
-    exactBlobProgram = new vorn::cShaderProgram();
-    exactBlobProgram->load("metaball2.vert", "metaballExact.frag");
-    prepareFieldTarget(false);
+    prepareFieldTarget();
+}
+
+void setExactMetaballField(bool on)
+{
+    exactField = on;
 }
 
 void drawMetaballs(const sSceneState& state)
 {
-    // The final composite ripples the frame along the field's slope while
-    // its distortion boost is on, and the slope's finest grain shows there:
-    // the field is then drawn exactly, at full resolution with the tint
-    // read from the gradient image. Otherwise at a third of the resolution
-    // with the tint worked out in the shader.
-    const bool rippled = finalBoosts(state.cues.distortion, 0.0f, 0.0f).distBoost != 0.0f;
-    prepareFieldTarget(rippled);
-    if (blobMesh == nullptr)
-        blobMesh = makeBlobMesh();
-    vorn::cShaderProgram* program = metaballProgram;
-    if (rippled && exactBlobProgram != nullptr) {
-        program = exactBlobProgram;
-        grad2Texture->bind(0);
-    }
+    prepareFieldTarget();
+    if (blobMesh == nullptr || blobMeshParticles != state.particles.size())
+        makeBlobMesh(state.particles.size());
+    const std::vector<float> blobs = blobAttributes(state.particles);
+    blobMesh->attributes["blob"].setData(GL_ARRAY_BUFFER, 4, 4, static_cast<GLint>(blobs.size() / 4), GL_FLOAT,
+                                         blobs.data(), GL_STREAM_DRAW);
     // The window's viewport, put back afterwards whoever called (the frame
     // has the window target begun, which the field target's end restores;
     // a caller without one gets its own viewport back all the same).
@@ -102,16 +117,8 @@ void drawMetaballs(const sSceneState& state)
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-
-    const GLint sizeLocation = program->getUniformLocation("size");
-    const GLint strengthLocation = program->getUniformLocation("strength");
-    const GLint posLocation = program->getUniformLocation("pos");
-    for (const sParticle& p : state.particles) {
-        glUniform1f(sizeLocation, p.size);
-        glUniform1f(strengthLocation, particleStrength(p));
-        glUniform2fv(posLocation, 1, p.position.data());
-        blobMesh->draw(program, GL_TRIANGLES);
-    }
+    if (!state.particles.empty())
+        blobMesh->draw(metaballProgram, GL_TRIANGLES);
     fieldTarget->end();
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glDisable(GL_BLEND);

@@ -2,32 +2,42 @@
 // screen, added up into a metaball field.
 //
 //   setUpParticles();      last step of the intro set-up, after metaballCopy
-//                          and metaballProgram exist; loads
-//                          exactBlobProgram and makes the field's framebuffer
+//                          and metaballProgram exist; makes the field's
+//                          framebuffer
 //   drawMetaballs(state);  first step of every frame
 //
 // The particles and the pulse live in the show's state (SceneState.h);
-// drawing only reads them. drawMetaballs draws each particle as a small polygon around its blob with
-// additive blending (metaballProgram: "size", "strength", "pos") into a
-// framebuffer object whose colour is metaballCopy, at a third of the
-// window's resolution (metaballFieldSize); the later layers sample the field from
-// there. While the final composite's distortion boost is on, the field is
-// drawn exactly instead: at the window's resolution with exactBlobProgram,
-// which reads the tint from grad2Texture on unit 0. metaballCopy follows
-// the window size (it is re-sized when the window is). The window itself
-// is not drawn to (the frame begins cleared); depth testing and blending
-// are left disabled.
+// drawing only reads them. drawMetaballs draws each particle as a small
+// polygon around its blob with additive blending (metaballProgram: "size",
+// "strength", "pos") into a framebuffer object whose colour is
+// metaballCopy, at a third of the window's resolution (metaballFieldSize);
+// the later layers sample the field from there with linear filtering.
+//
+// The field is kept in floating point (fieldFormat), so it is the same sum
+// on every renderer, however each rounds a blend into a colour buffer, and
+// it is not clamped: where blobs meet it runs past 1, and its readers take
+// that as white. The final composite's ripple follows the field's slope,
+// which an 8-bit field would tear into steps of a level of 255.
+//
+// metaballCopy follows the window size (it is re-sized when the window
+// is). The window itself is not drawn to (the frame begins cleared); depth
+// testing and blending are left disabled.
 // A held note (4, 3) makes the blobs pulse faster.
 #pragma once
 
+#include <GL/glew.h>
+
 struct sSceneState;
 
-// The blob program that reads its tint from grad2Texture ("metaball2.vert",
-// "metaballExact.frag"; same uniforms as metaballProgram).
-namespace vorn {
-class cShaderProgram;
-}
-extern vorn::cShaderProgram* exactBlobProgram;
+// The field's texel format: four 16-bit floats. Each blob adds at most
+// half a level to a texel, and a 16-bit float carries the sum to about a
+// 2000th, well below what the ripple or the glow can show.
+constexpr GLint fieldFormat = GL_RGBA16F_ARB;
 
 void setUpParticles();
 void drawMetaballs(const sSceneState& state);
+
+// Draws the field at the window's full resolution instead of a third, in
+// 32-bit floats: the exact field, the yardstick the usual field is held to
+// (the fidelity tool's reference frames, the tests). Off by default.
+void setExactMetaballField(bool on);

@@ -89,3 +89,15 @@ int metaballFieldSize(int windowSize)
         return windowSize < 1 ? 1 : windowSize;
     return std::max((windowSize + 2) / 3, fewestTexels);
 }
+
+std::vector<float> blobAttributes(const std::vector<sParticle>& particles)
+{
+    std::vector<float> attributes;
+    attributes.reserve(particles.size() * blobCorners * 4);
+    for (const sParticle& p : particles) {
+        const float blob[4] = {p.position.x, p.position.y, p.size, particleStrength(p)};
+        for (int corner = 0; corner < blobCorners; ++corner)
+            attributes.insert(attributes.end(), blob, blob + 4);
+    }
+    return attributes;
+}

@@ -59,3 +59,10 @@ float advanceMetaballClock(float clock, float dt, float speed);
 // The field keeps at least 240 texels across (all of the window's pixels
 // below that): its rim is a narrow band that frays when coarser.
 int metaballFieldSize(int windowSize);
+
+// The corners of the polygon a blob is drawn as.
+constexpr int blobCorners = 16;
+
+// What each corner of the blobs' mesh is handed: for every particle in
+// order, blobCorners copies of (x, y, size, strength), four floats each.
+std::vector<float> blobAttributes(const std::vector<sParticle>& particles);

@@ -13,13 +13,9 @@
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
 
-vorn::cShaderProgram* lolvarlayProgram = nullptr;
+vorn::cShaderProgram* finalCompositePrograms[finalCompositeVariants] = {};
 vorn::cShaderProgram* terskelProgram = nullptr;
 vorn::cShaderProgram* lineProgram = nullptr;
-vorn::cShaderProgram* blurryProgram = nullptr;
-vorn::cShaderProgram* textOverlayProgram = nullptr;
-vorn::cShaderProgram* eyeOverlayProgram = nullptr;
-vorn::cShaderProgram* flashOverlayProgram = nullptr;
 vorn::cShaderProgram* box2Program = nullptr;
 vorn::cShaderProgram* metaballProgram = nullptr;
 
@@ -34,6 +30,9 @@ std::vector<vorn::cTexture*> flashImages;
 vorn::cTexture* grad2Texture = nullptr;
 
 vorn::cMesh* quadMesh = nullptr;
+
+const char* const finalCompositeSamplers[finalCompositeUnits] = {"field",      "blur",     "frame",
+                                                                 "flashImage", "eyeImage", "cardImage"};
 
 namespace {
 
@@ -72,6 +71,8 @@ vorn::cTexture* makeWindowCopyTexture()
                       nullptr);
     texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    texture->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    texture->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     return texture;
 }
 
@@ -96,11 +97,27 @@ void setUpScene2()
 {
     vorn::consoleLog.line("initing scene2");
 
-    lolvarlayProgram = loadProgram("lolvarlay.vert", "lolvarlay.frag");
-    // The final composite reads the second screen copy from unit 1 (set
-    // again whenever the program is rebuilt).
-    lolvarlayProgram->setUpUniforms(
-        [](vorn::cShaderProgram& program) { glUniform1i(program.getUniformLocation("tex2"), 1); });
+    // The final composite finishes the frame where it reads it: the glow
+    // and the overlays (blurryHAX.frag) are functions it calls. One program
+    // for each combination of the parts a frame may need
+    // (sFinalCompositeParts). Each reads the field, the blur, the window's
+    // copy and the three overlay images from units of their own.
+    for (int variant = 0; variant < finalCompositeVariants; ++variant) {
+        std::vector<std::string> defines;
+        if (variant & 1)
+            defines.push_back("OVERLAYS");
+        if (variant & 2)
+            defines.push_back("RIPPLE");
+        if (variant & 4)
+            defines.push_back("SPLIT");
+        auto* program = new vorn::cShaderProgram();
+        program->load({"lolvarlay.vert"}, {"blurryHAX.frag", "lolvarlay.frag"}, defines);
+        program->setUpUniforms([](vorn::cShaderProgram& linked) {
+            for (int unit = 0; unit < finalCompositeUnits; ++unit)
+                glUniform1i(linked.getUniformLocation(finalCompositeSamplers[unit]), unit);
+        });
+        finalCompositePrograms[variant] = program;
+    }
 
     quadMesh = makeQuadMesh();
 
@@ -113,16 +130,12 @@ void setUpScene2()
 
     terskelProgram = loadProgram("terskel.vert", "terskel.frag");
     lineProgram = loadProgram("line.vert", "line.frag");
-    blurryProgram = loadProgram("overlay.vert", "blurryHAX.frag");
-    textOverlayProgram = loadProgram("textOverlay.vert", "textOverlay.frag");
-    eyeOverlayProgram = loadProgram("eyeOverlay.vert", "eyeOverlay.frag");
 
     screenCopy = makeWindowCopyTexture();
 }
 
 void setUpEyeOverlay()
 {
-    flashOverlayProgram = loadProgram("eyeOverlay.vert", "eyeOverlay.frag");
     box2Program = loadProgram("box2.vert", "box2.frag");
     colorschemeTexture = loadImage("colorscheme.png");
     flashImages.push_back(loadListedImage("f1.png"));

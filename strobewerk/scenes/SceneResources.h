@@ -2,16 +2,16 @@
 // full-screen quad that every 2D layer and blur pass draws.
 //
 // Everything is created once at start-up by the set-ups, in this order
-// (runSceneSetUps in Runtime.cpp calls them):
+// (runSceneSetUps in show/Show.cpp calls them, then the blur chain's):
 //   setUpScene1       "initing scene1"; makes nothing the frame uses;
 //   setUpScene2       "initing scene2"; the final composite, the quad, the
 //                     background, party, card and eye images, the
-//                     background, line, glow, card and eye programs and the
-//                     window-sized screenCopy;
-//   setUpEyeOverlay   the flash program, the seed-box program and colour
-//                     scheme, the two flash images, the seed-boxes mesh;
-//   setUpIntro        the window-sized metaballCopy, the gradient, the
-//                     metaball program and the particles.
+//                     background and line programs and the window-sized
+//                     screenCopy;
+//   setUpEyeOverlay   the seed-box program and colour scheme, the two
+//                     flash images, the seed-boxes mesh;
+//   setUpIntro        metaballCopy, the gradient, the metaball program and
+//                     the field's framebuffer.
 // Missing files are reported by the engine and the set-up goes on; the
 // object exists and is drawn in whatever state it was left.
 //
@@ -22,6 +22,7 @@
 
 #include <vector>
 
+#include "strobewerk/scenes/CompositionLogic.h"
 #include "vorn/Vec4f.h"
 
 namespace vorn {
@@ -30,13 +31,17 @@ class cTexture;
 class cMesh;
 }
 
-extern vorn::cShaderProgram* lolvarlayProgram;
+// The final composite, which also draws the glow, the fill flash and the
+// flash, eye and card overlays (see Composition.cpp): one program for each
+// combination of the parts a frame needs, indexed by
+// sFinalCompositeParts::variant(). Their samplers, one unit each, in unit
+// order: the metaball field, the blur, the window's copy, the flash image,
+// the eye, the card.
+extern vorn::cShaderProgram* finalCompositePrograms[finalCompositeVariants];
+constexpr int finalCompositeUnits = 6;
+extern const char* const finalCompositeSamplers[finalCompositeUnits];
 extern vorn::cShaderProgram* terskelProgram;
 extern vorn::cShaderProgram* lineProgram;
-extern vorn::cShaderProgram* blurryProgram;
-extern vorn::cShaderProgram* textOverlayProgram;
-extern vorn::cShaderProgram* eyeOverlayProgram;
-extern vorn::cShaderProgram* flashOverlayProgram;
 extern vorn::cShaderProgram* box2Program;
 extern vorn::cShaderProgram* metaballProgram;
 
@@ -45,8 +50,12 @@ extern vorn::cTexture* partyTexture;
 // Title cards (0, 1), credits (2), greetings (3 .. 8).
 extern std::vector<vorn::cTexture*> cardImages;
 extern vorn::cTexture* eyeTexture;
-// Copies of the window, sized to the window at start-up (not resized).
+// The copy of the window that the blur and the frame's finish read, and
+// the final composite's copy of the finished frame; it follows the
+// window's size.
 extern vorn::cTexture* screenCopy;
+// The metaball field, in floating point at a third of the window's size
+// (Metaballs.h).
 extern vorn::cTexture* metaballCopy;
 extern vorn::cTexture* colorschemeTexture;
 extern std::vector<vorn::cTexture*> flashImages;

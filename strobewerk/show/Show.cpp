@@ -45,7 +45,6 @@ void runSceneSetUps()
     setUpEyeOverlay();
     setUpIntro();
     setUpBlurChain(blurSize, blurSize);
-    setUpFinalVignette();
 }
 
 void attachShowTimeline()

@@ -32,6 +32,7 @@
 #include "strobewerk/scenes/SceneResources.h"
 #include "strobewerk/show/Show.h"
 #include "tests/glsupport/GlTestSupport.h"
+#include "tools/fidelity/FrameCompare.h"
 #include "vorn/DirectFrameBuffer.h"
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
@@ -122,7 +123,6 @@ std::vector<eLayer> layersSeen;
 std::vector<rgba> afterBackground;
 std::vector<rgba> afterPointLines;
 std::vector<rgba> afterSeedBoxes;
-std::vector<rgba> afterOverlays;
 // The viewport the background was drawn with.
 GLint backgroundViewport[4] = {};
 
@@ -135,7 +135,7 @@ struct sLayerGlState {
     GLfloat lineWidth = 0.0f;
     GLfloat pointSize = 0.0f;
     GLint program = 0;
-    GLint textureOnUnit[2] = {};
+    GLint textureOnUnit[3] = {};
 };
 std::map<eLayer, sLayerGlState> glStateAfter;
 
@@ -151,7 +151,7 @@ sLayerGlState currentGlState()
     glGetIntegerv(GL_CURRENT_PROGRAM, &state.program);
     GLint activeUnit = GL_TEXTURE0;
     glGetIntegerv(GL_ACTIVE_TEXTURE, &activeUnit);
-    for (int unit = 0; unit < 2; ++unit) {
+    for (int unit = 0; unit < 3; ++unit) {
         glActiveTexture(GLenum(GL_TEXTURE0 + unit));
         glGetIntegerv(GL_TEXTURE_BINDING_2D, &state.textureOnUnit[unit]);
     }
@@ -172,8 +172,6 @@ void observeLayer(eLayer layer)
         afterPointLines = grab();
     else if (layer == eLayer::seedBoxes)
         afterSeedBoxes = grab();
-    else if (layer == eLayer::overlays)
-        afterOverlays = grab();
 }
 
 double meanBrightness(const std::vector<rgba>& pixels)
@@ -380,30 +378,28 @@ void expectValues(const std::vector<float>& actual, const std::vector<float>& ex
 // the frame binds its textures on.
 TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
 {
-    const GLenum f = GL_FLOAT, v2 = GL_FLOAT_VEC2, v4 = GL_FLOAT_VEC4, s2 = GL_SAMPLER_2D;
+    const GLenum f = GL_FLOAT, v4 = GL_FLOAT_VEC4, s2 = GL_SAMPLER_2D;
     using Uniforms = std::map<std::string, GLenum>;
-    const Uniforms overlay{{"tex", s2}, {"disto", f}, {"t", f}, {"col", v4}, {"sizeX", f}, {"sizeY", f}};
     const std::vector<std::pair<const char*, std::pair<vorn::cShaderProgram*, Uniforms>>> programs{
-        {"lolvarlay",
-         {lolvarlayProgram,
-          {{"tex", s2}, {"tex2", s2}, {"mixBoost", f}, {"specBoost", f}, {"distBoost", f}, {"sizeX", f},
-           {"sizeY", f}}}},
+        // The final composite without overlays, ripple or split, and with
+        // all three.
+        {"finalComposite",
+         {finalCompositePrograms[0],
+          {{"field", s2}, {"blur", s2}, {"frame", s2}, {"col", v4}, {"fill", v4}, {"flashCol", v4},
+           {"flashFill", v4}, {"mixBoost", f}, {"sizeX", f}, {"sizeY", f}}}},
+        {"finalCompositeWithAll",
+         {finalCompositePrograms[finalCompositeVariants - 1],
+          {{"field", s2},      {"blur", s2},      {"frame", s2},       {"flashImage", s2}, {"eyeImage", s2},
+           {"cardImage", s2},  {"col", v4},       {"fill", v4},        {"flashCol", v4},   {"flashFill", v4},
+           {"flashLevel", f},  {"flashDisto", f}, {"cardFlash", f},    {"cardDisto", f},   {"t", f},
+           {"mixBoost", f},    {"specBoost", f},  {"distBoost", f},    {"sizeX", f},       {"sizeY", f}}}},
         {"terskel",
          {terskelProgram,
           {{"tex", s2}, {"blackTer", f}, {"scroller", f}, {"whiteTer", f}, {"sizeX", f}, {"sizeY", f},
            {"col", v4}}}},
         {"line", {lineProgram, {{"tex", s2}, {"col", v4}}}},
-        {"blurry",
-         {blurryProgram,
-          {{"tex", s2}, {"tex2", s2}, {"col", v4}, {"fill", v4}, {"flashCol", v4}, {"flashFill", v4}, {"sizeX", f},
-           {"sizeY", f}}}},
-        {"textOverlay", {textOverlayProgram, overlay}},
-        {"eyeOverlay", {eyeOverlayProgram, overlay}},
-        {"flashOverlay", {flashOverlayProgram, overlay}},
         {"box2", {box2Program, {{"tex", s2}, {"anim", f}, {"powah", f}}}},
-        {"metaball", {metaballProgram, {{"size", f}, {"strength", f}, {"pos", v2}}}},
-        {"exactBlob", {exactBlobProgram, {{"tex", s2}, {"size", f}, {"strength", f}, {"pos", v2}}}},
-        {"vignette", {vignetteProgram, {{"sizeX", f}, {"sizeY", f}}}},
+        {"metaball", {metaballProgram, {}}},
         {"horBlur", {horBlurProgram, {{"tex", s2}}}},
         {"verBlur", {verBlurProgram, {{"tex", s2}}}},
     };
@@ -416,12 +412,20 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
         const std::vector<std::string> attributes = activeAttributes(program);
         if (program == box2Program)
             EXPECT_EQ(attributes, std::vector<std::string>{"seedHax"}) << name;
+        else if (program == metaballProgram)
+            EXPECT_EQ(attributes, std::vector<std::string>{"blob"}) << name;
         else
             EXPECT_TRUE(attributes.empty()) << name;
     }
-    // The final composite reads the second screen copy from unit 1 from the
-    // set-up on.
-    EXPECT_EQ(samplerUnit(lolvarlayProgram, "tex2"), 1);
+    // Every final composite program reads each of its images from the unit
+    // the frame binds it on, from the set-up on.
+    for (vorn::cShaderProgram* program : finalCompositePrograms) {
+        for (int unit = 0; unit < finalCompositeUnits; ++unit) {
+            if (activeUniforms(program).count(finalCompositeSamplers[unit]) != 0) {
+                EXPECT_EQ(samplerUnit(program, finalCompositeSamplers[unit]), unit) << finalCompositeSamplers[unit];
+            }
+        }
+    }
     EXPECT_TRUE(gltest::takeGlErrors().empty());
 }
 
@@ -429,7 +433,7 @@ TEST_F(CompositionFrames, WithoutNotesEveryLayerDrawsAndNothingFlashes)
 {
     renderAt(500);
     const std::vector<eLayer> order{eLayer::metaballs, eLayer::background, eLayer::pointLines, eLayer::seedBoxes,
-                                    eLayer::blur,      eLayer::overlays,   eLayer::finalComposite};
+                                    eLayer::blur,      eLayer::finalComposite};
     EXPECT_EQ(layersSeen, order);
     EXPECT_EQ(state().effects.fillFlash, 0.0f);
     EXPECT_EQ(state().effects.cardFlash, 0.0f);
@@ -448,7 +452,8 @@ TEST_F(CompositionFrames, WithoutNotesEveryLayerDrawsAndNothingFlashes)
     glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, field.data());
     EXPECT_GT(meanBrightness(field), 0.05);
     // No card over the frame: the overlays leave it far from card 8's colour.
-    const rgba centre = afterOverlays[size_t(gltest::windowHeight / 2) * gltest::windowWidth + gltest::windowWidth / 2];
+    const std::vector<rgba> frame = finalFrame();
+    const rgba centre = frame[size_t(gltest::windowHeight / 2) * gltest::windowWidth + gltest::windowWidth / 2];
     EXPECT_FALSE(centre.near(cardColours[8], 30)) << centre;
 
     renderAt(984);
@@ -484,7 +489,7 @@ TEST_F(CompositionFrames, SeedBoxesAppearOnlyAfterTheirCue)
 TEST_F(CompositionFrames, TitleCardShowsAfterItsCue)
 {
     const auto centre = [] {
-        return afterOverlays[size_t(gltest::windowHeight / 2) * gltest::windowWidth + gltest::windowWidth / 2];
+        return finalFrame()[size_t(gltest::windowHeight / 2) * gltest::windowWidth + gltest::windowWidth / 2];
     };
     renderAt(2990);
     EXPECT_FALSE(centre().near(cardColours[1], 40)) << centre();
@@ -582,55 +587,77 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
     EXPECT_EQ(boxes.blendSource, GL_SRC_ALPHA);
     EXPECT_EQ(boxes.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
 
-    // No card, eye or flash shows at 5080: the glow is the last overlay
-    // drawn, and the card layer's blending is set all the same.
-    ASSERT_LE(state().effects.cardFlash, 0.0f);
-    ASSERT_LE(state().effects.flashLevel, 0.0f);
-    const sLayerGlState& overlays = glStateAfter[eLayer::overlays];
-    EXPECT_TRUE(overlays.blend);
-    EXPECT_EQ(overlays.blendSource, GL_SRC_ALPHA);
-    EXPECT_EQ(overlays.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
-    EXPECT_FALSE(overlays.depthTest);
-    EXPECT_EQ(overlays.program, programOf(blurryProgram));
-    EXPECT_EQ(overlays.textureOnUnit[0], textureOf(blurTargetA));
-    EXPECT_EQ(overlays.textureOnUnit[1], textureOf(metaballCopy));
-
-    // No boost sounds: the final composite is the vignette pass, which
-    // multiplies the window, and leaves the card layer's blending set.
+    // The final composite replaces the window's pixels: no blending, no
+    // depth test; it reads the field, the blur and the window's copy, and
+    // with no overlay, ripple or split its program has nothing else.
     const sLayerGlState& last = glStateAfter[eLayer::finalComposite];
-    EXPECT_EQ(last.program, programOf(vignetteProgram));
-    EXPECT_TRUE(last.blend);
-    EXPECT_EQ(last.blendSource, GL_SRC_ALPHA);
-    EXPECT_EQ(last.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FALSE(last.blend);
     EXPECT_FALSE(last.depthTest);
-    GLint tex2Unit = -1;
-    glGetUniformiv(lolvarlayProgram->program, lolvarlayProgram->getUniformLocation("tex2"), &tex2Unit);
-    EXPECT_EQ(tex2Unit, 1);
+    EXPECT_EQ(last.program, programOf(finalCompositePrograms[0]));
+    EXPECT_EQ(last.textureOnUnit[0], textureOf(metaballCopy));
+    EXPECT_EQ(last.textureOnUnit[1], textureOf(blurTargetA));
+    EXPECT_EQ(last.textureOnUnit[2], textureOf(screenCopy));
 }
 
-// The layers that are left out where their level is 0 (the flash, eye and
-// card overlays, and the full final composite while its boosts are 0)
-// must be ones that could not have changed the picture: the same frame
-// drawn again with every layer in full shows the same picture.
-TEST_F(CompositionFrames, LayersLeftOutAtLevelZeroWouldNotHaveChangedThePicture)
+// The final composite's program leaves out the overlays while their level
+// is 0 and the ripple and split while their boosts are 0: those parts must
+// be ones that could not have changed the picture. The same frame drawn
+// again with the program that has every part shows the same picture.
+TEST_F(CompositionFrames, PartsLeftOutOfTheFinalCompositeWouldNotHaveChangedThePicture)
 {
     renderAt(5090);
-    ASSERT_EQ(state().effects.cardFlash, 0.0f);
-    ASSERT_EQ(state().effects.flashLevel, 0.0f);
-    ASSERT_TRUE(finalCompositeIsVignetteOnly(
-        finalBoosts(state().cues.distortion, state().cues.colourSplit, state().cues.fieldMix)));
-    const std::vector<rgba> overlaysLeftOut = afterOverlays;
-    const std::vector<rgba> shortComposite = finalFrame();
-    ASSERT_GT(meanBrightness(shortComposite), 5.0);
+    ASSERT_EQ(finalCompositeParts(state().effects, finalBoosts(state().cues.distortion, state().cues.colourSplit,
+                                                                state().cues.fieldMix))
+                  .variant(),
+              0);
+    const std::vector<rgba> partsLeftOut = finalFrame();
+    ASSERT_GT(meanBrightness(partsLeftOut), 5.0);
 
-    // The same frame again, every layer in full.
     setDrawEveryLayer(true);
     renderAt(5090);
     setDrawEveryLayer(false);
-    EXPECT_EQ(largestDifference(overlaysLeftOut, afterOverlays), 0);
-    // The vignette darkens by blending instead of in the shader: the two
-    // round differently by at most one level.
-    EXPECT_LE(largestDifference(shortComposite, finalFrame()), 1);
+    EXPECT_EQ(largestDifference(partsLeftOut, finalFrame()), 0);
+}
+
+namespace {
+
+sRgbFrame rgbOf(const std::vector<rgba>& pixels)
+{
+    sRgbFrame frame{gltest::windowWidth, gltest::windowHeight, {}};
+    for (const rgba& p : pixels)
+        frame.rgb.insert(frame.rgb.end(), {p.r, p.g, p.b});
+    return frame;
+}
+
+} // namespace
+
+// The distortion ripples the frame along the metaball field's slope. The
+// production's field (a third of the size, 16-bit floats) must ripple it
+// as the exact field (full size, 32-bit floats) does, and the ripple must
+// be there at all.
+TEST_F(CompositionFrames, ARippledFrameDrawnThroughTheCheapFieldMatchesTheExactOne)
+{
+    renderAt(6250);
+    ASSERT_EQ(finalBoosts(state().cues.distortion, 0.0f, 0.0f).distBoost, 0.2f);
+    ASSERT_LT(metaballCopy->getWidth(), gltest::windowWidth);
+    const sRgbFrame cheap = rgbOf(finalFrame());
+
+    setExactMetaballField(true);
+    renderAt(6250);
+    setExactMetaballField(false);
+    EXPECT_EQ(metaballCopy->getWidth(), gltest::windowWidth);
+    const sRgbFrame exact = rgbOf(finalFrame());
+    const double cheapToExact = framePsnr(cheap, exact);
+    EXPECT_GE(cheapToExact, 38.0);
+    EXPECT_GE(frameSsim(cheap, exact), 0.98);
+
+    // The same state without the ripple is far from both.
+    sSceneState calm = showTimeline.stateAt(6250);
+    calm.cues.distortion = 0.0f;
+    renderState(calm, 6250);
+    const sRgbFrame unrippled = rgbOf(finalFrame());
+    const double cheapToUnrippled = framePsnr(cheap, unrippled);
+    EXPECT_LT(cheapToUnrippled, cheapToExact - 10.0) << cheapToUnrippled << " against " << cheapToExact;
 }
 
 namespace {
@@ -698,30 +725,32 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     // Final composite: (4, 0) is a quarter through its 1000 ms, at the
     // curve's peak; (4, 1) an eighth through its 2000 ms, on the rise; (4, 2)
     // halfway through its 500 ms, on the middle key.
-    EXPECT_NEAR(uniformValue(lolvarlayProgram, "distBoost"), 0.2f, 1e-5f);
-    EXPECT_NEAR(uniformValue(lolvarlayProgram, "specBoost"), 0.53125f * 0.3f, 1e-5f);
-    EXPECT_NEAR(uniformValue(lolvarlayProgram, "mixBoost"), 0.5f * 0.3f, 1e-5f);
+    vorn::cShaderProgram* composite = finalCompositePrograms[finalCompositeVariants - 1];
+    EXPECT_NEAR(uniformValue(composite, "distBoost"), 0.2f, 1e-5f);
+    EXPECT_NEAR(uniformValue(composite, "specBoost"), 0.53125f * 0.3f, 1e-5f);
+    EXPECT_NEAR(uniformValue(composite, "mixBoost"), 0.5f * 0.3f, 1e-5f);
 
-    // Flash image, eye and card layers.
-    expectValues(uniformValues(flashOverlayProgram, "col", 4), {flashLevel, flashLevel, flashLevel, flashLevel},
-                 "flash col");
-    EXPECT_NEAR(uniformValue(flashOverlayProgram, "disto"), flashDisto, 1e-4f);
-    EXPECT_NEAR(uniformValue(flashOverlayProgram, "t"), t, 1e-5f);
-    expectValues(uniformValues(eyeOverlayProgram, "col", 4), {cardFlash, cardFlash, cardFlash, cardFlash},
-                 "eye col");
-    EXPECT_NEAR(uniformValue(eyeOverlayProgram, "disto"), cardDisto, 1e-4f);
-    EXPECT_NEAR(uniformValue(eyeOverlayProgram, "t"), t, 1e-5f);
-    expectValues(uniformValues(textOverlayProgram, "col", 4), {1.0f, 1.0f, 1.0f, cardFlash}, "card col");
-    EXPECT_NEAR(uniformValue(textOverlayProgram, "disto"), cardDisto, 1e-4f);
-    EXPECT_NEAR(uniformValue(textOverlayProgram, "t"), t, 1e-5f);
+    // Flash image, eye and card layers, drawn by the same program.
+    EXPECT_NEAR(uniformValue(composite, "flashLevel"), flashLevel, 1e-4f);
+    EXPECT_NEAR(uniformValue(composite, "flashDisto"), flashDisto, 1e-4f);
+    EXPECT_NEAR(uniformValue(composite, "cardFlash"), cardFlash, 1e-4f);
+    EXPECT_NEAR(uniformValue(composite, "cardDisto"), cardDisto, 1e-4f);
+    EXPECT_NEAR(uniformValue(composite, "t"), t, 1e-5f);
+    EXPECT_EQ(samplerUnit(composite, "flashImage"), 3);
+    EXPECT_EQ(samplerUnit(composite, "eyeImage"), 4);
+    EXPECT_EQ(samplerUnit(composite, "cardImage"), 5);
+    GLint bound = 0;
+    glActiveTexture(GL_TEXTURE5);
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(GLuint(bound), cardImages[2]->getId());
+    glActiveTexture(GL_TEXTURE0);
 
-    // Glow and fill flash, in one draw; no flash running.
+    // Glow and fill flash; no flash running.
     EXPECT_EQ(state().effects.fillFlash, 0.0f);
-    expectValues(uniformValues(blurryProgram, "col", 4), {1.0f, 1.0f, 1.0f, 1.0f}, "glow col");
-    expectValues(uniformValues(blurryProgram, "fill", 4), {0.0f, 0.0f, 0.0f, 0.0f}, "glow fill");
-    expectValues(uniformValues(blurryProgram, "flashCol", 4), {1.0f, 0.95f, 0.6f, 0.4f}, "flash col");
-    expectValues(uniformValues(blurryProgram, "flashFill", 4), {1.0f, 0.95f, 0.6f, 0.0f}, "flash fill");
-    EXPECT_EQ(samplerUnit(blurryProgram, "tex2"), 1);
+    expectValues(uniformValues(composite, "col", 4), {1.0f, 1.0f, 1.0f, 1.0f}, "glow col");
+    expectValues(uniformValues(composite, "fill", 4), {0.0f, 0.0f, 0.0f, 0.0f}, "glow fill");
+    expectValues(uniformValues(composite, "flashCol", 4), {1.0f, 0.95f, 0.6f, 0.4f}, "flash col");
+    expectValues(uniformValues(composite, "flashFill", 4), {1.0f, 0.95f, 0.6f, 0.0f}, "flash fill");
 
     // Background, with the energy at rest (silent spectrum).
     EXPECT_EQ(state().effects.energy, 0.0f);
@@ -736,17 +765,8 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(box2Program, "anim"), 2.0f, 1e-6f);
     EXPECT_NEAR(uniformValue(box2Program, "powah"), 0.3f * (std::sin(6.25f) * 1.4f + 1.4f), 1e-5f);
 
-    // Metaballs: the last particle's values of this frame, on the exact blob
-    // program while the distortion boost sounds.
-    const sParticle& last = state().particles.back();
-    EXPECT_NEAR(uniformValue(exactBlobProgram, "size"), last.size, 1e-6f);
-    EXPECT_NEAR(uniformValue(exactBlobProgram, "strength"),
-                1.0f - 2.0f * std::fabs(float(last.life) / float(last.maxLife) - 0.5f), 1e-5f);
-    expectValues(uniformValues(exactBlobProgram, "pos", 2), {last.position.x, last.position.y}, "metaball pos");
-
     // Every overlay is drawn at sizeX = sizeY = 1.
-    for (vorn::cShaderProgram* program :
-         {lolvarlayProgram, terskelProgram, blurryProgram, textOverlayProgram, eyeOverlayProgram, flashOverlayProgram}) {
+    for (vorn::cShaderProgram* program : {composite, terskelProgram}) {
         EXPECT_EQ(uniformValue(program, "sizeX"), 1.0f);
         EXPECT_EQ(uniformValue(program, "sizeY"), 1.0f);
     }

@@ -244,28 +244,30 @@ TEST(FinalBoosts, SpecBoostAcrossAHeldNoteFromOneToTwoSeconds)
     EXPECT_FLOAT_EQ(peak.mixBoost, 0.3f);
 }
 
-TEST(LeftOutLayers, OverlaysAreLeftOutOnlyAtLevelZeroOrBelow)
+TEST(LeftOutLayers, TheFinalCompositesProgramLeavesOutOnlyWhatCannotShow)
 {
     sCompositionState s;
-    sOverlayDraws d = overlayDraws(s);
-    EXPECT_FALSE(d.flash);
-    EXPECT_FALSE(d.eye);
-    EXPECT_FALSE(d.card);
+    const sFinalBoosts none{0.0f, 0.0f, 0.0f};
+    EXPECT_EQ(finalCompositeParts(s, none).variant(), 0);
     // A decay that overshoots below 0 still adds nothing.
     s.flashLevel = -0.01f;
     s.cardFlash = -0.015f;
-    d = overlayDraws(s);
-    EXPECT_FALSE(d.flash || d.eye || d.card);
-    // The faintest level shows: flash alone, then eye and card together.
+    EXPECT_FALSE(finalCompositeParts(s, none).overlays);
+    // The faintest level of either overlay shows.
     s.flashLevel = 1e-6f;
-    d = overlayDraws(s);
-    EXPECT_TRUE(d.flash);
-    EXPECT_FALSE(d.eye || d.card);
+    EXPECT_TRUE(finalCompositeParts(s, none).overlays);
     s.flashLevel = 0.0f;
     s.cardFlash = 1e-6f;
-    d = overlayDraws(s);
-    EXPECT_FALSE(d.flash);
-    EXPECT_TRUE(d.eye && d.card);
+    EXPECT_TRUE(finalCompositeParts(s, none).overlays);
+    // Distortion and colour split act at either sign; the field's light
+    // needs no program of its own.
+    s.cardFlash = 0.0f;
+    EXPECT_EQ(finalCompositeParts(s, {-0.001f, 0.0f, 0.0f}).variant(), 2);
+    EXPECT_EQ(finalCompositeParts(s, {0.0f, -0.001f, 0.0f}).variant(), 4);
+    EXPECT_EQ(finalCompositeParts(s, {0.0f, 0.0f, 0.3f}).variant(), 0);
+    // Every combination has a program of its own.
+    s.flashLevel = 1.0f;
+    EXPECT_EQ(finalCompositeParts(s, {0.2f, 0.3f, 0.3f}).variant(), finalCompositeVariants - 1);
 }
 
 TEST(LeftOutLayers, FinalCompositeShortensOnlyWithoutDistortionSplitOrLight)

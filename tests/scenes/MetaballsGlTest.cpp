@@ -52,7 +52,6 @@ protected:
         height = gltest::windowHeight;
         folder.write("metaball2.vert", readFile(repositoryData("metaball2.vert")));
         folder.write("metaball2.frag", readFile(repositoryData("metaball2.frag")));
-        folder.write("metaballExact.frag", readFile(repositoryData("metaballExact.frag")));
         gltest::ConsoleCapture console;
         metaballProgram = new vorn::cShaderProgram();
         metaballProgram->load("metaball2.vert", "metaball2.frag");

@@ -157,3 +157,28 @@ TEST(MetaballField, AThirdOfTheWindowButAtLeast240TexelsAcross)
     EXPECT_EQ(metaballFieldSize(1), 1);
     EXPECT_EQ(metaballFieldSize(0), 1);
 }
+
+TEST(MetaballField, EveryCornerOfABlobCarriesItsParticleInParticleOrder)
+{
+    sParticle fading;
+    fading.position = {0.25f, -0.5f};
+    fading.size = 0.2f;
+    fading.maxLife = 1000;
+    fading.life = 250; // three quarters through its life: strength 0.5
+    sParticle newborn = fading;
+    newborn.position = {-0.75f, 0.125f};
+    newborn.life = newborn.maxLife; // strength 0: the blob collapses
+    const std::vector<float> a = blobAttributes({fading, newborn});
+    ASSERT_EQ(a.size(), size_t(2 * blobCorners * 4));
+    for (int corner = 0; corner < 2 * blobCorners; ++corner) {
+        const sParticle& p = corner < blobCorners ? fading : newborn;
+        const float* at = &a[size_t(corner) * 4];
+        EXPECT_EQ(at[0], p.position.x) << corner;
+        EXPECT_EQ(at[1], p.position.y) << corner;
+        EXPECT_EQ(at[2], p.size) << corner;
+        EXPECT_EQ(at[3], particleStrength(p)) << corner;
+    }
+    EXPECT_FLOAT_EQ(a[3], 0.5f);
+    EXPECT_EQ(a[blobCorners * 4 + 3], 0.0f);
+    EXPECT_TRUE(blobAttributes({}).empty());
+}
