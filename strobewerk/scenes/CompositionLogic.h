@@ -73,6 +73,8 @@ struct sCompositionState {
     unsigned flashIndex = 0;
     float flashLevel = 0.0f;
     float flashDisto = 0.0f;
+    // Joystick button 10 held at the step: the background's other look.
+    bool alternateBackground = false;
 };
 
 // Shake: trigger then clamped decay.

@@ -76,6 +76,7 @@ void stepScene(sSceneState& s, const sNoteCues& cues, const sSceneInput& input, 
     s.backgroundEnergy = e.energy;
 
     stepCamera(s, dtf);
+    e.alternateBackground = input.button(alternateBackgroundButton);
     updateBump(e, input.button(shakeButton) || cues.shake, dtf);
     updatePoints(e, input.button(pointButton), s.camera.cameraPosition);
     updatePointFlash(e, input.button(pointFlashButton), dtf);

@@ -9,6 +9,8 @@
 // updates in the order a frame has always run them (metaballs, energy,
 // camera, shake, points, seed boxes, flashes, cards, flash image), so one
 // step per frame at 60 frames a second is the production frame by frame.
+// The step turns the joystick into effects: the layers' drawing knows
+// nothing of which button does what.
 //
 //     sSceneState state = initialSceneState();
 //     stepScene(state, noteCuesBetween(notes, -1, 0), input, level, 0, 0, counts);

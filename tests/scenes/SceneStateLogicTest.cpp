@@ -129,6 +129,8 @@ TEST(SceneCues, EachCueAndJoystickInputMovesItsEffect)
          }},
         {"pulse note", [](sNoteCues& c, sSceneInput&) { c.pulse = 0.25f; },
          [&rest](const sSceneState& s) { return s.metaballClock > rest.metaballClock * 10.0f; }},
+        {"alternate background button 10", [](sNoteCues&, sSceneInput& i) { i.buttons = 1u << 10; },
+         [](const sSceneState& s) { return s.effects.alternateBackground; }},
     };
     for (const sCase& c : cases) {
         sNoteCues cues;
