@@ -77,6 +77,9 @@ struct sCompositionState {
     bool alternateBackground = false;
 };
 
+// Every field equal.
+bool operator==(const sCompositionState& a, const sCompositionState& b);
+
 // Shake: trigger then clamped decay.
 void updateBump(sCompositionState& s, bool cue, float dt);
 // Point-line flash: trigger then clamped decay.

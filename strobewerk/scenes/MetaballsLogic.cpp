@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <tuple>
 
 #include "strobewerk/scenes/CurvesLogic.h"
 
@@ -88,4 +89,13 @@ int metaballFieldSize(int windowSize)
     if (windowSize <= fewestTexels)
         return windowSize < 1 ? 1 : windowSize;
     return std::max((windowSize + 2) / 3, fewestTexels);
+}
+
+// Each field is bound by name: a field added to the struct stops this from
+// compiling until it is compared too.
+bool operator==(const sParticle& a, const sParticle& b)
+{
+    const auto& [aLife, aMaxLife, aVelocity, aPosition, aSize] = a;
+    const auto& [bLife, bMaxLife, bVelocity, bPosition, bSize] = b;
+    return std::tie(aLife, aMaxLife, aVelocity, aPosition, aSize) == std::tie(bLife, bMaxLife, bVelocity, bPosition, bSize);
 }

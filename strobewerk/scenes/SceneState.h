@@ -17,7 +17,10 @@
 //     composeFrame(state, 0);     // draws, changes nothing
 //
 // A plain value: copying it is a snapshot of the show, random generator
-// included.
+// included. Two states are equal when every field of every part is, so a
+// test compares whole states (two ways to one song time give equal ones).
+// The equalities bind each struct's fields by name: a field added to a
+// struct stops the build until its equality compares it too.
 #pragma once
 
 #include <array>
@@ -41,10 +44,7 @@ struct sSceneInput {
 
     bool button(int index) const { return index >= 0 && index < 32 && ((buttons >> index) & 1u) != 0; }
     std::int16_t axis(int index) const { return index >= 0 && index < axisCount ? axes[index] : 0; }
-    bool operator==(const sSceneInput& other) const
-    {
-        return axes == other.axes && buttons == other.buttons && hat == other.hat;
-    }
+    bool operator==(const sSceneInput& other) const;
     bool operator!=(const sSceneInput& other) const { return !(*this == other); }
 };
 
@@ -67,6 +67,9 @@ struct sNoteCues {
     float fieldMix = 0.0f;    // (4, 2) progress
     float pulse = 0.0f;       // (4, 3) progress: the metaballs' pulse speed
 };
+
+// Every cue equal, the held notes' every field included.
+bool operator==(const sNoteCues& a, const sNoteCues& b);
 
 // The cues of an update at `now` after one at `previous` (-1 before the
 // first update of a pass from 0).
@@ -93,6 +96,12 @@ struct sSceneState {
     sSceneInput input;
     cSceneRandom random;
 };
+
+bool operator==(const sSceneState& a, const sSceneState& b);
+inline bool operator!=(const sSceneState& a, const sSceneState& b)
+{
+    return !(a == b);
+}
 
 // The seed boxes' scatter takes the first numbers of the generator, three
 // per copy, when the cloud is built.
