@@ -139,6 +139,24 @@ TEST(Ticks, SixtyASecondFromSongTimeZero)
     EXPECT_EQ(tickAtOrBefore(-5), 0);
 }
 
+TEST(Ticks, AFramesShareOfTheWayToTheNextTick)
+{
+    // Ticks at 0, 17 and 33 ms.
+    EXPECT_EQ(tickFraction(0), 0.0f);
+    EXPECT_EQ(tickFraction(17), 0.0f);
+    EXPECT_FLOAT_EQ(tickFraction(8), 8.0f / 17.0f);
+    EXPECT_FLOAT_EQ(tickFraction(25), 8.0f / 16.0f);
+    EXPECT_EQ(tickFraction(-5), 0.0f);
+    float last = 0.0f;
+    for (std::int32_t ms = 1; ms < 2100; ++ms) {
+        const float f = tickFraction(ms);
+        ASSERT_GE(f, 0.0f);
+        ASSERT_LT(f, 1.0f);
+        ASSERT_TRUE(f == 0.0f ? tickTime(tickAtOrBefore(ms)) == ms : f > last) << "at " << ms;
+        last = f;
+    }
+}
+
 // Frames at 25, 60 and 144 a second, a cold start and a seek back all see
 // the same state at the same song time, between ticks as well as on them.
 TEST_F(ShowTimeline, SameStateWhateverTheFrameRateStartOrSeek)
@@ -209,6 +227,54 @@ TEST_F(ShowTimeline, CameraGlidesBetweenTicks)
         EXPECT_NEAR(moved, share * whole, 0.05f * whole) << "at " << ms;
         EXPECT_GT(moved, last);
         last = moved;
+    }
+}
+
+// A frame between two ticks is the earlier tick's state taken one partial
+// step on to the frame's time (with the later tick's input), its camera
+// blended between the two ticks' rigs: whatever order the frames come in
+// (forward, back, to and fro across a tick, far jumps) and while live input
+// keeps changing the later tick.
+TEST_F(ShowTimeline, AFrameBetweenTwoTicksIsTheEarlierTickStepOnPartWay)
+{
+    cShowTimeline timeline;
+    attach(timeline);
+    cShowTimeline ticks;
+    attach(ticks);
+    const auto expected = [&](std::int32_t ms) {
+        const std::int64_t n = tickAtOrBefore(ms);
+        if (tickTime(n) == ms)
+            return ticks.stateAtTick(n);
+        const sSceneState later = ticks.stateAtTick(n + 1);
+        const sSceneState earlier = ticks.stateAtTick(n);
+        sSceneState frame = earlier;
+        stepScene(frame, noteCuesBetween(notes, tickTime(n), ms), ticks.inputs().at(n + 1), 0.0f, ms - tickTime(n),
+                  ms, counts);
+        blendBetweenTicks(frame, earlier, later, ms);
+        return frame;
+    };
+    // While a held note turns the camera (4000 to 6000 ms).
+    std::vector<std::int32_t> times;
+    for (std::int32_t ms = 4499; ms <= 4535; ++ms)
+        times.push_back(ms);
+    for (std::int32_t ms = 4535; ms >= 4499; --ms)
+        times.push_back(ms);
+    for (std::int32_t ms : {4516, 4518, 4515, 4517, 4533, 4510, 9001, 2005, 2004, 11999})
+        times.push_back(ms);
+    for (std::int32_t ms : times)
+        expectSameState(timeline.stateAt(ms), expected(ms), "at " + std::to_string(ms));
+    // The camera moves from frame to frame between the ticks.
+    const sCameraRigState camera = timeline.stateAt(4508).camera;
+    EXPECT_FALSE(timeline.stateAt(4509).camera == camera);
+
+    // Live input given from the next tick on, as live play gives it, a
+    // different turn every frame.
+    sSceneInput input;
+    for (std::int32_t ms = 4600; ms < 4700; ms += 7) {
+        input.axes[0] = static_cast<std::int16_t>(ms * 6);
+        timeline.setInput(tickAtOrBefore(ms) + 1, input);
+        ticks.useInputs(timeline.inputs());
+        expectSameState(timeline.stateAt(ms), expected(ms), "with live input at " + std::to_string(ms));
     }
 }
 
