@@ -91,7 +91,8 @@ struct sSceneState {
     std::vector<sParticle> particles;
     float metaballClock = 0.0f;
     sSeedBoxesState seedBoxes;
-    // What the last step met: the layers' draws read them.
+    // What the last step met. The layers' draws read the cues; the input
+    // only the step reads (the draws see the effects it became).
     sNoteCues cues;
     sSceneInput input;
     cSceneRandom random;
