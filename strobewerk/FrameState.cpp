@@ -5,7 +5,6 @@
 
 #include "vorn/DirectFrameBuffer.h"
 
-std::int32_t songTime = 0;
 std::int32_t windowWidth = 800;
 std::int32_t windowHeight = 600;
 vorn::mat4f projectionMatrix;

@@ -1,9 +1,9 @@
-// What every frame's layers read besides the show's state: the song time
-// of the frame, the window's size, the scenes' projection and the render
-// target that stands for the window.
+// What every frame's layers read besides the show's state and the frame's
+// song time (both passed to them): the window's size, the scenes'
+// projection and the render target that stands for the window.
 //
-// The show writes these (drawShowFrame, onResize); the scenes only read
-// them. Tests and benchmarks set them directly to draw in a chosen state.
+// The show writes these (onResize); the scenes only read them. Tests and
+// benchmarks set them directly to draw at a chosen size.
 #pragma once
 
 #include <cstdint>
@@ -14,8 +14,6 @@ namespace vorn {
 class cDirectFrameBuffer;
 }
 
-// Song time in milliseconds of the frame drawn last.
-extern std::int32_t songTime;
 // Current window size in pixels.
 extern std::int32_t windowWidth;
 extern std::int32_t windowHeight;

@@ -244,7 +244,7 @@ int runCapture(const sOptions& options)
     onResize(plan.width, plan.height);
     setUpShow("data/mvl.txt");
     showTimeline.useInputs(replayed);
-    songTime = frameSongTime(plan, first);
+    const std::int32_t songTime = frameSongTime(plan, first);
     sound.start(frameSampleStart(plan, first));
 
     const std::string part = options.part == 0 ? ""

@@ -4,7 +4,6 @@
 #include <SDL.h>
 
 #include "strobewerk/Config.h"
-#include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
 #include "strobewerk/audio/Soundtrack.h"
 #include "strobewerk/audio/SoundtrackLevels.h"
@@ -101,7 +100,7 @@ void runLiveFrame()
 
 void startMainLoop(sLiveLoop& loop)
 {
-    watchEditedFiles(loop.watcher);
+    watchEditedFiles(loop.watcher, [] { return liveSongTime; });
 }
 
 bool runLoopIteration(sLiveLoop& loop)

@@ -25,7 +25,9 @@ extern std::uint32_t (*frameTicks)();
 
 // The song clock of live play: frameTicks, kept with the heard sound.
 extern cSongClock songClock;
-// The song time of the last frame live play drew.
+// Live play's song time: where the song clock stands, the time of the last
+// frame drawn (after a seek, of the next). It reaches the show as an
+// argument (drawShowFrame) and the reloads through watchEditedFiles.
 extern std::int32_t liveSongTime;
 
 // The SDL video-mode flags of the window: OpenGL, hardware surface,

@@ -3,7 +3,6 @@
 #include <set>
 #include <string>
 
-#include "strobewerk/FrameState.h"
 #include "strobewerk/NoteList.h"
 #include "strobewerk/Options.h"
 #include "strobewerk/live/ReloadWatcher.h"
@@ -20,7 +19,7 @@ namespace {
 const char* const noteListFile = "data/mvl.txt";
 
 // The show's state follows the new notes from the start of the song.
-void notesReloaded(const std::string& path)
+void notesReloaded(const std::string& path, std::int32_t songTime)
 {
     showTimeline.notesChanged();
     vorn::consoleLog.line("reloaded ", path, ": ", static_cast<unsigned long long>(noteList.noteCount()),
@@ -32,20 +31,20 @@ void notesLost(const std::string& path, const std::string& why)
     vorn::consoleLog.line(path, " not reloaded (", why, "), keeping the last notes");
 }
 
-void reloadScoreFile(const std::string& path)
+void reloadScoreFile(const std::string& path, std::int32_t songTime)
 {
     std::string why;
     if (reloadScore(noteList, path, songTime, why))
-        notesReloaded(path);
+        notesReloaded(path, songTime);
     else
         notesLost(path, why);
 }
 
-void reloadNoteListFile(const std::string& path)
+void reloadNoteListFile(const std::string& path, std::int32_t songTime)
 {
     std::string why;
     if (noteList.reload(path, songTime, why))
-        notesReloaded(path);
+        notesReloaded(path, songTime);
     else
         notesLost(path, why);
 }
@@ -71,10 +70,12 @@ void reloadShaderFile(const std::string& bareName)
 
 } // namespace
 
-void watchEditedFiles(cReloadWatcher& watcher)
+void watchEditedFiles(cReloadWatcher& watcher, const SongTimeSource& songTimeNow)
 {
-    watcher.watch(scoreFile, reloadScoreFile, notesLost);
-    watcher.watch(noteListFile, reloadNoteListFile, notesLost);
+    watcher.watch(scoreFile, [songTimeNow](const std::string& path) { reloadScoreFile(path, songTimeNow()); },
+                  notesLost);
+    watcher.watch(noteListFile, [songTimeNow](const std::string& path) { reloadNoteListFile(path, songTimeNow()); },
+                  notesLost);
     std::set<std::string> shaderFiles;
     for (const vorn::cShaderProgram* program : vorn::cShaderProgram::loadedPrograms()) {
         shaderFiles.insert(program->vertexFiles().begin(), program->vertexFiles().end());

@@ -10,11 +10,18 @@
 // printed); either way one console line says what happened.
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 class cReloadWatcher;
 
 // The score that live play converts when it changes.
 extern const char* const scoreFile;
 
+// The song time a reload happens at: the notes resume there and the console
+// line names it.
+using SongTimeSource = std::function<std::int32_t()>;
+
 // Adds the production's files, with their reloads, to `watcher`. Needs the
 // scene set-ups done (the shader files are those of the loaded programs).
-void watchEditedFiles(cReloadWatcher& watcher);
+void watchEditedFiles(cReloadWatcher& watcher, const SongTimeSource& songTimeNow);

@@ -1,6 +1,7 @@
 #include "strobewerk/scenes/CameraRigLogic.h"
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "strobewerk/scenes/CurvesLogic.h"
@@ -173,4 +174,21 @@ sCameraRigState blendCameraRig(const sCameraRigState& from, const sCameraRigStat
     rig.cameraDistance = from.cameraDistance * g + to.cameraDistance * f;
     rig.cameraPosition = rig.cameraOrientation.rotate({0.0f, 0.0f, rig.cameraDistance});
     return rig;
+}
+
+// Each field is bound by name: a field added to the struct stops this from
+// compiling until it is compared too.
+bool operator==(const quatf& a, const quatf& b)
+{
+    const auto& [aw, ax, ay, az] = a;
+    const auto& [bw, bx, by, bz] = b;
+    return std::tie(aw, ax, ay, az) == std::tie(bw, bx, by, bz);
+}
+
+bool operator==(const sCameraRigState& a, const sCameraRigState& b)
+{
+    const auto& [aDistance, aPhase, aDirection, aVelocity, aAngle, aOrientation, aPosition] = a;
+    const auto& [bDistance, bPhase, bDirection, bVelocity, bAngle, bOrientation, bPosition] = b;
+    return std::tie(aDistance, aPhase, aDirection, aVelocity, aAngle, aOrientation, aPosition)
+           == std::tie(bDistance, bPhase, bDirection, bVelocity, bAngle, bOrientation, bPosition);
 }

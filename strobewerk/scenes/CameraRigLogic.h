@@ -55,6 +55,10 @@ struct sCameraRigState {
     vorn::vec3f cameraPosition{0.0f, 0.0f, -400.0f};
 };
 
+// Every field equal (the orientation's four numbers included).
+bool operator==(const quatf& a, const quatf& b);
+bool operator==(const sCameraRigState& a, const sCameraRigState& b);
+
 // Closest the camera gets to the origin (as a signed distance).
 constexpr float nearestCameraDistance = -200.0f;
 

@@ -164,7 +164,7 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     layerDone(eLayer::metaballs);
 
     glLoadIdentity();
-    drawBackground(t, state.backgroundEnergy, state.input.button(sceneInput::alternateBackgroundButton));
+    drawBackground(t, state.backgroundEnergy, s.alternateBackground);
     layerDone(eLayer::background);
 
     glEnable(GL_BLEND);

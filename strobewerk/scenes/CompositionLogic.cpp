@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <tuple>
 
 #include "strobewerk/scenes/CurvesLogic.h"
 
@@ -199,4 +200,18 @@ sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFina
 bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts)
 {
     return boosts.distBoost == 0.0f && boosts.specBoost == 0.0f && boosts.mixBoost <= 0.0f;
+}
+
+// Each field is bound by name: a field added to the struct stops this from
+// compiling until it is compared too.
+bool operator==(const sCompositionState& a, const sCompositionState& b)
+{
+    const auto& [aEnergy, aBump, aPointFlash, aPoints, aPointDown, aFillFlash, aCardIndex, aCardSet, aGreetings,
+                 aCardFlash, aCardDisto, aFlashIndex, aFlashLevel, aFlashDisto, aAlternate] = a;
+    const auto& [bEnergy, bBump, bPointFlash, bPoints, bPointDown, bFillFlash, bCardIndex, bCardSet, bGreetings,
+                 bCardFlash, bCardDisto, bFlashIndex, bFlashLevel, bFlashDisto, bAlternate] = b;
+    return std::tie(aEnergy, aBump, aPointFlash, aPoints, aPointDown, aFillFlash, aCardIndex, aCardSet, aGreetings,
+                    aCardFlash, aCardDisto, aFlashIndex, aFlashLevel, aFlashDisto, aAlternate)
+           == std::tie(bEnergy, bBump, bPointFlash, bPoints, bPointDown, bFillFlash, bCardIndex, bCardSet, bGreetings,
+                       bCardFlash, bCardDisto, bFlashIndex, bFlashLevel, bFlashDisto, bAlternate);
 }

@@ -73,7 +73,12 @@ struct sCompositionState {
     unsigned flashIndex = 0;
     float flashLevel = 0.0f;
     float flashDisto = 0.0f;
+    // Joystick button 10 held at the step: the background's other look.
+    bool alternateBackground = false;
 };
+
+// Every field equal.
+bool operator==(const sCompositionState& a, const sCompositionState& b);
 
 // Shake: trigger then clamped decay.
 void updateBump(sCompositionState& s, bool cue, float dt);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <cmath>
+#include <tuple>
 
 #include "strobewerk/scenes/CurvesLogic.h"
 
@@ -100,4 +101,13 @@ std::vector<float> blobAttributes(const std::vector<sParticle>& particles)
             attributes.insert(attributes.end(), blob, blob + 4);
     }
     return attributes;
+}
+
+// Each field is bound by name: a field added to the struct stops this from
+// compiling until it is compared too.
+bool operator==(const sParticle& a, const sParticle& b)
+{
+    const auto& [aLife, aMaxLife, aVelocity, aPosition, aSize] = a;
+    const auto& [bLife, bMaxLife, bVelocity, bPosition, bSize] = b;
+    return std::tie(aLife, aMaxLife, aVelocity, aPosition, aSize) == std::tie(bLife, bMaxLife, bVelocity, bPosition, bSize);
 }

@@ -25,6 +25,9 @@ struct sParticle {
     float size = 0.0f;         // blob size, recomputed every frame
 };
 
+// Every field equal.
+bool operator==(const sParticle& a, const sParticle& b);
+
 // A source of non-negative random integers, like std::rand.
 using ParticleRandom = std::function<int()>;
 

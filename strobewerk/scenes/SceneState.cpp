@@ -1,5 +1,45 @@
 #include "strobewerk/scenes/SceneState.h"
 
+#include <tuple>
+
+// Each equality binds every field of its struct by name: a field added to
+// the struct stops it from compiling until it is compared too.
+bool sSceneInput::operator==(const sSceneInput& other) const
+{
+    const auto& [aAxes, aButtons, aHat] = *this;
+    const auto& [bAxes, bButtons, bHat] = other;
+    return std::tie(aAxes, aButtons, aHat) == std::tie(bAxes, bButtons, bHat);
+}
+
+namespace {
+
+bool sameNote(const sNote& a, const sNote& b)
+{
+    const auto& [aStart, aEnd, aHeld, aPitch, aActive, aProgress, aInvDuration, aDone] = a;
+    const auto& [bStart, bEnd, bHeld, bPitch, bActive, bProgress, bInvDuration, bDone] = b;
+    return std::tie(aStart, aEnd, aHeld, aPitch, aActive, aProgress, aInvDuration, aDone)
+           == std::tie(bStart, bEnd, bHeld, bPitch, bActive, bProgress, bInvDuration, bDone);
+}
+
+} // namespace
+
+bool operator==(const sNoteCues& a, const sNoteCues& b)
+{
+    const auto& [aFill, aTitle, aShake, aIn, aOut, aSeed, aFlash, aGreet, aSide, aUp, aDisto, aSplit, aMix, aPulse] = a;
+    const auto& [bFill, bTitle, bShake, bIn, bOut, bSeed, bFlash, bGreet, bSide, bUp, bDisto, bSplit, bMix, bPulse] = b;
+    return std::tie(aFill, aTitle, aShake, aIn, aOut, aSeed, aFlash, aGreet, aDisto, aSplit, aMix, aPulse)
+               == std::tie(bFill, bTitle, bShake, bIn, bOut, bSeed, bFlash, bGreet, bDisto, bSplit, bMix, bPulse)
+           && sameNote(aSide, bSide) && sameNote(aUp, bUp);
+}
+
+bool operator==(const sSceneState& a, const sSceneState& b)
+{
+    const auto& [aEffects, aEnergy, aCamera, aParticles, aClock, aSeedBoxes, aCues, aInput, aRandom] = a;
+    const auto& [bEffects, bEnergy, bCamera, bParticles, bClock, bSeedBoxes, bCues, bInput, bRandom] = b;
+    return std::tie(aEffects, aEnergy, aCamera, aParticles, aClock, aSeedBoxes, aCues, aInput, aRandom)
+           == std::tie(bEffects, bEnergy, bCamera, bParticles, bClock, bSeedBoxes, bCues, bInput, bRandom);
+}
+
 sNoteCues noteCuesBetween(const cNoteList& notes, std::int32_t previous, std::int32_t now)
 {
     const auto hit = [&](std::uint32_t track, std::int32_t pitch) {
@@ -76,6 +116,7 @@ void stepScene(sSceneState& s, const sNoteCues& cues, const sSceneInput& input, 
     s.backgroundEnergy = e.energy;
 
     stepCamera(s, dtf);
+    e.alternateBackground = input.button(alternateBackgroundButton);
     updateBump(e, input.button(shakeButton) || cues.shake, dtf);
     updatePoints(e, input.button(pointButton), s.camera.cameraPosition);
     updatePointFlash(e, input.button(pointFlashButton), dtf);

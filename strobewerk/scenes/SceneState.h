@@ -9,13 +9,18 @@
 // updates in the order a frame has always run them (metaballs, energy,
 // camera, shake, points, seed boxes, flashes, cards, flash image), so one
 // step per frame at 60 frames a second is the production frame by frame.
+// The step turns the joystick into effects: the layers' drawing knows
+// nothing of which button does what.
 //
 //     sSceneState state = initialSceneState();
 //     stepScene(state, noteCuesBetween(notes, -1, 0), input, level, 0, 0, counts);
 //     composeFrame(state, 0);     // draws, changes nothing
 //
 // A plain value: copying it is a snapshot of the show, random generator
-// included.
+// included. Two states are equal when every field of every part is, so a
+// test compares whole states (two ways to one song time give equal ones).
+// The equalities bind each struct's fields by name: a field added to a
+// struct stops the build until its equality compares it too.
 #pragma once
 
 #include <array>
@@ -39,10 +44,7 @@ struct sSceneInput {
 
     bool button(int index) const { return index >= 0 && index < 32 && ((buttons >> index) & 1u) != 0; }
     std::int16_t axis(int index) const { return index >= 0 && index < axisCount ? axes[index] : 0; }
-    bool operator==(const sSceneInput& other) const
-    {
-        return axes == other.axes && buttons == other.buttons && hat == other.hat;
-    }
+    bool operator==(const sSceneInput& other) const;
     bool operator!=(const sSceneInput& other) const { return !(*this == other); }
 };
 
@@ -66,6 +68,9 @@ struct sNoteCues {
     float pulse = 0.0f;       // (4, 3) progress: the metaballs' pulse speed
 };
 
+// Every cue equal, the held notes' every field included.
+bool operator==(const sNoteCues& a, const sNoteCues& b);
+
 // The cues of an update at `now` after one at `previous` (-1 before the
 // first update of a pass from 0).
 sNoteCues noteCuesBetween(const cNoteList& notes, std::int32_t previous, std::int32_t now);
@@ -86,11 +91,18 @@ struct sSceneState {
     std::vector<sParticle> particles;
     float metaballClock = 0.0f;
     sSeedBoxesState seedBoxes;
-    // What the last step met: the layers' draws read them.
+    // What the last step met. The layers' draws read the cues; the input
+    // only the step reads (the draws see the effects it became).
     sNoteCues cues;
     sSceneInput input;
     cSceneRandom random;
 };
+
+bool operator==(const sSceneState& a, const sSceneState& b);
+inline bool operator!=(const sSceneState& a, const sSceneState& b)
+{
+    return !(a == b);
+}
 
 // The seed boxes' scatter takes the first numbers of the generator, three
 // per copy, when the cloud is built.

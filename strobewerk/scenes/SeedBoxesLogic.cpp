@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 using vorn::vec3f;
 
@@ -124,4 +125,13 @@ float seedPowah(const sSeedBoxesState& state, float t)
 float seedDrift(float t)
 {
     return std::sin(t * 0.0001f) * 65.0f - 20.0f;
+}
+
+// Each field is bound by name: a field added to the struct stops this from
+// compiling until it is compared too.
+bool operator==(const sSeedBoxesState& a, const sSeedBoxesState& b)
+{
+    const auto& [aOn, aAnimSet, aAnim, aPower] = a;
+    const auto& [bOn, bAnimSet, bAnim, bPower] = b;
+    return std::tie(aOn, aAnimSet, aAnim, aPower) == std::tie(bOn, bAnimSet, bAnim, bPower);
 }

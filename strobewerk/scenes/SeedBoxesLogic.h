@@ -70,6 +70,9 @@ struct sSeedBoxesState {
     float seedPower = 0.0f;     // kick value, decays to 0
 };
 
+// Every field equal.
+bool operator==(const sSeedBoxesState& a, const sSeedBoxesState& b);
+
 // A cue re-kicks only once seedPower has fallen below this.
 constexpr float seedRearmPower = 0.8f;
 

@@ -63,7 +63,6 @@ void setUpShow(const std::string& noteListFile)
 
 const sSceneState& drawShowFrame(std::int32_t ms)
 {
-    songTime = ms;
     const sSceneState& state = showTimeline.stateAt(ms);
     windowFrameBuffer.setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
     windowFrameBuffer.begin();

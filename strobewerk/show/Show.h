@@ -51,6 +51,6 @@ void attachShowTimeline();
 
 // The frame at song time `ms`: the window target begun (cleared, depth test
 // on, identity modelview), the composition drawn from the state at `ms`,
-// the target ended. Sets `songTime`. Returns the state drawn (valid until
-// the timeline is asked again).
+// the target ended. Returns the state drawn (valid until the timeline is
+// asked again).
 const sSceneState& drawShowFrame(std::int32_t ms);

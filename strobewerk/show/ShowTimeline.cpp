@@ -1,5 +1,8 @@
 #include "strobewerk/show/ShowTimeline.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "strobewerk/NoteList.h"
 #include "strobewerk/SongClock.h"
 #include "strobewerk/audio/SoundtrackLevels.h"
@@ -21,6 +24,21 @@ std::int64_t tickAtOrBefore(std::int32_t ms)
     return tick;
 }
 
+float tickFraction(std::int32_t ms)
+{
+    const std::int64_t before = tickAtOrBefore(ms);
+    const std::int32_t tickMs = tickTime(before);
+    const std::int32_t nextMs = tickTime(before + 1);
+    return static_cast<float>(std::max(ms, 0) - tickMs) / static_cast<float>(nextMs - tickMs);
+}
+
+void blendBetweenTicks(sSceneState& partial, const sSceneState& earlier, const sSceneState& later, std::int32_t ms)
+{
+    // The camera turns by a whole update's angle in any step, however
+    // short: between two ticks it glides from one tick's rig to the next.
+    partial.camera = blendCameraRig(earlier.camera, later.camera, tickFraction(ms));
+}
+
 void cShowTimeline::attach(const cNoteList* noteList, cSoundtrackLevels* soundtrackLevels, const sSceneCounts& sceneCounts)
 {
     notes = noteList;
@@ -29,15 +47,15 @@ void cShowTimeline::attach(const cNoteList* noteList, cSoundtrackLevels* soundtr
     forget();
 }
 
-void cShowTimeline::step(sSceneState& state, std::int32_t previous, std::int32_t now, std::int64_t inputTick,
+void cShowTimeline::step(sSceneState& state, std::int32_t fromMs, std::int32_t toMs, std::int64_t inputTick,
                          std::int64_t levelTick) const
 {
     static const cNoteList noNotes;
-    const sNoteCues cues = noteCuesBetween(notes ? *notes : noNotes, previous, now);
+    const sNoteCues cues = noteCuesBetween(notes ? *notes : noNotes, fromMs, toMs);
     const float level = levels ? levels->level(levelTick) : 0.0f;
     // The first tick has no tick before it: a step of 0 ms.
-    const std::int32_t dt = previous < 0 ? 0 : now - previous;
-    stepScene(state, cues, inputLog.at(inputTick), level, dt, now, counts);
+    const std::int32_t dt = fromMs < 0 ? 0 : toMs - fromMs;
+    stepScene(state, cues, inputLog.at(inputTick), level, dt, toMs, counts);
 }
 
 void cShowTimeline::restoreBefore(std::int64_t target)
@@ -46,23 +64,37 @@ void cShowTimeline::restoreBefore(std::int64_t target)
         if (kept[static_cast<std::size_t>(k)]) {
             current = snapshots[static_cast<std::size_t>(k)];
             tick = k * snapshotEvery;
+            previousKept = false;
             return;
         }
     }
     current = initial;
     tick = -1;
+    previousKept = false;
 }
 
 void cShowTimeline::stepTo(std::int64_t target)
 {
-    // Back, or further ahead than a kept copy: start from the copy.
+    // One tick back: the state kept from before the last step.
+    if (target == tick - 1 && previousKept) {
+        std::swap(current, previous);
+        tick = target;
+        previousKept = false;
+        return;
+    }
+    // Back, or further ahead than a kept copy (more than the one step that
+    // keeps the state before it): start from the copy.
     const std::int64_t nearest = target / snapshotEvery;
     const bool copyAhead = nearest < std::int64_t(kept.size()) && kept[static_cast<std::size_t>(nearest)]
-                           && nearest * snapshotEvery > tick;
+                           && nearest * snapshotEvery > tick + 1;
     if (target < tick || copyAhead)
         restoreBefore(target);
     while (tick < target) {
         const std::int64_t next = tick + 1;
+        if (next == target) {
+            previous = current;
+            previousKept = true;
+        }
         step(current, next == 0 ? -1 : tickTime(tick), tickTime(next), next, next);
         tick = next;
         if (tick % snapshotEvery == 0) {
@@ -85,25 +117,27 @@ const sSceneState& cShowTimeline::stateAtTick(std::int64_t target)
     return current;
 }
 
+void cShowTimeline::stepToPair(std::int64_t target)
+{
+    if (tick == target && previousKept)
+        return;
+    stepTo(target - 1);
+    stepTo(target);
+}
+
 const sSceneState& cShowTimeline::stateAt(std::int32_t ms)
 {
     if (ms < 0)
         ms = 0;
     const std::int64_t before = tickAtOrBefore(ms);
-    const sSceneState& atTick = stateAtTick(before);
     const std::int32_t tickMs = tickTime(before);
     if (ms == tickMs)
-        return atTick;
-    frame = atTick;
+        return stateAtTick(before);
+    // The pair: the later tick in `current`, the earlier in `previous`.
+    stepToPair(before + 1);
+    frame = previous;
     step(frame, tickMs, ms, before + 1, before + 1);
-    // The camera turns by a whole update's angle in any step, however
-    // short: between two ticks it is blended from this tick's rig to the
-    // next one's instead, so a screen faster than the ticks sees it glide.
-    sSceneState next = atTick;
-    const std::int32_t nextMs = tickTime(before + 1);
-    step(next, tickMs, nextMs, before + 1, before + 1);
-    frame.camera = blendCameraRig(atTick.camera, next.camera,
-                                  static_cast<float>(ms - tickMs) / static_cast<float>(nextMs - tickMs));
+    blendBetweenTicks(frame, previous, current, ms);
     return frame;
 }
 
@@ -120,6 +154,7 @@ void cShowTimeline::forget()
     kept.clear();
     current = initial;
     tick = -1;
+    previousKept = false;
 }
 
 void cShowTimeline::notesChanged()
@@ -139,7 +174,9 @@ void cShowTimeline::inputChangedFrom(std::int64_t changedTick)
         if (std::int64_t(k) * snapshotEvery >= changedTick)
             kept[k] = false;
     }
-    if (tick >= changedTick)
+    if (tick == changedTick && previousKept)
+        stepTo(changedTick - 1); // the state kept from before the last step
+    else if (tick >= changedTick)
         restoreBefore(changedTick - 1);
 }
 

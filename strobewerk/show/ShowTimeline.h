@@ -5,13 +5,16 @@
 // tick n at round(n x 1000 / 60) ms, counted from song time 0. Tick n
 // steps from tick n - 1 with the note cues between the two, the input the
 // log holds for tick n and the soundtrack's level at tick n. A frame at a
-// song time between two ticks takes the state of the tick before it one
-// partial step further, to the frame's time (with the next tick's input
-// and level), and its camera blended between the two ticks' rigs, so a
-// screen faster than 60 Hz still sees smooth motion; a frame at a tick time
-// shows that tick's state. Either way the picture is
-// a function of the song time alone: the frame rate, the start and any
-// seek change nothing.
+// tick time shows that tick's state. Between two ticks the timeline holds
+// both, as a fixed-step loop does: stepped once to the later tick, it keeps
+// the earlier one's state beside it, and every frame between them draws
+// from the pair (blendBetweenTicks): the earlier state taken one partial
+// step on to the frame's time (with the later tick's input and level), and
+// the camera blended from the earlier tick's rig to the later one's by the
+// share of the way the frame is (tickFraction), so a screen faster than
+// 60 Hz still sees smooth motion. Either way the picture is a function of
+// the song time alone: the frame rate, the start and any seek change
+// nothing.
 //
 // A copy of the state is kept every second of song time it passes; a jump
 // goes back to the nearest copy at or before its target and steps on from
@@ -42,6 +45,14 @@ constexpr int showTicksPerSecond = 60;
 std::int32_t tickTime(std::int64_t tick);
 // The last tick at or before song time `ms` (0 for times before 0).
 std::int64_t tickAtOrBefore(std::int32_t ms);
+// How far song time `ms` is from the tick at or before it to the next one:
+// 0 at a tick, below 1 before the next.
+float tickFraction(std::int32_t ms);
+
+// The state a frame at song time `ms` between two ticks draws: `partial`
+// (the earlier tick's state stepped on to `ms`) with its camera blended from
+// `earlier`'s rig to `later`'s by tickFraction(ms).
+void blendBetweenTicks(sSceneState& partial, const sSceneState& earlier, const sSceneState& later, std::int32_t ms);
 
 class cShowTimeline {
 public:
@@ -69,7 +80,8 @@ public:
     void notesChanged();
     void inputChangedFrom(std::int64_t tick);
 
-    // The last tick the state has been stepped to (-1: none yet).
+    // The last tick the state has been stepped to (-1: none yet); after a
+    // frame between two ticks, the later of the two.
     std::int64_t currentTick() const { return tick; }
     // Copies of the state kept so far.
     std::size_t snapshotCount() const;
@@ -77,8 +89,9 @@ public:
 private:
     void forget();
     void stepTo(std::int64_t target);
+    void stepToPair(std::int64_t target);
     void restoreBefore(std::int64_t target);
-    void step(sSceneState& state, std::int32_t previous, std::int32_t now, std::int64_t inputTick,
+    void step(sSceneState& state, std::int32_t fromMs, std::int32_t toMs, std::int64_t inputTick,
               std::int64_t levelTick) const;
 
     const cNoteList* notes = nullptr;
@@ -88,6 +101,10 @@ private:
     sSceneState initial = initialSceneState();
     sSceneState current = initial;
     std::int64_t tick = -1;
+    // The state after tick - 1, when previousKept: the earlier of the pair a
+    // frame between two ticks draws from.
+    sSceneState previous;
+    bool previousKept = false;
     // snapshots[k]: the state after tick k x snapshotEvery, when kept.
     std::vector<sSceneState> snapshots;
     std::vector<bool> kept;

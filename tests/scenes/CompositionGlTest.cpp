@@ -218,17 +218,21 @@ std::vector<rgba> finalFrame()
     return gltest::readPixels(0, 0, gltest::windowWidth, gltest::windowHeight);
 }
 
+// The song time of the frame renderAt drew last.
+int drawnMs = 0;
+
 // Draws the frame at song time `ms`.
 void renderAt(int ms)
 {
     layersSeen.clear();
     drawShowFrame(ms);
+    drawnMs = ms;
 }
 
 // The show's state the last frame drew.
 const sSceneState& state()
 {
-    return showTimeline.stateAt(songTime);
+    return showTimeline.stateAt(drawnMs);
 }
 
 // Draws a frame of a state made for the test.

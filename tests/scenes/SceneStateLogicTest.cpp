@@ -1,11 +1,12 @@
 // The cue table of the show's step: which note of the note list and which
 // joystick input reaches which effect, and the order the step keeps (the
-// background's energy before the joystick's nudge).
+// background's energy before the joystick's nudge); the state's equality.
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "strobewerk/scenes/SceneState.h"
@@ -129,6 +130,8 @@ TEST(SceneCues, EachCueAndJoystickInputMovesItsEffect)
          }},
         {"pulse note", [](sNoteCues& c, sSceneInput&) { c.pulse = 0.25f; },
          [&rest](const sSceneState& s) { return s.metaballClock > rest.metaballClock * 10.0f; }},
+        {"alternate background button 10", [](sNoteCues&, sSceneInput& i) { i.buttons = 1u << 10; },
+         [](const sSceneState& s) { return s.effects.alternateBackground; }},
     };
     for (const sCase& c : cases) {
         sNoteCues cues;
@@ -143,10 +146,67 @@ TEST(SceneCues, TheBackgroundGetsTheEnergyBeforeTheJoysticksNudge)
 {
     sSceneInput nudge;
     nudge.axes[3] = 32000;
-    const sSceneState s = stepped({}, nudge, 0.01f);
-    // level 2: +4 a ms, -0.01 a ms, over 16 ms; then +0.1 a ms from axis 3.
-    EXPECT_FLOAT_EQ(s.backgroundEnergy, 16.0f * 3.99f);
-    EXPECT_FLOAT_EQ(s.effects.energy, 16.0f * 3.99f + 1.6f);
+    const sSceneState plain = stepped({}, {}, 0.01f);
+    const sSceneState nudged = stepped({}, nudge, 0.01f);
+    EXPECT_GT(plain.backgroundEnergy, 0.0f);
+    // The nudge raises the energy the next step starts from, not the one
+    // this step's background was drawn with.
+    EXPECT_EQ(nudged.backgroundEnergy, plain.backgroundEnergy);
+    EXPECT_GT(nudged.effects.energy, plain.effects.energy);
+    sSceneState next = nudged;
+    stepScene(next, {}, {}, 0.01f, 16, 1016, sSceneCounts{9, 2});
+    sSceneState plainNext = plain;
+    stepScene(plainNext, {}, {}, 0.01f, 16, 1016, sSceneCounts{9, 2});
+    EXPECT_GT(next.backgroundEnergy, plainNext.backgroundEnergy);
+}
+
+// Two states are equal only when every part is: a change anywhere, the
+// camera's orientation, the input and every kind of cue included, tells
+// them apart, and a copy (a snapshot) equals its original.
+TEST(SceneStateEquality, AChangeToAnyPartTellsTwoStatesApart)
+{
+    sNoteCues cues;
+    cues.upTurn.active = true;
+    cues.upTurn.invDuration = 0.005f;
+    sSceneInput input;
+    input.axes[0] = 20000;
+    const sSceneState base = stepped(cues, input);
+    const sSceneState copy = base;
+    EXPECT_TRUE(copy == base);
+    EXPECT_FALSE(copy != base);
+
+    const std::vector<std::pair<const char*, std::function<void(sSceneState&)>>> changes = {
+        {"energy", [](sSceneState& s) { s.effects.energy += 1.0f; }},
+        {"a point", [](sSceneState& s) { s.effects.points.push_back({1.0f, 2.0f, 3.0f}); }},
+        {"point button memory", [](sSceneState& s) { s.effects.pointButtonWasDown = !s.effects.pointButtonWasDown; }},
+        {"card index set", [](sSceneState& s) { s.effects.cardIndexSet = !s.effects.cardIndexSet; }},
+        {"greetings started", [](sSceneState& s) { s.effects.greetingsStarted = !s.effects.greetingsStarted; }},
+        {"flash index", [](sSceneState& s) { s.effects.flashIndex += 1; }},
+        {"alternate background", [](sSceneState& s) { s.effects.alternateBackground = !s.effects.alternateBackground; }},
+        {"background energy", [](sSceneState& s) { s.backgroundEnergy += 1.0f; }},
+        {"camera orientation", [](sSceneState& s) { s.camera.cameraOrientation.x += 0.001f; }},
+        {"dolly direction", [](sSceneState& s) { s.camera.dollyDirection = -s.camera.dollyDirection; }},
+        {"turn velocity", [](sSceneState& s) { s.camera.turnVelocity.x += 0.001f; }},
+        {"a particle's velocity", [](sSceneState& s) { s.particles[7].velocity.y += 0.001f; }},
+        {"a particle's life at spawn", [](sSceneState& s) { s.particles[3].maxLife += 1; }},
+        {"one particle fewer", [](sSceneState& s) { s.particles.pop_back(); }},
+        {"metaball clock", [](sSceneState& s) { s.metaballClock += 1.0f; }},
+        {"seed boxes' start set", [](sSceneState& s) { s.seedBoxes.animSet = !s.seedBoxes.animSet; }},
+        {"seed power", [](sSceneState& s) { s.seedBoxes.seedPower += 0.5f; }},
+        {"a hit cue", [](sSceneState& s) { s.cues.greetings = !s.cues.greetings; }},
+        {"a held note's progress", [](sSceneState& s) { s.cues.upTurn.progress += 0.1f; }},
+        {"a held note's start", [](sSceneState& s) { s.cues.sideTurn.startMs += 1; }},
+        {"colour split", [](sSceneState& s) { s.cues.colourSplit += 0.1f; }},
+        {"an axis", [](sSceneState& s) { s.input.axes[3] = 100; }},
+        {"the hat", [](sSceneState& s) { s.input.hat = 1; }},
+        {"the random generator", [](sSceneState& s) { s.random.next(); }},
+    };
+    for (const auto& [name, change] : changes) {
+        sSceneState changed = base;
+        change(changed);
+        EXPECT_FALSE(changed == base) << name;
+        EXPECT_TRUE(changed != base) << name;
+    }
 }
 
 } // namespace

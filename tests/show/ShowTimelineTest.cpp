@@ -41,43 +41,30 @@ cNoteList cueNotes()
     return notes;
 }
 
-// Every field of the state, with the test's message on the first that
-// differs.
+// The parts of two states that differ, for a failure's message.
+std::string differingParts(const sSceneState& a, const sSceneState& b)
+{
+    std::string parts;
+    const auto note = [&parts](bool same, const char* name) {
+        if (!same)
+            parts += std::string(" ") + name;
+    };
+    note(a.effects == b.effects, "effects");
+    note(a.backgroundEnergy == b.backgroundEnergy, "backgroundEnergy");
+    note(a.camera == b.camera, "camera");
+    note(a.particles == b.particles, "particles");
+    note(a.metaballClock == b.metaballClock, "metaballClock");
+    note(a.seedBoxes == b.seedBoxes, "seedBoxes");
+    note(a.cues == b.cues, "cues");
+    note(a.input == b.input, "input");
+    note(a.random == b.random, "random");
+    return parts;
+}
+
+// Whole states compared: a field that differs anywhere fails the test.
 void expectSameState(const sSceneState& a, const sSceneState& b, const std::string& where)
 {
-    SCOPED_TRACE(where);
-    const sCompositionState& x = a.effects;
-    const sCompositionState& y = b.effects;
-    EXPECT_EQ(x.energy, y.energy);
-    EXPECT_EQ(x.bump, y.bump);
-    EXPECT_EQ(x.pointFlash, y.pointFlash);
-    EXPECT_EQ(x.points, y.points);
-    EXPECT_EQ(x.fillFlash, y.fillFlash);
-    EXPECT_EQ(x.cardIndex, y.cardIndex);
-    EXPECT_EQ(x.cardFlash, y.cardFlash);
-    EXPECT_EQ(x.cardDisto, y.cardDisto);
-    EXPECT_EQ(x.flashIndex, y.flashIndex);
-    EXPECT_EQ(x.flashLevel, y.flashLevel);
-    EXPECT_EQ(x.flashDisto, y.flashDisto);
-    EXPECT_EQ(a.backgroundEnergy, b.backgroundEnergy);
-    EXPECT_EQ(a.camera.cameraDistance, b.camera.cameraDistance);
-    EXPECT_EQ(a.camera.dollyPhase, b.camera.dollyPhase);
-    EXPECT_EQ(a.camera.turnVelocity, b.camera.turnVelocity);
-    EXPECT_EQ(a.camera.turnAngle, b.camera.turnAngle);
-    EXPECT_EQ(a.camera.cameraPosition, b.camera.cameraPosition);
-    EXPECT_EQ(a.metaballClock, b.metaballClock);
-    ASSERT_EQ(a.particles.size(), b.particles.size());
-    for (size_t i = 0; i < a.particles.size(); ++i) {
-        ASSERT_EQ(a.particles[i].life, b.particles[i].life) << "particle " << i;
-        ASSERT_EQ(a.particles[i].position, b.particles[i].position) << "particle " << i;
-        ASSERT_EQ(a.particles[i].size, b.particles[i].size) << "particle " << i;
-    }
-    EXPECT_EQ(a.seedBoxes.seedBoxesOn, b.seedBoxes.seedBoxesOn);
-    EXPECT_EQ(a.seedBoxes.seedAnim, b.seedBoxes.seedAnim);
-    EXPECT_EQ(a.seedBoxes.seedPower, b.seedBoxes.seedPower);
-    EXPECT_EQ(a.cues.sideTurn.active, b.cues.sideTurn.active);
-    EXPECT_EQ(a.cues.distortion, b.cues.distortion);
-    EXPECT_TRUE(a.random == b.random);
+    EXPECT_TRUE(a == b) << where << ": differing" << differingParts(a, b);
 }
 
 class ShowTimeline : public ::testing::Test {
@@ -152,6 +139,24 @@ TEST(Ticks, SixtyASecondFromSongTimeZero)
     EXPECT_EQ(tickAtOrBefore(-5), 0);
 }
 
+TEST(Ticks, AFramesShareOfTheWayToTheNextTick)
+{
+    // Ticks at 0, 17 and 33 ms.
+    EXPECT_EQ(tickFraction(0), 0.0f);
+    EXPECT_EQ(tickFraction(17), 0.0f);
+    EXPECT_FLOAT_EQ(tickFraction(8), 8.0f / 17.0f);
+    EXPECT_FLOAT_EQ(tickFraction(25), 8.0f / 16.0f);
+    EXPECT_EQ(tickFraction(-5), 0.0f);
+    float last = 0.0f;
+    for (std::int32_t ms = 1; ms < 2100; ++ms) {
+        const float f = tickFraction(ms);
+        ASSERT_GE(f, 0.0f);
+        ASSERT_LT(f, 1.0f);
+        ASSERT_TRUE(f == 0.0f ? tickTime(tickAtOrBefore(ms)) == ms : f > last) << "at " << ms;
+        last = f;
+    }
+}
+
 // Frames at 25, 60 and 144 a second, a cold start and a seek back all see
 // the same state at the same song time, between ticks as well as on them.
 TEST_F(ShowTimeline, SameStateWhateverTheFrameRateStartOrSeek)
@@ -222,6 +227,54 @@ TEST_F(ShowTimeline, CameraGlidesBetweenTicks)
         EXPECT_NEAR(moved, share * whole, 0.05f * whole) << "at " << ms;
         EXPECT_GT(moved, last);
         last = moved;
+    }
+}
+
+// A frame between two ticks is the earlier tick's state taken one partial
+// step on to the frame's time (with the later tick's input), its camera
+// blended between the two ticks' rigs: whatever order the frames come in
+// (forward, back, to and fro across a tick, far jumps) and while live input
+// keeps changing the later tick.
+TEST_F(ShowTimeline, AFrameBetweenTwoTicksIsTheEarlierTickStepOnPartWay)
+{
+    cShowTimeline timeline;
+    attach(timeline);
+    cShowTimeline ticks;
+    attach(ticks);
+    const auto expected = [&](std::int32_t ms) {
+        const std::int64_t n = tickAtOrBefore(ms);
+        if (tickTime(n) == ms)
+            return ticks.stateAtTick(n);
+        const sSceneState later = ticks.stateAtTick(n + 1);
+        const sSceneState earlier = ticks.stateAtTick(n);
+        sSceneState frame = earlier;
+        stepScene(frame, noteCuesBetween(notes, tickTime(n), ms), ticks.inputs().at(n + 1), 0.0f, ms - tickTime(n),
+                  ms, counts);
+        blendBetweenTicks(frame, earlier, later, ms);
+        return frame;
+    };
+    // While a held note turns the camera (4000 to 6000 ms).
+    std::vector<std::int32_t> times;
+    for (std::int32_t ms = 4499; ms <= 4535; ++ms)
+        times.push_back(ms);
+    for (std::int32_t ms = 4535; ms >= 4499; --ms)
+        times.push_back(ms);
+    for (std::int32_t ms : {4516, 4518, 4515, 4517, 4533, 4510, 9001, 2005, 2004, 11999})
+        times.push_back(ms);
+    for (std::int32_t ms : times)
+        expectSameState(timeline.stateAt(ms), expected(ms), "at " + std::to_string(ms));
+    // The camera moves from frame to frame between the ticks.
+    const sCameraRigState camera = timeline.stateAt(4508).camera;
+    EXPECT_FALSE(timeline.stateAt(4509).camera == camera);
+
+    // Live input given from the next tick on, as live play gives it, a
+    // different turn every frame.
+    sSceneInput input;
+    for (std::int32_t ms = 4600; ms < 4700; ms += 7) {
+        input.axes[0] = static_cast<std::int16_t>(ms * 6);
+        timeline.setInput(tickAtOrBefore(ms) + 1, input);
+        ticks.useInputs(timeline.inputs());
+        expectSameState(timeline.stateAt(ms), expected(ms), "with live input at " + std::to_string(ms));
     }
 }
 

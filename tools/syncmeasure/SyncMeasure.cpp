@@ -64,9 +64,9 @@ void onLayer(eLayer layer)
     if (layer != eLayer::finalComposite)
         return;
     const std::int64_t now = nowNs();
-    frames.push_back(sFrame{clockReadNs, songTime});
-    finished.push_back(sFrame{now, songTime});
-    if (!quitSent && (songTime >= stopAtSongTime || now > wallLimitNs)) {
+    frames.push_back(sFrame{clockReadNs, liveSongTime});
+    finished.push_back(sFrame{now, liveSongTime});
+    if (!quitSent && (liveSongTime >= stopAtSongTime || now > wallLimitNs)) {
         SDL_Event quit{};
         quit.type = SDL_QUIT;
         SDL_PushEvent(&quit);
