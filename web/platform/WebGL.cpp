@@ -30,6 +30,7 @@
 #undef glPixelStorei
 #undef glGetIntegerv
 #undef glCheckFramebufferStatus
+#undef glLinkProgram
 
 namespace {
 
@@ -185,6 +186,15 @@ extern "C" GLenum webglCheckFramebufferStatus(GLenum target)
     if (it != known.end())
         return it->second;
     return known[key] = glCheckFramebufferStatus(target);
+}
+
+extern "C" void webglLinkProgram(GLuint program)
+{
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == GL_TRUE)
+        glGetUniformLocation(program, "u_modelView");
 }
 
 extern "C" void webglBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage)

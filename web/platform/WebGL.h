@@ -37,7 +37,9 @@
 //    that is queued: the bindings, the viewport, the unpack alignment and
 //    each texture's size, format and parameters are kept here as they are
 //    set, glGetIntegerv answers from them, and a framebuffer's status is
-//    asked once for each set of attachment formats. Nothing that plays a
+//    asked once for each set of attachment formats, and a program's table
+//    of uniforms (which the runtime fills at the first lookup of a name in
+//    it, asking WebGL) is filled when it is linked. Nothing that plays a
 //    frame reaches WebGL with a question.
 #pragma once
 
@@ -76,6 +78,7 @@ void webglViewport(GLint x, GLint y, GLsizei width, GLsizei height);
 void webglPixelStorei(GLenum name, GLint value);
 void webglGetIntegerv(GLenum name, GLint* values);
 GLenum webglCheckFramebufferStatus(GLenum target);
+void webglLinkProgram(GLuint program);
 #ifdef __cplusplus
 }
 #endif
@@ -116,3 +119,4 @@ GLenum webglCheckFramebufferStatus(GLenum target);
 #define glViewport webglViewport
 #define glPixelStorei webglPixelStorei
 #define glGetIntegerv webglGetIntegerv
+#define glLinkProgram webglLinkProgram

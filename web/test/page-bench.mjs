@@ -33,9 +33,11 @@ for (const [width, height] of sizes) {
         throw new Error(`${dist} did not start`);
       await page.evaluate(() => window.glWaits.reset());
       const run = await measurePlay(page, seconds);
-      const waits = await page.evaluate(() => Object.values(window.glWaits.counts).reduce((a, b) => a + b, 0));
+      const counts = await page.evaluate(() => window.glWaits.counts);
+      const waits = Object.values(counts).reduce((a, b) => a + b, 0);
       console.log(`${dist.padEnd(30)}${(width + 'x' + height).padEnd(11)}${run.fps.toFixed(1).padStart(8)}` +
-                  `${run.msPerFrame.toFixed(1).padStart(22)}${(waits / run.frames).toFixed(2).padStart(17)}`);
+                  `${run.msPerFrame.toFixed(1).padStart(22)}${(waits / run.frames).toFixed(2).padStart(17)}` +
+                  (waits ? '  ' + JSON.stringify(counts) : ''));
     } finally {
       await browser.close();
       server.close();
