@@ -38,6 +38,7 @@
     message.hidden = false;
     startScreen.hidden = true;
     hud.hidden = true;
+    fullscreenButton.hidden = true;
   }
 
   // A line on the start screen about the link, above the keys.
@@ -59,7 +60,6 @@
   if (!hasWebGL()) {
     showMessage('This production needs WebGL, which this browser does not offer (it may be switched off, ' +
                 'or the graphics driver may be blocked). Try another browser, or turn on hardware acceleration.');
-    fullscreenButton.hidden = true;
     window.strobewerk = { state: 'no-webgl' };
     return;
   }

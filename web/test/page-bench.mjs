@@ -3,7 +3,8 @@
 // 1280 x 720, with the WebGL calls that wait for the GPU counted. Several
 // built pages (folders like web/dist) are measured in turn, each size one
 // after the other, for a before-and-after in one session.
-// Usage: node page-bench.mjs DIST [DIST ...]   (SECONDS=6, FROM=20000)
+// Usage: node page-bench.mjs DIST [DIST ...]
+// (SECONDS=6, FROM=20000, SIZES=640x360,1280x720 change the run)
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
@@ -17,7 +18,7 @@ if (!dists.length) {
 const seconds = Number(process.env.SECONDS || 6);
 const from = Number(process.env.FROM || 20000);
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'page-bench-'));
-const sizes = [[640, 360], [1280, 720]];
+const sizes = (process.env.SIZES || '640x360,1280x720').split(',').map(size => size.split('x').map(Number));
 
 console.log('page                          size       frames/s  main thread ms/frame  GPU waits/frame');
 for (const [width, height] of sizes) {
