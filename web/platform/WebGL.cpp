@@ -21,8 +21,55 @@
 #undef glBegin
 #undef glVertex3f
 #undef glEnd
+#undef glBindBuffer
+#undef glBindFramebuffer
+#undef glActiveTexture
+#undef glBindTexture
+#undef glUseProgram
+#undef glViewport
+#undef glPixelStorei
+#undef glGetIntegerv
+#undef glCheckFramebufferStatus
+#undef glLinkProgram
 
 namespace {
+
+// The GL state the engine and this layer ask about, kept as it is set.
+// WebGL is asked only for what was never set (the viewport before the
+// first glViewport), once.
+struct sKeptState {
+    GLint framebuffer = 0;
+    GLint arrayBuffer = 0;
+    GLint elementArrayBuffer = 0;
+    GLint program = 0;
+    GLenum activeUnit = 0;
+    std::vector<GLint> texture2D = std::vector<GLint>(32, 0); // by unit
+    GLint unpackAlignment = 4;
+    GLint viewport[4] = {};
+    bool viewportKnown = false;
+};
+sKeptState kept;
+
+// What is known of each 2D texture, by GL name: its level 0 as uploaded
+// and its parameters as the engine asked for them (before they were made
+// fit for WebGL). The format and type say what a framebuffer it is
+// attached to renders into; a format with an extension behind it belongs
+// here too.
+struct sTextureState {
+    GLsizei width = 0;
+    GLsizei height = 0;
+    GLenum format = 0;
+    GLenum type = 0;
+    GLint minFilter = GL_NEAREST_MIPMAP_LINEAR;
+    GLint wrapS = GL_REPEAT;
+    GLint wrapT = GL_REPEAT;
+};
+std::map<GLint, sTextureState> textures;
+
+GLint boundTexture()
+{
+    return kept.texture2D[kept.activeUnit];
+}
 
 struct sAttached {
     GLenum textureTarget = GL_TEXTURE_2D;
@@ -31,33 +78,132 @@ struct sAttached {
 };
 // The textures attached to each framebuffer, by attachment.
 std::map<GLint, std::map<GLenum, sAttached>> attachments;
-
-GLint boundFramebuffer()
-{
-    GLint id = 0;
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &id);
-    return id;
-}
+// The texture WebGL has at each attachment of each framebuffer (the one
+// colour attachment follows the draw buffer).
+std::map<GLint, std::map<GLenum, GLuint>> attachedInWebGL;
 
 // The contents of every buffer, by GL name, as last uploaded.
 std::map<GLint, std::vector<std::uint8_t>> bufferContents;
 
 GLint boundBuffer(GLenum target)
 {
-    GLint id = 0;
-    glGetIntegerv(target == GL_ELEMENT_ARRAY_BUFFER ? GL_ELEMENT_ARRAY_BUFFER_BINDING : GL_ARRAY_BUFFER_BINDING, &id);
-    return id;
+    return target == GL_ELEMENT_ARRAY_BUFFER ? kept.elementArrayBuffer : kept.arrayBuffer;
+}
+
+void attachInWebGL(GLenum attachment, GLenum textureTarget, GLuint texture, GLint level)
+{
+    attachedInWebGL[kept.framebuffer][attachment] = texture;
+    glFramebufferTexture2D(GL_FRAMEBUFFER, attachment, textureTarget, texture, level);
 }
 
 } // namespace
 
+extern "C" void webglBindBuffer(GLenum target, GLuint buffer)
+{
+    (target == GL_ELEMENT_ARRAY_BUFFER ? kept.elementArrayBuffer : kept.arrayBuffer) = GLint(buffer);
+    glBindBuffer(target, buffer);
+}
+
+extern "C" void webglBindFramebuffer(GLenum target, GLuint framebuffer)
+{
+    kept.framebuffer = GLint(framebuffer);
+    glBindFramebuffer(target, framebuffer);
+}
+
+extern "C" void webglActiveTexture(GLenum unit)
+{
+    const GLenum index = unit - GL_TEXTURE0;
+    if (index < kept.texture2D.size())
+        kept.activeUnit = index;
+    glActiveTexture(unit);
+}
+
+extern "C" void webglBindTexture(GLenum target, GLuint texture)
+{
+    if (target == GL_TEXTURE_2D)
+        kept.texture2D[kept.activeUnit] = GLint(texture);
+    glBindTexture(target, texture);
+}
+
+extern "C" void webglUseProgram(GLuint program)
+{
+    kept.program = GLint(program);
+    glUseProgram(program);
+}
+
+extern "C" void webglViewport(GLint x, GLint y, GLsizei width, GLsizei height)
+{
+    kept.viewport[0] = x;
+    kept.viewport[1] = y;
+    kept.viewport[2] = width;
+    kept.viewport[3] = height;
+    kept.viewportKnown = true;
+    glViewport(x, y, width, height);
+}
+
+extern "C" void webglPixelStorei(GLenum name, GLint value)
+{
+    if (name == GL_UNPACK_ALIGNMENT)
+        kept.unpackAlignment = value;
+    glPixelStorei(name, value);
+}
+
+extern "C" void webglGetIntegerv(GLenum name, GLint* values)
+{
+    switch (name) {
+    case GL_FRAMEBUFFER_BINDING: *values = kept.framebuffer; return;
+    case GL_ARRAY_BUFFER_BINDING: *values = kept.arrayBuffer; return;
+    case GL_ELEMENT_ARRAY_BUFFER_BINDING: *values = kept.elementArrayBuffer; return;
+    case GL_CURRENT_PROGRAM: *values = kept.program; return;
+    case GL_TEXTURE_BINDING_2D: *values = boundTexture(); return;
+    case GL_ACTIVE_TEXTURE: *values = GLint(GL_TEXTURE0 + kept.activeUnit); return;
+    case GL_UNPACK_ALIGNMENT: *values = kept.unpackAlignment; return;
+    case GL_VIEWPORT:
+        if (!kept.viewportKnown) {
+            glGetIntegerv(GL_VIEWPORT, kept.viewport);
+            kept.viewportKnown = true;
+        }
+        for (int i = 0; i < 4; ++i)
+            values[i] = kept.viewport[i];
+        return;
+    default: glGetIntegerv(name, values);
+    }
+}
+
+extern "C" GLenum webglCheckFramebufferStatus(GLenum target)
+{
+    // The status depends on the formats and sizes attached: it is asked
+    // once for each such set (at start-up, and when the canvas takes a
+    // size not seen before).
+    static std::map<std::vector<GLint>, GLenum> known;
+    std::vector<GLint> key;
+    for (const auto& [attachment, texture] : attachedInWebGL[kept.framebuffer]) {
+        const sTextureState& t = textures[GLint(texture)];
+        key.insert(key.end(), {GLint(attachment), GLint(texture != 0), t.width, t.height, GLint(t.format),
+                               GLint(t.type)});
+    }
+    const auto it = known.find(key);
+    if (it != known.end())
+        return it->second;
+    return known[key] = glCheckFramebufferStatus(target);
+}
+
+extern "C" void webglLinkProgram(GLuint program)
+{
+    glLinkProgram(program);
+    GLint linked = GL_FALSE;
+    glGetProgramiv(program, GL_LINK_STATUS, &linked);
+    if (linked == GL_TRUE)
+        glGetUniformLocation(program, "u_modelView");
+}
+
 extern "C" void webglBufferData(GLenum target, GLsizeiptr size, const void* data, GLenum usage)
 {
-    std::vector<std::uint8_t>& kept = bufferContents[boundBuffer(target)];
+    std::vector<std::uint8_t>& contents = bufferContents[boundBuffer(target)];
     if (data != nullptr)
-        kept.assign(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
+        contents.assign(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
     else
-        kept.assign(static_cast<std::size_t>(size), 0);
+        contents.assign(static_cast<std::size_t>(size), 0);
     glBufferData(target, size, data, usage);
 }
 
@@ -74,23 +220,20 @@ extern "C" GLboolean webglUnmapBuffer(GLenum)
 
 namespace {
 
-// The 2D textures whose size is not a power of two, by GL name: WebGL 1
-// samples them as black unless they clamp at the edges and have no mipmaps.
-std::map<GLint, bool> notPowerOfTwo;
-
-GLint boundTexture()
-{
-    GLint id = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &id);
-    return id;
-}
-
 bool isPowerOfTwo(GLsizei n)
 {
     return n > 0 && (n & (n - 1)) == 0;
 }
 
-// What a texture parameter becomes on a texture that is not a power of two.
+// WebGL 1 samples a 2D texture whose size is not a power of two as black
+// unless it clamps at the edges and has no mipmaps.
+bool isPowerOfTwo(const sTextureState& texture)
+{
+    return isPowerOfTwo(texture.width) && isPowerOfTwo(texture.height);
+}
+
+// What a texture parameter becomes on a texture that is (or is not) a
+// power of two.
 GLint allowedValue(GLenum name, GLint value, bool powerOfTwo)
 {
     if (value == GL_CLAMP)
@@ -104,21 +247,25 @@ GLint allowedValue(GLenum name, GLint value, bool powerOfTwo)
     return value;
 }
 
-// Notes the size of level 0 of the bound 2D texture; one that is not a
-// power of two gets the parameters WebGL 1 samples it with.
-void noteSize(GLenum target, GLint level, GLsizei width, GLsizei height)
+// Notes level 0 of the bound 2D texture; when its being a power of two
+// changed, its parameters are given to WebGL again as they fit now.
+void noteLevel(GLenum target, GLint level, GLsizei width, GLsizei height, GLenum format, GLenum type)
 {
     if (target != GL_TEXTURE_2D || level != 0)
         return;
-    const bool powerOfTwo = isPowerOfTwo(width) && isPowerOfTwo(height);
-    notPowerOfTwo[boundTexture()] = !powerOfTwo;
-    if (powerOfTwo)
+    sTextureState& texture = textures[boundTexture()];
+    const bool wasPowerOfTwo = texture.width == 0 || isPowerOfTwo(texture);
+    texture.width = width;
+    texture.height = height;
+    texture.format = format;
+    texture.type = type;
+    const bool powerOfTwo = isPowerOfTwo(texture);
+    if (powerOfTwo == wasPowerOfTwo)
         return;
-    glTexParameteri(target, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(target, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    GLint minFilter = GL_LINEAR;
-    glGetTexParameteriv(target, GL_TEXTURE_MIN_FILTER, &minFilter);
-    glTexParameteri(target, GL_TEXTURE_MIN_FILTER, allowedValue(GL_TEXTURE_MIN_FILTER, minFilter, false));
+    glTexParameteri(target, GL_TEXTURE_WRAP_S, allowedValue(GL_TEXTURE_WRAP_S, texture.wrapS, powerOfTwo));
+    glTexParameteri(target, GL_TEXTURE_WRAP_T, allowedValue(GL_TEXTURE_WRAP_T, texture.wrapT, powerOfTwo));
+    glTexParameteri(target, GL_TEXTURE_MIN_FILTER,
+                    allowedValue(GL_TEXTURE_MIN_FILTER, texture.minFilter, powerOfTwo));
 }
 
 } // namespace
@@ -127,39 +274,50 @@ extern "C" void webglTexImage2D(GLenum target, GLint level, GLint, GLsizei width
                                 GLenum format, GLenum type, const void* pixels)
 {
     glTexImage2D(target, level, GLint(format), width, height, border, format, type, pixels);
-    noteSize(target, level, width, height);
+    noteLevel(target, level, width, height, format, type);
 }
 
 extern "C" void webglTexParameteri(GLenum target, GLenum name, GLint value)
 {
-    const auto it = target == GL_TEXTURE_2D ? notPowerOfTwo.find(boundTexture()) : notPowerOfTwo.end();
-    glTexParameteri(target, name, allowedValue(name, value, it == notPowerOfTwo.end() || !it->second));
+    if (target != GL_TEXTURE_2D) {
+        glTexParameteri(target, name, allowedValue(name, value, true));
+        return;
+    }
+    sTextureState& texture = textures[boundTexture()];
+    if (name == GL_TEXTURE_MIN_FILTER)
+        texture.minFilter = value;
+    else if (name == GL_TEXTURE_WRAP_S)
+        texture.wrapS = value;
+    else if (name == GL_TEXTURE_WRAP_T)
+        texture.wrapT = value;
+    glTexParameteri(target, name, allowedValue(name, value, texture.width == 0 || isPowerOfTwo(texture)));
 }
 
 extern "C" void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y,
                                     GLsizei width, GLsizei height, GLint border)
 {
-    glCopyTexImage2D(target, level, internalFormat == GL_RGBA ? GL_RGB : internalFormat, x, y, width, height, border);
-    noteSize(target, level, width, height);
+    const GLenum format = internalFormat == GL_RGBA ? GL_RGB : internalFormat;
+    glCopyTexImage2D(target, level, format, x, y, width, height, border);
+    noteLevel(target, level, width, height, format, GL_UNSIGNED_BYTE);
 }
 
 extern "C" void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture,
                                           GLint level)
 {
-    attachments[boundFramebuffer()][attachment] = sAttached{textureTarget, texture, level};
+    attachments[kept.framebuffer][attachment] = sAttached{textureTarget, texture, level};
     if (attachment == GL_COLOR_ATTACHMENT0 || attachment == GL_DEPTH_ATTACHMENT || attachment == GL_STENCIL_ATTACHMENT)
-        glFramebufferTexture2D(target, attachment, textureTarget, texture, level);
+        attachInWebGL(attachment, textureTarget, texture, level);
+    (void)target;
 }
 
 extern "C" void webglDrawBuffer(GLenum buffer)
 {
-    const auto framebuffer = attachments.find(boundFramebuffer());
+    const auto framebuffer = attachments.find(kept.framebuffer);
     if (framebuffer == attachments.end())
         return;
     const auto it = framebuffer->second.find(buffer);
     if (it != framebuffer->second.end())
-        glFramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, it->second.textureTarget, it->second.texture,
-                               it->second.level);
+        attachInWebGL(GL_COLOR_ATTACHMENT0, it->second.textureTarget, it->second.texture, it->second.level);
 }
 
 namespace {
@@ -182,17 +340,23 @@ constexpr GLuint positionLocation = 0;
 // rewritten shaders read; returns whether the position was enabled.
 bool prepareDraw()
 {
-    GLint program = 0;
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    const GLint program = kept.program;
     if (program == 0)
         return false;
+    // Programs are linked once on the web (files are not reloaded there).
+    static std::map<GLint, std::pair<GLint, GLint>> matrixLocations;
+    auto found = matrixLocations.find(program);
+    if (found == matrixLocations.end())
+        found = matrixLocations
+                    .emplace(program, std::make_pair(glGetUniformLocation(GLuint(program), "u_modelView"),
+                                                     glGetUniformLocation(GLuint(program), "u_projection")))
+                    .first;
+    const auto [modelView, projection] = found->second;
     GLfloat matrix[16];
-    const GLint modelView = glGetUniformLocation(GLuint(program), "u_modelView");
     if (modelView >= 0) {
         glGetFloatv(GL_MODELVIEW_MATRIX, matrix);
         glUniformMatrix4fv(modelView, 1, GL_FALSE, matrix);
     }
-    const GLint projection = glGetUniformLocation(GLuint(program), "u_projection");
     if (projection >= 0) {
         glGetFloatv(GL_PROJECTION_MATRIX, matrix);
         glUniformMatrix4fv(projection, 1, GL_FALSE, matrix);
@@ -332,7 +496,7 @@ void webglEnd(void)
         GLint viewport[4] = {};
         glGetFloatv(GL_MODELVIEW_MATRIX, modelView.m);
         glGetFloatv(GL_PROJECTION_MATRIX, projection.m);
-        glGetIntegerv(GL_VIEWPORT, viewport);
+        webglGetIntegerv(GL_VIEWPORT, viewport);
         const std::vector<vorn::vec3f> corners =
             wideLineTriangles(modelView, projection, viewport[2], viewport[3], lineWidth, linePoints);
         if (!corners.empty())

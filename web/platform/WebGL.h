@@ -31,7 +31,16 @@
 //    (WideLines.h);
 //  - the emulation's glBegin/glEnd take their vertices from the bound array
 //    buffer when there is one (the desktop never does): none is bound while
-//    they run.
+//    they run;
+//  - asking WebGL anything (a binding, the viewport, a texture parameter, a
+//    framebuffer's status) makes the page wait until the GPU has done all
+//    that is queued: the bindings, the viewport, the unpack alignment and
+//    each texture's size, format and parameters are kept here as they are
+//    set, glGetIntegerv answers from them, and a framebuffer's status is
+//    asked once for each set of attachment formats, and a program's table
+//    of uniforms (which the runtime fills at the first lookup of a name in
+//    it, asking WebGL) is filled when it is linked. Nothing that plays a
+//    frame reaches WebGL with a question.
 #pragma once
 
 #include <GL/glew.h>
@@ -60,16 +69,28 @@ void webglLineWidth(GLfloat width);
 void webglBegin(GLenum mode);
 void webglVertex3f(GLfloat x, GLfloat y, GLfloat z);
 void webglEnd(void);
+void webglBindBuffer(GLenum target, GLuint buffer);
+void webglBindFramebuffer(GLenum target, GLuint framebuffer);
+void webglActiveTexture(GLenum unit);
+void webglBindTexture(GLenum target, GLuint texture);
+void webglUseProgram(GLuint program);
+void webglViewport(GLint x, GLint y, GLsizei width, GLsizei height);
+void webglPixelStorei(GLenum name, GLint value);
+void webglGetIntegerv(GLenum name, GLint* values);
+GLenum webglCheckFramebufferStatus(GLenum target);
+void webglLinkProgram(GLuint program);
 #ifdef __cplusplus
 }
 #endif
 
 #define glGenFramebuffersEXT glGenFramebuffers
-#define glBindFramebufferEXT glBindFramebuffer
+#define glBindFramebufferEXT webglBindFramebuffer
+#define glBindFramebuffer webglBindFramebuffer
 #define glFramebufferTexture2DEXT webglFramebufferTexture2D
 #define glDrawBuffer webglDrawBuffer
 #define glReadBuffer(buffer) ((void)(buffer))
-#define glCheckFramebufferStatusEXT glCheckFramebufferStatus
+#define glCheckFramebufferStatusEXT webglCheckFramebufferStatus
+#define glCheckFramebufferStatus webglCheckFramebufferStatus
 #define glGenerateMipmapEXT glGenerateMipmap
 #define glDeleteFramebuffersEXT glDeleteFramebuffers
 
@@ -91,3 +112,11 @@ void webglEnd(void);
 #define glBegin webglBegin
 #define glVertex3f webglVertex3f
 #define glEnd webglEnd
+#define glBindBuffer webglBindBuffer
+#define glActiveTexture webglActiveTexture
+#define glBindTexture webglBindTexture
+#define glUseProgram webglUseProgram
+#define glViewport webglViewport
+#define glPixelStorei webglPixelStorei
+#define glGetIntegerv webglGetIntegerv
+#define glLinkProgram webglLinkProgram

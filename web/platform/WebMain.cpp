@@ -1,16 +1,21 @@
 // The production in a web page. The page calls main (Module.callMain) from
 // the viewer's click, so the sound may start; start-up is live play's own,
 // and the browser then calls one iteration of live play's main loop per
-// animation frame. The canvas follows the page's size.
+// animation frame. The canvas follows the page's size, in the screen's
+// device pixels up to a ceiling (CanvasSize.h).
 //
 // For tests and for showing a still, the page can hold the clock at a song
 // time (strobewerk_hold: the sound paused and sought there, as the maker's
 // keys do; a negative time resumes) and count the frames drawn.
+//
+// A tab that was hidden (no animation frames there) is drawn again at
+// once when shown, at the time of the sound, which played on.
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
 #include <memory>
 
+#include "CanvasSize.h"
 #include "strobewerk/FrameState.h"
 #include "strobewerk/Options.h"
 #include "strobewerk/live/LivePlay.h"
@@ -23,15 +28,17 @@ sOptions options;
 std::unique_ptr<sLiveLoop> loop;
 unsigned framesDrawn = 0;
 
-// The canvas's drawing buffer takes the size the page lays it out at.
+// The canvas's drawing buffer takes the size the page lays it out at, in
+// device pixels.
 void followCanvasSize()
 {
     double cssWidth = 0.0;
     double cssHeight = 0.0;
     if (emscripten_get_element_css_size("#canvas", &cssWidth, &cssHeight) != EMSCRIPTEN_RESULT_SUCCESS)
         return;
-    const int width = static_cast<int>(cssWidth);
-    const int height = static_cast<int>(cssHeight);
+    const sCanvasSize size = canvasDrawingSize(cssWidth, cssHeight, emscripten_get_device_pixel_ratio());
+    const int width = size.width;
+    const int height = size.height;
     if (width <= 0 || height <= 0 || (width == windowWidth && height == windowHeight))
         return;
     emscripten_set_canvas_element_size("#canvas", width, height);
@@ -52,14 +59,16 @@ void runFrame()
 
 } // namespace
 
-extern "C" EMSCRIPTEN_KEEPALIVE void strobewerk_hold(int songTimeMs)
+// Returns the song time held at (a time past the song holds at its end),
+// or -1 when the clock runs on.
+extern "C" EMSCRIPTEN_KEEPALIVE int strobewerk_hold(int songTimeMs)
 {
     if (songTimeMs < 0) {
         setSongPaused(false);
-        return;
+        return -1;
     }
     setSongPaused(true);
-    seekSong(songTimeMs);
+    return seekSong(songTimeMs);
 }
 
 extern "C" EMSCRIPTEN_KEEPALIVE unsigned strobewerk_frames()
