@@ -214,6 +214,10 @@ int runCapture(const sOptions& options)
     // The capture owns what it writes from here on.
     const std::string file = options.part > 0 ? partFileName(output.owned, options.part, options.parts) : output.owned;
     cOutputClaim claim;
+    // A part of a --jobs capture, which found no part of this name before
+    // it started, never replaces one.
+    if (options.part > 0 && cPartJobs::startedBySplitCapture())
+        claim.keepExisting();
     const cOutputClaim::NameTest ownsName =
         output.isSequence() ? cOutputClaim::NameTest([&output](const std::string& name) {
             return isSequenceFile(output, name);

@@ -82,6 +82,11 @@ void cPartJobs::reportProgress(std::int64_t done)
     }
 }
 
+bool cPartJobs::startedBySplitCapture()
+{
+    return std::getenv(kProgressVariable) != nullptr;
+}
+
 bool cPartJobs::start(int k, sJob& job)
 {
     int output[2] = {-1, -1};
@@ -189,6 +194,7 @@ bool cPartJobs::run()
                 continue;
             }
             job.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            job.finished = WIFEXITED(status) && (job.exitCode == 0 || job.exitCode > 128);
             const bool ended = job.exitCode == 0 || (stopSignal != 0 && job.exitCode > 128);
             // A failed part does not stop the others: what they finish is
             // kept for a --join.

@@ -45,6 +45,17 @@ public:
     {
         return k >= 1 && static_cast<std::size_t>(k) <= jobs.size() && jobs[static_cast<std::size_t>(k - 1)].failed;
     }
+    // Whether part k's process may have put its file in place: it ended
+    // complete or stopped by a signal it handled (not killed, not failed
+    // with a code of its own, which it gives before anything is in place).
+    bool partMayHaveWritten(int k) const
+    {
+        return k >= 1 && static_cast<std::size_t>(k) <= jobs.size() && jobs[static_cast<std::size_t>(k - 1)].finished;
+    }
+
+    // In a part's process: whether a split capture on this machine started
+    // it (its part file must then not replace one that appeared meanwhile).
+    static bool startedBySplitCapture();
 
     // In a part's process: tells the split capture that started it how many
     // frames are done (nothing when it was not started by one).
@@ -60,6 +71,7 @@ private:
         std::int64_t done = 0;
         int exitCode = -1;
         bool failed = false;
+        bool finished = false;
     };
     bool start(int k, sJob& job);
     void drain(sJob& job, int& fd, std::string& into);

@@ -141,7 +141,7 @@ int cSplitCapture::run(const sOptions& options)
         stopSignal = jobs.stopSignalNumber();
         wrote.assign(static_cast<std::size_t>(parts), false);
         for (int k = 1; k <= parts; ++k)
-            wrote[static_cast<std::size_t>(k - 1)] = fs::exists(partFileName(file, k, parts));
+            wrote[static_cast<std::size_t>(k - 1)] = jobs.partMayHaveWritten(k) && fs::exists(partFileName(file, k, parts));
         if (!ran) {
             // The parts that finished are kept for a --join; a failed
             // part's file (or what its process left unfinished) goes.
