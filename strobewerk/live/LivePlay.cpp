@@ -211,6 +211,13 @@ bool saveRecording(const std::string& path)
 
 std::optional<int> startLivePlay(const sOptions& options)
 {
+    // The terminal closing ends live play as SIGTERM does (SDL_Init makes
+    // SIGINT and SIGTERM a quit event): the take is kept.
+    struct sigaction hangUp {};
+    hangUp.sa_handler = onHangUp;
+    sigemptyset(&hangUp.sa_mask);
+    sigaction(SIGHUP, &hangUp, nullptr);
+
     // A recording to replay is read before anything starts.
     cInputLog replayed;
     if (!options.replayInput.empty()) {
@@ -232,11 +239,6 @@ std::optional<int> startLivePlay(const sOptions& options)
 
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
         vorn::consoleLog.line("EROREROC OCK");
-    // After SDL_Init, which handles SIGINT and SIGTERM as a quit event.
-    struct sigaction hangUp {};
-    hangUp.sa_handler = onHangUp;
-    sigemptyset(&hangUp.sa_mask);
-    sigaction(SIGHUP, &hangUp, nullptr);
 
     checkDataFolder();
 
