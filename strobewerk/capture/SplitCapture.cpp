@@ -141,7 +141,8 @@ int cSplitCapture::run(const sOptions& options)
         stopSignal = jobs.stopSignalNumber();
         wrote.assign(static_cast<std::size_t>(parts), false);
         for (int k = 1; k <= parts; ++k)
-            wrote[static_cast<std::size_t>(k - 1)] = jobs.partMayHaveWritten(k) && fs::exists(partFileName(file, k, parts));
+            wrote[static_cast<std::size_t>(k - 1)] =
+                jobs.partMayHaveWritten(k) && fs::exists(partFileName(file, k, parts));
         if (!ran) {
             // The parts that finished are kept for a --join; a failed
             // part's file (or what its process left unfinished) goes.
@@ -154,14 +155,15 @@ int cSplitCapture::run(const sOptions& options)
                         std::remove(name.c_str());
                     wrote[static_cast<std::size_t>(k - 1)] = false;
                     removeStaleWork(name + ".part");
-                    failedParts += (failedParts.empty() ? "" : " ") + std::to_string(k) + "/" + std::to_string(parts);
+                    failedParts += (failedParts.empty() ? "--part " : ", --part ") + std::to_string(k) + "/"
+                                   + std::to_string(parts);
                 } else if (wrote[static_cast<std::size_t>(k - 1)]) {
                     kept += (kept.empty() ? "" : ", ") + name;
                 }
             }
             vorn::consoleLog.line(jobs.failure(), kept.empty() ? "; no part was finished"
                                                                : "; the finished parts are kept (" + kept + "): render "
-                                                                     + "--part " + failedParts
+                                                                     + failedParts
                                                                      + " again, then join them with --join "
                                                                      + std::to_string(parts));
             return 1;
