@@ -37,8 +37,9 @@ std::string progressText(std::int64_t done, std::int64_t total, double elapsedSe
     if (rate > 0.0)
         left = durationText(static_cast<double>(total - done) / rate);
     char text[128];
-    std::snprintf(text, sizeof text, "%lld/%lld frames %3d%% %6.1f fps   %s left", static_cast<long long>(done),
-                  static_cast<long long>(total), static_cast<int>(std::floor(fraction * 100.0)), rate, left.c_str());
+    std::snprintf(text, sizeof text, "%lld/%lld frame%s %3d%% %6.1f fps   %s left", static_cast<long long>(done),
+                  static_cast<long long>(total), total == 1 ? "" : "s", static_cast<int>(std::floor(fraction * 100.0)),
+                  rate, left.c_str());
     return text;
 }
 

@@ -140,6 +140,7 @@ TEST(CapturePlan, APartsTagNamesThePerformanceByItsContent)
     EXPECT_EQ(framesText(0), "0 frames");
     EXPECT_EQ(framesText(90), "90 frames");
     EXPECT_NE(expectationText(1, 1, 2.0).find(" for 1 frame ("), std::string::npos) << expectationText(1, 1, 2.0);
+    EXPECT_EQ(progressText(1, 1, 1.0), "1/1 frame 100%    1.0 fps   0 s left");
 
     sCaptureOutput output;
     ASSERT_TRUE(parseCaptureOutput("seq/%05d.png", output, problem)) << problem;
