@@ -33,12 +33,10 @@ std::int64_t cInputLog::set(std::int64_t tick, const sSceneInput& input)
     if (after != changes.end()) {
         changed = after->first;
         changes.erase(after, changes.end());
-        ++editCount;
     }
     if (at(tick) != input) {
         if (!changes.empty() && changes.back().first == tick) {
             changes.back().second = input;
-            ++editCount;
             // A change back to what the tick before had is no change.
             if (at(tick - 1) == input)
                 changes.pop_back();
@@ -72,17 +70,22 @@ bool cInputLog::looksLikeRecording(const std::string& text)
     return rest.empty() || rest[0] == '\n' || rest.compare(0, 2, "\r\n") == 0 || rest == "\r";
 }
 
+std::string cInputLog::lineAt(std::size_t i) const
+{
+    const auto& [tick, input] = changes[i];
+    std::string line = std::to_string(tick);
+    for (std::int16_t axis : input.axes)
+        line += ' ' + std::to_string(axis);
+    line += ' ' + std::to_string(input.buttons) + ' ' + std::to_string(static_cast<int>(input.hat)) + '\n';
+    return line;
+}
+
 std::string cInputLog::linesFrom(std::size_t first) const
 {
-    std::ostringstream out;
-    for (std::size_t i = first; i < changes.size(); ++i) {
-        const auto& [tick, input] = changes[i];
-        out << tick;
-        for (std::int16_t axis : input.axes)
-            out << ' ' << axis;
-        out << ' ' << input.buttons << ' ' << static_cast<int>(input.hat) << '\n';
-    }
-    return out.str();
+    std::string text;
+    for (std::size_t i = first; i < changes.size(); ++i)
+        text += lineAt(i);
+    return text;
 }
 
 std::string cInputLog::save(const std::string& path) const
@@ -100,7 +103,6 @@ std::string cInputLog::save(const std::string& path) const
 std::string cInputLog::load(const std::string& path)
 {
     changes.clear();
-    ++editCount;
     // Without blocking: a pipe with no writer must not hold the start.
     const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -283,8 +285,6 @@ int cTakeFile::open(const std::string& path, std::string& line)
         unlink(work.c_str());
         return 1;
     }
-    // A rewrite cut off by a kill; TAKE.part itself is whole.
-    unlink((work + ".new").c_str());
     if (const std::string problem = writeAll(fd, cInputLog::header()); !problem.empty()) {
         line = start + "cannot write " + work + ": " + problem;
         close(fd);
@@ -292,8 +292,9 @@ int cTakeFile::open(const std::string& path, std::string& line)
         unlink(work.c_str());
         return 2;
     }
-    written = 0;
-    editsWritten = 0;
+    written.clear();
+    lineStart.clear();
+    fileEnd = static_cast<long long>(cInputLog::header().size());
     return 0;
 }
 
@@ -301,34 +302,43 @@ std::string cTakeFile::write(const cInputLog& log)
 {
     if (fd < 0)
         return "the take file is not open";
-    if (log.edits() == editsWritten && log.size() == written)
+    const auto& now = log.entries();
+    // The lines that still stand: up to the first entry that changed.
+    std::size_t standing = 0;
+    while (standing < written.size() && standing < now.size() && written[standing] == now[standing])
+        ++standing;
+    if (standing == written.size() && standing == now.size())
         return {};
-    if (log.edits() == editsWritten && log.size() > written) {
-        const std::string problem = writeAll(fd, log.linesFrom(written));
-        if (problem.empty())
-            written = log.size();
-        return problem;
+    const long long at = standing < written.size() ? lineStart[standing] : fileEnd;
+    if (standing < written.size()) {
+        // Cut after the last line that stands: a whole recording still.
+        if (ftruncate(fd, static_cast<off_t>(at)) != 0)
+            return std::strerror(errno);
+        written.resize(standing);
+        lineStart.resize(standing);
+        fileEnd = at;
     }
-    // Entries already written changed: the whole take again, beside it,
-    // then in its place (locked before it is seen).
-    const std::string fresh = work + ".new";
-    const int next = ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (next < 0)
-        return std::strerror(errno);
-    std::string problem = flock(next, LOCK_EX | LOCK_NB) == 0 ? "" : std::strerror(errno);
-    if (problem.empty())
-        problem = writeAll(next, cInputLog::header() + log.linesFrom(0));
-    if (problem.empty() && std::rename(fresh.c_str(), work.c_str()) != 0)
+    std::string text;
+    std::vector<long long> starts;
+    for (std::size_t i = standing; i < now.size(); ++i) {
+        starts.push_back(at + static_cast<long long>(text.size()));
+        text += log.lineAt(i);
+    }
+    std::string problem;
+    if (lseek(fd, static_cast<off_t>(at), SEEK_SET) < 0)
         problem = std::strerror(errno);
+    if (problem.empty())
+        problem = writeAll(fd, text);
     if (!problem.empty()) {
-        close(next);
-        unlink(fresh.c_str());
+        // No broken line left behind (a full disk): the file ends where it
+        // stood.
+        if (ftruncate(fd, static_cast<off_t>(at)) != 0) {
+        }
         return problem;
     }
-    close(fd);
-    fd = next;
-    written = log.size();
-    editsWritten = log.edits();
+    written.insert(written.end(), now.begin() + static_cast<std::ptrdiff_t>(standing), now.end());
+    lineStart.insert(lineStart.end(), starts.begin(), starts.end());
+    fileEnd = at + static_cast<long long>(text.size());
     return {};
 }
 

@@ -41,17 +41,13 @@ public:
 
     bool empty() const { return changes.empty(); }
     std::size_t size() const { return changes.size(); }
-    void clear()
-    {
-        changes.clear();
-        ++editCount;
-    }
+    void clear() { changes.clear(); }
 
-    // How many times entries already in the log were changed or dropped
-    // (a pure append does not count): a writer that has written the first
-    // entries knows whether they still stand.
-    std::uint64_t edits() const { return editCount; }
-    // The text of entries [first, size()): one line each, as save writes.
+    // The entries: (first tick, input), ascending ticks.
+    const std::vector<std::pair<std::int64_t, sSceneInput>>& entries() const { return changes; }
+    // The text of entry i, a line as save writes it (with its line end).
+    std::string lineAt(std::size_t i) const;
+    // The text of entries [first, size()).
     std::string linesFrom(std::size_t first) const;
     // The file's first line, with its line end.
     static std::string header();
@@ -70,7 +66,6 @@ public:
 private:
     // Ascending ticks; each entry differs from the one before it.
     std::vector<std::pair<std::int64_t, sSceneInput>> changes;
-    std::uint64_t editCount = 0;
 };
 
 // cTakeFile: a live take written as it is played, so that no way of ending
@@ -79,12 +74,14 @@ private:
 // an existing file that is not an input recording are refused. The take
 // goes to TAKE.part (created exclusively and locked while the run lasts),
 // written at every `write` (live play calls it at least once a second) and
-// renamed to TAKE by `finish`. What was appended since the last write is
-// appended to the file; when entries already written changed (a seek back,
-// live input replacing what followed) the file is written again beside it
-// and put in its place at once, so that TAKE.part always holds a whole
-// recording. A run killed or crashed leaves TAKE.part with all but the last
-// moments: a later run refuses to replace it and says to rename it.
+// renamed to TAKE by `finish`. A write keeps the lines of the entries that
+// still stand and appends the rest: when entries already written changed
+// (a seek back, live input replacing what followed, an entry changed
+// within its tick) the file is cut after the last line that stands and
+// the new lines follow, so that TAKE.part holds a whole recording at every
+// moment (cut or not, never a broken line) and a write costs what changed.
+// A run killed or crashed leaves TAKE.part with all but the last moments:
+// a later run refuses to replace it and says to rename it.
 //
 //     cTakeFile take;
 //     if (const int code = take.open("take.txt", line)) ... print line, exit code
@@ -115,6 +112,8 @@ private:
     std::string target;
     std::string work;
     int fd = -1;
-    std::size_t written = 0;
-    std::uint64_t editsWritten = 0;
+    // The entries in the file, where each one's line starts, and its end.
+    std::vector<std::pair<std::int64_t, sSceneInput>> written;
+    std::vector<long long> lineStart;
+    long long fileEnd = 0;
 };
