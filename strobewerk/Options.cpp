@@ -193,7 +193,7 @@ std::string optionsHelp()
            "  --fps N         frames a second of the capture (default 60)\n"
            "  --size WxH      picture size of the capture (default: the size in res.conf)\n"
            "  --to TIME       end of the capture (default: the end of the soundtrack)\n"
-           "  --record-input FILE  write what the joystick did in live play, when it ends\n"
+           "  --record-input FILE  write what the joystick did in live play, as it plays (FILE.part until it ends)\n"
            "  --replay-input FILE  play a recorded performance instead of the joystick\n"
            "  --jobs N        render the capture in N processes and join their parts\n"
            "  --part K/N      render only part K of N, into FILE-partKofN.mp4\n"

@@ -203,6 +203,10 @@ int runCapture(const sOptions& options)
             return 2;
         }
     }
+    plan.inputs = inputsDescription(replayed.linesFrom(0), replayed.size());
+    // Told once: by the split capture, not again by each of its parts.
+    if (!plan.note.empty() && std::getenv("STROBEWERK_PART_PROGRESS_FD") == nullptr)
+        vorn::consoleLog.line(plan.note);
 
     if (options.jobs > 1 || (options.parts > 0 && options.part == 0))
         return cSplitCapture(plan, output, sound).run(options);
@@ -210,6 +214,10 @@ int runCapture(const sOptions& options)
     // The capture owns what it writes from here on.
     const std::string file = options.part > 0 ? partFileName(output.owned, options.part, options.parts) : output.owned;
     cOutputClaim claim;
+    // A part of a --jobs capture, which found no part of this name before
+    // it started, never replaces one.
+    if (options.part > 0 && cPartJobs::startedBySplitCapture())
+        claim.keepExisting();
     const cOutputClaim::NameTest ownsName =
         output.isSequence() ? cOutputClaim::NameTest([&output](const std::string& name) {
             return isSequenceFile(output, name);
@@ -252,7 +260,7 @@ int runCapture(const sOptions& options)
                                                      + std::to_string(options.parts) + ": frames "
                                                      + std::to_string(first) + " to " + std::to_string(plan.endFrame)
                                                      + ")";
-    vorn::consoleLog.line("capture: ", frames, " frames of ", plan.width, "x", plan.height, " at ", plan.fps,
+    vorn::consoleLog.line("capture: ", framesText(frames), " of ", plan.width, "x", plan.height, " at ", plan.fps,
                           " fps, song time ", formatSongTime(songTime), " to ",
                           formatSongTime(plan.endFrame < plan.frameCount ? frameSongTime(plan, plan.endFrame) : plan.to),
                           ", into ", file, part);
@@ -340,9 +348,9 @@ int runCapture(const sOptions& options)
     if (stoppedEarly)
         vorn::consoleLog.line("capture: stopped early at song time ",
                               formatSongTime(frameSongTime(plan, first + done)), " (", escaped ? "Escape" : "signal",
-                              "), ", done, " of ", frames, " frames; ", result);
+                              "), ", done, " of ", framesText(frames), "; ", result);
     else
-        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", done, " frames; ", result);
+        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", framesText(done), "; ", result);
     SDL_Quit();
     if (stoppedEarly && stopSignal != 0)
         return 128 + stopSignal;

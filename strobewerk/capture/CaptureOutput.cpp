@@ -64,7 +64,9 @@ bool parseCaptureOutput(const std::string& name, sCaptureOutput& output, std::st
         }
         output.format = eCaptureFormat::pngSequence;
         output.owned = folder;
-        output.soundName = output.prefix + ".wav";
+        // A pattern of the number alone ("seq/%05d.png") names the sound
+        // after the folder: ".wav" would be a hidden file.
+        output.soundName = (output.prefix.empty() ? last : output.prefix) + ".wav";
         return true;
     }
     if (ending == ".mp4")

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -14,6 +15,26 @@
 
 namespace fs = std::filesystem;
 
+
+std::string framesText(std::int64_t count)
+{
+    return std::to_string(count) + (count == 1 ? " frame" : " frames");
+}
+
+std::string inputsDescription(const std::string& recordingLines, std::size_t changes)
+{
+    if (changes == 0)
+        return "no recorded input";
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    for (const char c : recordingLines) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 0x100000001b3ULL;
+    }
+    char hex[17];
+    std::snprintf(hex, sizeof hex, "%016llx", static_cast<unsigned long long>(hash));
+    return "recorded input of " + std::to_string(changes) + (changes == 1 ? " change" : " changes") + " (" + hex
+           + ")";
+}
 
 std::int64_t captureFrameCount(std::int32_t from, std::int32_t to, int fps)
 {
@@ -66,7 +87,11 @@ bool planCapture(const sOptions& options, int configWidth, int configHeight, std
                   + formatSongTime(songLengthMs);
         return false;
     }
-    if (options.to >= 0) {
+    if (options.to >= 0 && songLengthMs >= 0 && options.to > songLengthMs) {
+        plan.to = songLengthMs;
+        plan.note = "capture: --to " + formatSongTime(options.to) + " is past the soundtrack's end at "
+                    + formatSongTime(songLengthMs) + ": the capture ends there";
+    } else if (options.to >= 0) {
         plan.to = options.to;
     } else if (songLengthMs >= 0) {
         plan.to = songLengthMs;
@@ -125,7 +150,7 @@ std::string partTag(const sCapturePlan& plan, int k, int parts)
     return "strobewerk capture part " + std::to_string(k) + " of " + std::to_string(parts) + ": frames "
            + std::to_string(first) + " to " + std::to_string(end) + " of " + formatSongTime(plan.from) + " to "
            + formatSongTime(plan.to) + " at " + std::to_string(plan.fps) + " fps, " + std::to_string(plan.width) + "x"
-           + std::to_string(plan.height);
+           + std::to_string(plan.height) + ", " + plan.inputs;
 }
 
 std::string checkEncoderLimits(int width, int height, int fps, bool pngSequence)

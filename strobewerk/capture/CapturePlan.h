@@ -30,7 +30,21 @@ struct sCapturePlan {
     // The frames this process renders: all of them, or one part's.
     std::int64_t firstFrame = 0;
     std::int64_t endFrame = 0;
+    // What the show is played from: "no recorded input", or the recording's
+    // content (inputsDescription). Parts carry it in their tags.
+    std::string inputs = "no recorded input";
+    // A line to tell before the capture ("" when none): --to past the
+    // soundtrack's end, which the capture stops at.
+    std::string note;
 };
+
+// "1 frame", "2 frames".
+std::string framesText(std::int64_t count);
+
+// What a recorded performance is, by its content (not its file's name):
+// "no recorded input" for none (or one of no changes), else the number of
+// changes and a 64-bit FNV-1a hash of its lines.
+std::string inputsDescription(const std::string& recordingLines, std::size_t changes);
 
 
 // Frames from `from` (inclusive) to `to` (exclusive) at `fps`: every n with
@@ -50,7 +64,9 @@ std::int64_t frameSampleStart(const sCapturePlan& plan, std::int64_t frame);
 // is given (songLengthMs < 0: no soundtrack). False with `problem` set to
 // the one line naming what is wrong: an odd size, --from at or past the
 // soundtrack's end, --from not before --to, no end known, more parts than
-// the range has keyframe intervals. A part (--part K/N) renders its share of
+// the range has keyframe intervals. A --to past the soundtrack's end ends
+// the range there (there is no sound or show after it), and plan.note
+// says so. A part (--part K/N) renders its share of
 // the frames; anything else all of them.
 bool planCapture(const sOptions& options, int configWidth, int configHeight, std::int32_t songLengthMs,
                  sCapturePlan& plan, std::string& problem);

@@ -37,8 +37,9 @@ std::string progressText(std::int64_t done, std::int64_t total, double elapsedSe
     if (rate > 0.0)
         left = durationText(static_cast<double>(total - done) / rate);
     char text[128];
-    std::snprintf(text, sizeof text, "%lld/%lld frames %3d%% %6.1f fps   %s left", static_cast<long long>(done),
-                  static_cast<long long>(total), static_cast<int>(std::floor(fraction * 100.0)), rate, left.c_str());
+    std::snprintf(text, sizeof text, "%lld/%lld frame%s %3d%% %6.1f fps   %s left", static_cast<long long>(done),
+                  static_cast<long long>(total), total == 1 ? "" : "s", static_cast<int>(std::floor(fraction * 100.0)),
+                  rate, left.c_str());
     return text;
 }
 
@@ -46,9 +47,9 @@ std::string expectationText(std::int64_t done, std::int64_t total, double elapse
 {
     const double rate = elapsedSeconds > 0.0 ? static_cast<double>(done) / elapsedSeconds : 0.0;
     char text[160];
-    std::snprintf(text, sizeof text, "expecting about %s for %lld frames (%.1f frames a second so far)",
+    std::snprintf(text, sizeof text, "expecting about %s for %lld frame%s (%.1f frames a second so far)",
                   rate > 0.0 ? durationText(static_cast<double>(total) / rate).c_str() : "--",
-                  static_cast<long long>(total), rate);
+                  static_cast<long long>(total), total == 1 ? "" : "s", rate);
     return text;
 }
 

@@ -31,7 +31,8 @@ tEncoderMessageSink messageSink = nullptr;
 // (encoder statistics, muxer notes) is dropped.
 void forwardLibraryMessage(void* /*context*/, int level, const char* format, va_list arguments)
 {
-    if (level > AV_LOG_ERROR)
+    // A part's whole decode quietens the libraries while it checks.
+    if (level > AV_LOG_ERROR || level > av_log_get_level())
         return;
     char text[512];
     std::vsnprintf(text, sizeof text, format, arguments);

@@ -76,6 +76,11 @@ cOutputClaim::eResult cOutputClaim::claim(const std::string& path, const NameTes
         line = start + kind;
         return eResult::refused;
     }
+    struct stat there {};
+    if (noReplace && !folder && lstat(target.c_str(), &there) == 0) {
+        line = start + "it exists and is not this capture's";
+        return eResult::refused;
+    }
     const std::string parent = fs::path(work).has_parent_path() ? fs::path(work).parent_path().string() : ".";
     if (access(parent.c_str(), W_OK) != 0) {
         line = start + (errno == ENOENT ? "no folder " + parent : reason(errno));
@@ -136,6 +141,20 @@ bool cOutputClaim::commit(std::string& line)
         for (const fs::directory_entry& entry : fs::directory_iterator(target, error))
             fs::remove(entry.path(), error);
         fs::remove(target, error);
+    }
+    if (noReplace && !folder) {
+        // A link fails where a file appeared meanwhile; the rename would
+        // replace it. (A file system without links gets the rename.)
+        if (link(work.c_str(), target.c_str()) == 0) {
+            unlink(work.c_str());
+            work.clear();
+            release();
+            return true;
+        }
+        if (errno == EEXIST) {
+            line = start + "it appeared meanwhile and is not this capture's";
+            return false;
+        }
     }
     if (error || std::rename(work.c_str(), target.c_str()) != 0) {
         line = start + (error ? error.message() : reason(errno));

@@ -39,6 +39,9 @@ public:
     // Claims `target` (a folder target when ownsName is given). Anything
     // but claimed sets `line` to the one line that says why.
     eResult claim(const std::string& target, const NameTest& ownsName, std::string& line);
+    // A file target that exists is refused, and commit does not replace
+    // one that appeared meanwhile (a part of a --jobs capture). Before claim.
+    void keepExisting() { noReplace = true; }
     // The same, saying on the console why it could not be claimed, or which
     // stale `.part` it replaced. Returns the capture's exit code when it
     // could not: 2 refused, 1 busy; 0 when claimed.
@@ -63,5 +66,6 @@ private:
     std::string stale;
     NameTest ownsName;
     bool folder = false;
+    bool noReplace = false;
     int lock = -1;
 };

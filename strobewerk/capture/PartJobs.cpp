@@ -7,7 +7,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
@@ -20,13 +22,42 @@ namespace {
 // The descriptor a part writes its frame counts to.
 constexpr const char* kProgressVariable = "STROBEWERK_PART_PROGRESS_FD";
 
-std::string lastLine(const std::string& console)
+bool startsWith(const std::string& text, const std::string& start)
+{
+    return text.compare(0, start.size(), start) == 0;
+}
+
+// What a part said about why it failed: its last line that is not a
+// progress line, without the "capture failed: " and "; nothing written"
+// that the split capture's own line says in its words.
+std::string partReason(const std::string& console)
 {
     std::string text = console;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    const std::size_t cut = text.find_last_of("\r\n");
-    return cut == std::string::npos ? text : text.substr(cut + 1);
+    std::string reason;
+    while (!text.empty()) {
+        while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+            text.pop_back();
+        const std::size_t cut = text.find_last_of("\r\n");
+        std::string line = cut == std::string::npos ? text : text.substr(cut + 1);
+        text.resize(cut == std::string::npos ? 0 : cut);
+        // A terminal's line-replacing escape, where there was one.
+        if (const std::size_t escape = line.rfind('\x1b'); escape != std::string::npos)
+            line = line.substr(line.find('K', escape) == std::string::npos ? escape : line.find('K', escape) + 1);
+        const bool progress = startsWith(line, "capture: ")
+                              && (std::isdigit(static_cast<unsigned char>(line[9])) != 0
+                                  || startsWith(line, "capture: expecting about"));
+        if (line.empty() || progress)
+            continue;
+        reason = line;
+        break;
+    }
+    for (const char* start : {"capture failed: ", "strobewerk: "})
+        if (startsWith(reason, start))
+            reason.erase(0, std::string(start).size());
+    const std::string nothing = "; nothing written";
+    if (reason.size() >= nothing.size() && reason.compare(reason.size() - nothing.size(), nothing.size(), nothing) == 0)
+        reason.resize(reason.size() - nothing.size());
+    return reason;
 }
 
 } // namespace
@@ -49,6 +80,11 @@ void cPartJobs::reportProgress(std::int64_t done)
     if (write(fd, text.data(), text.size()) < 0) {
         // The split capture is gone; the part goes on and its file tells.
     }
+}
+
+bool cPartJobs::startedBySplitCapture()
+{
+    return std::getenv(kProgressVariable) != nullptr;
 }
 
 bool cPartJobs::start(int k, sJob& job)
@@ -130,6 +166,8 @@ bool cPartJobs::run()
     for (int k = 1; k <= parts; ++k)
         if (!start(k, jobs[static_cast<std::size_t>(k - 1)])) {
             failed = "capture failed: cannot start part " + std::to_string(k) + " of " + std::to_string(parts);
+            for (int j = k; j <= parts; ++j)
+                jobs[static_cast<std::size_t>(j - 1)].failed = true;
             stopAll(SIGTERM);
             break;
         }
@@ -156,11 +194,28 @@ bool cPartJobs::run()
                 continue;
             }
             job.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            job.finished = WIFEXITED(status) && (job.exitCode == 0 || job.exitCode > 128);
             const bool ended = job.exitCode == 0 || (stopSignal != 0 && job.exitCode > 128);
-            if (!ended && failed.empty()) {
-                failed = "capture failed: part " + std::to_string(k + 1) + " of " + std::to_string(parts)
-                         + " ended with exit code " + std::to_string(job.exitCode) + ": " + lastLine(job.console);
-                stopAll(SIGTERM);
+            // A failed part does not stop the others: what they finish is
+            // kept for a --join.
+            if (!ended) {
+                job.failed = true;
+                std::string why;
+                if (WIFSIGNALED(status))
+                    why = "was killed by signal " + std::to_string(WTERMSIG(status)) + " ("
+                          + strsignal(WTERMSIG(status)) + ")";
+                else if (const std::string said = partReason(job.console); !said.empty())
+                    why = "failed: " + said;
+                else
+                    why = "ended with exit code " + std::to_string(job.exitCode);
+                if (WIFEXITED(status) && job.exitCode > 128)
+                    why = "was stopped by signal " + std::to_string(job.exitCode - 128) + " ("
+                          + strsignal(job.exitCode - 128) + ")";
+                if (failed.empty())
+                    failed = "capture failed: part " + std::to_string(k + 1) + " of " + std::to_string(parts) + " "
+                             + why;
+                else
+                    failed += "; part " + std::to_string(k + 1) + " of " + std::to_string(parts) + " " + why;
             }
         }
         if (!running)

@@ -12,7 +12,10 @@
 //     jobs.stopped()                        // a stop signal ended them early
 //
 // A stop signal to this process (cStopSignals) is passed on to every part,
-// which finishes what it has; a part that fails stops the others.
+// which finishes what it has; a part that fails does not stop the others
+// (what they finish is kept for a --join), and the failure line names each
+// failed part and why in its own words: its last line, or the signal that
+// killed it.
 #pragma once
 
 #include <sys/types.h>
@@ -36,6 +39,23 @@ public:
     bool stopped() const { return stopSignal != 0; }
     int stopSignalNumber() const { return stopSignal; }
     const std::string& failure() const { return failed; }
+    // Whether part k (1 to parts) failed: it did not end with all its
+    // frames, nor properly on a stop signal.
+    bool partFailed(int k) const
+    {
+        return k >= 1 && static_cast<std::size_t>(k) <= jobs.size() && jobs[static_cast<std::size_t>(k - 1)].failed;
+    }
+    // Whether part k's process may have put its file in place: it ended
+    // complete or stopped by a signal it handled (not killed, not failed
+    // with a code of its own, which it gives before anything is in place).
+    bool partMayHaveWritten(int k) const
+    {
+        return k >= 1 && static_cast<std::size_t>(k) <= jobs.size() && jobs[static_cast<std::size_t>(k - 1)].finished;
+    }
+
+    // In a part's process: whether a split capture on this machine started
+    // it (its part file must then not replace one that appeared meanwhile).
+    static bool startedBySplitCapture();
 
     // In a part's process: tells the split capture that started it how many
     // frames are done (nothing when it was not started by one).
@@ -50,6 +70,8 @@ private:
         std::string counts;
         std::int64_t done = 0;
         int exitCode = -1;
+        bool failed = false;
+        bool finished = false;
     };
     bool start(int k, sJob& job);
     void drain(sJob& job, int& fd, std::string& into);

@@ -7,6 +7,81 @@ extern "C" {
 
 #include <cstring>
 
+namespace {
+
+// Every frame of a part decoded, with the decoder's checks at their
+// strictest: the first error (or a frame flagged corrupt) is the damage.
+// The library's own complaints are not shown while it checks.
+class cWholeDecode {
+public:
+    ~cWholeDecode()
+    {
+        av_frame_free(&frame);
+        avcodec_free_context(&context);
+        if (quietened)
+            av_log_set_level(level);
+    }
+    bool open(const AVCodecParameters* parameters)
+    {
+        const AVCodec* codec = avcodec_find_decoder(parameters->codec_id);
+        context = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
+        frame = av_frame_alloc();
+        if (context == nullptr || frame == nullptr || avcodec_parameters_to_context(context, parameters) < 0)
+            return false;
+        context->err_recognition = AV_EF_CRCCHECK | AV_EF_BITSTREAM | AV_EF_BUFFER | AV_EF_EXPLODE;
+        context->thread_count = 0;
+        level = av_log_get_level();
+        av_log_set_level(AV_LOG_QUIET);
+        quietened = true;
+        return avcodec_open2(context, codec, nullptr) >= 0;
+    }
+    // nullptr: the end, the frames held back drained.
+    void send(const AVPacket* packet)
+    {
+        if (!damage.empty())
+            return;
+        const int sent = avcodec_send_packet(context, packet);
+        if (sent < 0 && sent != AVERROR_EOF) {
+            damage = "frame " + std::to_string(sentCount) + " does not decode (" + errorText(sent) + ")";
+            return;
+        }
+        ++sentCount;
+        for (;;) {
+            const int got = avcodec_receive_frame(context, frame);
+            if (got == AVERROR(EAGAIN) || got == AVERROR_EOF)
+                return;
+            if (got < 0) {
+                damage = "frame " + std::to_string(decoded) + " does not decode (" + errorText(got) + ")";
+                return;
+            }
+            if (frame->decode_error_flags != 0 || (frame->flags & AV_FRAME_FLAG_CORRUPT) != 0) {
+                damage = "frame " + std::to_string(decoded) + " decodes with errors";
+                return;
+            }
+            ++decoded;
+            av_frame_unref(frame);
+        }
+    }
+
+    std::int64_t decoded = 0;
+    std::string damage;
+
+private:
+    static std::string errorText(int code)
+    {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(code, text, sizeof text);
+        return text;
+    }
+    AVCodecContext* context = nullptr;
+    AVFrame* frame = nullptr;
+    std::int64_t sentCount = 0;
+    int level = 0;
+    bool quietened = false;
+};
+
+} // namespace
+
 cPartReader::~cPartReader()
 {
     avformat_close_input(&format);
@@ -50,11 +125,16 @@ bool cPartReader::open(const std::string& file, const std::string& tag, const cP
             return fail("was encoded otherwise than the first part (size or stream headers differ)");
     }
     // The frames, counted from the packets (not every container's index
-    // states them), and the first one's time.
+    // states them), and the first one's time; and every frame decoded, so
+    // that a damaged part is never joined.
+    cWholeDecode decode;
+    if (!decode.open(format->streams[stream]->codecpar))
+        return fail("cannot be decoded (no H.264 decoder)");
     AVPacket* packet = av_packet_alloc();
     bool firstPacket = true;
     bool startsWithKeyframe = false;
-    while (packet != nullptr && av_read_frame(format, packet) >= 0) {
+    int readResult = 0;
+    while (packet != nullptr && (readResult = av_read_frame(format, packet)) >= 0) {
         if (packet->stream_index == stream) {
             if (firstPacket) {
                 startsWithKeyframe = (packet->flags & AV_PKT_FLAG_KEY) != 0;
@@ -62,12 +142,20 @@ bool cPartReader::open(const std::string& file, const std::string& tag, const cP
                 firstPacket = false;
             }
             ++frameCount;
+            decode.send(packet);
         }
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
+    if (readResult != AVERROR_EOF && readResult < 0)
+        return fail("is damaged: it cannot be read to its end");
     if (frameCount == 0 || !startsWithKeyframe)
         return fail(frameCount == 0 ? "holds no frames" : "does not start with a keyframe");
+    decode.send(nullptr);
+    if (!decode.damage.empty() || decode.decoded != frameCount)
+        return fail("is damaged: " + (decode.damage.empty() ? std::to_string(decode.decoded) + " of "
+                                                                  + std::to_string(frameCount) + " frames decode"
+                                                            : decode.damage));
     return reopen();
 }
 

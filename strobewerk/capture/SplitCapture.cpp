@@ -1,5 +1,8 @@
 #include "strobewerk/capture/SplitCapture.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,6 +18,22 @@
 
 namespace fs = std::filesystem;
 
+namespace {
+
+// Removes a part's `.part` that no capture holds (its process is gone).
+void removeStaleWork(const std::string& work)
+{
+    const int fd = open(work.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    struct stat info {};
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0)
+        unlink(work.c_str());
+    close(fd);
+}
+
+} // namespace
+
 cSplitCapture::cSplitCapture(const sCapturePlan& whole, const sCaptureOutput& out, cSoundtrackRange& soundtrack)
     : plan(whole), output(out), sound(soundtrack)
 {
@@ -22,8 +41,24 @@ cSplitCapture::cSplitCapture(const sCapturePlan& whole, const sCaptureOutput& ou
 
 void cSplitCapture::removeParts(int parts) const
 {
+    // Only the parts this run wrote: a part that was there before it
+    // refused to start.
     for (int k = 1; k <= parts; ++k)
-        std::remove(partFileName(output.owned, k, parts).c_str());
+        if (static_cast<std::size_t>(k) <= wrote.size() && wrote[static_cast<std::size_t>(k - 1)])
+            std::remove(partFileName(output.owned, k, parts).c_str());
+}
+
+std::string cSplitCapture::claimParts(int parts) const
+{
+    for (int k = 1; k <= parts; ++k) {
+        const std::string name = partFileName(output.owned, k, parts);
+        struct stat info {};
+        if (lstat(name.c_str(), &info) == 0)
+            return "strobewerk: cannot render the capture into \"" + output.owned + "\" in " + std::to_string(parts)
+                   + " parts: " + name + " exists and is not this capture's (join it with --join "
+                   + std::to_string(parts) + ", or move it away)";
+    }
+    return {};
 }
 
 std::int64_t cSplitCapture::join(const std::string& path, int parts, int count, bool stopped, std::string& line)
@@ -47,7 +82,7 @@ std::int64_t cSplitCapture::join(const std::string& path, int parts, int count, 
             continue;
         if (stopped && frames < end - first)
             break;
-        line = files[static_cast<std::size_t>(k - 1)].path + " holds " + std::to_string(frames) + " frames, not "
+        line = files[static_cast<std::size_t>(k - 1)].path + " holds " + framesText(frames) + ", not "
                + std::to_string(end - first) + ": render it again with --part " + std::to_string(k) + "/"
                + std::to_string(parts);
         return -1;
@@ -78,6 +113,14 @@ int cSplitCapture::run(const sOptions& options)
     const bool local = options.jobs > 1;
     const int parts = local ? options.jobs : options.parts;
     const std::string& file = output.owned;
+    // The parts' names are claimed as the output is: a part there already
+    // (rendered elsewhere, or left for a --join) is never written over.
+    if (local) {
+        if (const std::string refused = claimParts(parts); !refused.empty()) {
+            vorn::consoleLog.line(refused);
+            return 2;
+        }
+    }
     cOutputClaim claim;
     if (const int exitCode = claim.claimSaying(file, nullptr))
         return exitCode;
@@ -87,7 +130,7 @@ int cSplitCapture::run(const sOptions& options)
     int stopSignal = 0;
     int count = parts;
     if (local) {
-        vorn::consoleLog.line("capture: ", plan.frameCount, " frames of ", plan.width, "x", plan.height, " at ",
+        vorn::consoleLog.line("capture: ", framesText(plan.frameCount), " of ", plan.width, "x", plan.height, " at ",
                               plan.fps, " fps, song time ", formatSongTime(plan.from), " to ",
                               formatSongTime(plan.to), ", into ", file, ", in ", parts, " parts side by side");
         std::vector<std::string> passOn;
@@ -96,9 +139,33 @@ int cSplitCapture::run(const sOptions& options)
         cPartJobs jobs(plan, file, parts, passOn);
         const bool ran = jobs.run();
         stopSignal = jobs.stopSignalNumber();
+        wrote.assign(static_cast<std::size_t>(parts), false);
+        for (int k = 1; k <= parts; ++k)
+            wrote[static_cast<std::size_t>(k - 1)] =
+                jobs.partMayHaveWritten(k) && fs::exists(partFileName(file, k, parts));
         if (!ran) {
-            vorn::consoleLog.line(jobs.failure(), "; nothing written");
-            removeParts(parts);
+            // The parts that finished are kept for a --join; a failed
+            // part's file (or what its process left unfinished) goes.
+            std::string failedParts;
+            std::string kept;
+            for (int k = 1; k <= parts; ++k) {
+                const std::string name = partFileName(file, k, parts);
+                if (jobs.partFailed(k)) {
+                    if (wrote[static_cast<std::size_t>(k - 1)])
+                        std::remove(name.c_str());
+                    wrote[static_cast<std::size_t>(k - 1)] = false;
+                    removeStaleWork(name + ".part");
+                    failedParts += (failedParts.empty() ? "--part " : ", --part ") + std::to_string(k) + "/"
+                                   + std::to_string(parts);
+                } else if (wrote[static_cast<std::size_t>(k - 1)]) {
+                    kept += (kept.empty() ? "" : ", ") + name;
+                }
+            }
+            vorn::consoleLog.line(jobs.failure(), kept.empty() ? "; no part was finished"
+                                                               : "; the finished parts are kept (" + kept + "): render "
+                                                                     + failedParts
+                                                                     + " again, then join them with --join "
+                                                                     + std::to_string(parts));
             return 1;
         }
         // What was done from the start of the range on.
@@ -113,7 +180,8 @@ int cSplitCapture::run(const sOptions& options)
     }
     const std::int64_t joined = join(claim.workPath(), parts, count, stopSignal != 0, line);
     if (joined < 0 || !claim.commit(line)) {
-        vorn::consoleLog.line("capture failed: ", line, "; the parts are kept (join them with --join ", parts, ")");
+        vorn::consoleLog.line("capture failed: ", line, "; the parts are kept (a part rendered again with --part K/",
+                              parts, " is joined with --join ", parts, ")");
         return 1;
     }
     if (local)
@@ -121,10 +189,10 @@ int cSplitCapture::run(const sOptions& options)
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (joined < plan.frameCount) {
         vorn::consoleLog.line("capture: stopped early at song time ", formatSongTime(frameSongTime(plan, joined)),
-                              " (signal), ", joined, " of ", plan.frameCount, " frames; the video is ", file);
+                              " (signal), ", joined, " of ", framesText(plan.frameCount), "; the video is ", file);
         return 128 + stopSignal;
     }
-    vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", joined, " frames from ", parts,
+    vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", framesText(joined), " from ", parts,
                           " parts; the video is ", file);
     return 0;
 }

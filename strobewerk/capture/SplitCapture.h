@@ -38,8 +38,13 @@ private:
     // be short. Returns the frames joined, or -1 with `line` set.
     std::int64_t join(const std::string& path, int parts, int count, bool stopped, std::string& line);
     void removeParts(int parts) const;
+    // The line refusing a --jobs capture whose part names exist; "" when
+    // none does.
+    std::string claimParts(int parts) const;
 
     sCapturePlan plan;
     sCaptureOutput output;
     cSoundtrackRange& sound;
+    // Which parts this run wrote (only those are removed).
+    std::vector<bool> wrote;
 };

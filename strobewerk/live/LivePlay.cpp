@@ -3,6 +3,8 @@
 #include <GL/glew.h>
 #include <SDL.h>
 
+#include <csignal>
+
 #include "strobewerk/Config.h"
 #include "strobewerk/NoteList.h"
 #include "strobewerk/audio/Soundtrack.h"
@@ -23,6 +25,33 @@ cSoundtrack soundtrack;
 bool replaying = false;
 // The points the frames have shown, to report those the joystick adds.
 std::size_t pointsShown = 0;
+// --record-input: the take, written as it is played.
+cTakeFile take;
+// The terminal closed (SIGHUP): live play ends as on SIGTERM, which SDL
+// turns into a quit event.
+volatile std::sig_atomic_t hungUp = 0;
+// Start-up reached the main loop.
+bool playStarted = false;
+
+void onHangUp(int)
+{
+    hungUp = 1;
+}
+
+// The take brought up to the show's input log, at most every 250 ms; a
+// failure is told once.
+void writeTake(std::uint32_t now)
+{
+    static std::uint32_t lastWrite = 0;
+    static bool told = false;
+    if (!take.isOpen() || now - lastWrite < 250)
+        return;
+    lastWrite = now;
+    if (const std::string problem = take.write(showTimeline.inputs()); !problem.empty() && !told) {
+        told = true;
+        vorn::consoleLog.line("input recording: cannot write ", take.workPath(), ": ", problem);
+    }
+}
 
 void reportNewPoints(const std::vector<vorn::vec3f>& points)
 {
@@ -118,6 +147,8 @@ bool runLoopIteration(sLiveLoop& loop)
         else if (event.type == SDL_KEYDOWN)
             applyPlayAction(playActionForKey(event.key.keysym.sym));
     }
+    if (hungUp != 0)
+        loop.quit = true;
     SDL_PumpEvents();
     readKeyboard();
     readJoystick(joystick);
@@ -137,8 +168,8 @@ void runMainLoop()
 {
     sLiveLoop loop;
     startMainLoop(loop);
-    while (runLoopIteration(loop)) {
-    }
+    while (runLoopIteration(loop))
+        writeTake(SDL_GetTicks());
 }
 
 namespace {
@@ -148,6 +179,9 @@ namespace {
 // here.
 int shutDown(int exitCode)
 {
+    // A start that failed played nothing: its empty take goes.
+    if (!playStarted)
+        take.abandon();
     if (joystick != nullptr)
         SDL_JoystickClose(joystick);
     joystick = nullptr;
@@ -155,21 +189,34 @@ int shutDown(int exitCode)
     return exitCode;
 }
 
-void saveRecording(const std::string& path)
+// False when the take could not be saved (said why).
+bool saveRecording(const std::string& path)
 {
-    if (path.empty())
-        return;
+    if (path.empty() || !take.isOpen())
+        return true;
     const cInputLog& log = showTimeline.inputs();
-    if (const std::string problem = log.save(path); problem.empty())
-        vorn::consoleLog.line("input recorded: ", static_cast<unsigned long long>(log.size()), " changes in ", path);
-    else
-        vorn::consoleLog.line("input not recorded to ", path, ": ", problem);
+    const std::size_t size = log.size();
+    if (const std::string problem = take.finish(log); !problem.empty()) {
+        vorn::consoleLog.line("input not recorded to ", path, ": ", problem, "; what was written is in ",
+                              take.workPath());
+        return false;
+    }
+    vorn::consoleLog.line("input recorded: ", static_cast<unsigned long long>(size), size == 1 ? " change" : " changes",
+                          " in ", path);
+    return true;
 }
 
 } // namespace
 
 std::optional<int> startLivePlay(const sOptions& options)
 {
+    // The terminal closing ends live play as SIGTERM does (SDL_Init makes
+    // SIGINT and SIGTERM a quit event): the take is kept.
+    struct sigaction hangUp {};
+    hangUp.sa_handler = onHangUp;
+    sigemptyset(&hangUp.sa_mask);
+    sigaction(SIGHUP, &hangUp, nullptr);
+
     // A recording to replay is read before anything starts.
     cInputLog replayed;
     if (!options.replayInput.empty()) {
@@ -178,6 +225,15 @@ std::optional<int> startLivePlay(const sOptions& options)
             return 2;
         }
         replaying = true;
+    }
+    // The take's file is claimed before the window opens: a take that
+    // cannot be kept is told now, not when the performance is over.
+    if (!options.recordInput.empty()) {
+        std::string line;
+        if (const int code = take.open(options.recordInput, line)) {
+            vorn::consoleLog.line(line);
+            return code;
+        }
     }
 
     if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0)
@@ -233,13 +289,14 @@ std::optional<int> startLivePlay(const sOptions& options)
         liveSongTime = length;
     soundtrack.play(liveSongTime);
     SDL_ShowCursor(SDL_DISABLE);
+    playStarted = true;
     return std::nullopt;
 }
 
 int endLivePlay(const sOptions& options)
 {
-    saveRecording(options.recordInput);
-    return shutDown(0);
+    const bool saved = saveRecording(options.recordInput);
+    return shutDown(saved ? 0 : 1);
 }
 
 int runLivePlay(const sOptions& options)

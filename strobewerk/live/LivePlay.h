@@ -76,15 +76,19 @@ void startMainLoop(sLiveLoop& loop);
 bool runLoopIteration(sLiveLoop& loop);
 
 // The desktop main loop: startMainLoop, then iterations until one returns
-// false. Needs everything start-up makes.
+// false, the take (--record-input) written to its file between them at
+// least every 250 ms. Needs everything start-up makes.
 void runMainLoop();
 
-// Live play's start-up, up to the sound playing from the start position.
-// An exit code when it failed (the failure has been told), nothing when
-// the main loop may run.
+// Live play's start-up, up to the sound playing from the start position:
+// the recording to replay read, the take's file (--record-input) claimed
+// before the window opens (cTakeFile: 2 when it cannot be kept), SIGHUP
+// made to end the main loop as SIGTERM and SIGINT do. An exit code when it
+// failed (the failure has been told), nothing when the main loop may run.
 std::optional<int> startLivePlay(const sOptions& options);
 
-// After the main loop: the recording saved, SDL closed. The exit code.
+// After the main loop: the take saved (TAKE.part renamed to TAKE), SDL
+// closed. The exit code: 0, or 1 when the take could not be saved.
 int endLivePlay(const sOptions& options);
 
 // The whole of live play: start-up, main loop, end. Returns the exit code.

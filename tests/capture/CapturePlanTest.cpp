@@ -85,10 +85,68 @@ TEST(CapturePlan, DefaultsComeFromResConfAndTheSoundtrack)
     options.fps = 25;
     options.from = 1000;
     options.to = 3000;
-    ASSERT_TRUE(planCapture(options, 1280, 720, 2000, plan, problem)) << problem;
+    ASSERT_TRUE(planCapture(options, 1280, 720, 4000, plan, problem)) << problem;
     EXPECT_EQ(plan.width, 320);
-    EXPECT_EQ(plan.to, 3000) << "--to past the soundtrack's end is kept: the rest is silent";
+    EXPECT_EQ(plan.to, 3000);
     EXPECT_EQ(plan.frameCount, 50);
+    EXPECT_EQ(plan.note, "");
+}
+
+// Fault 7: --to past the song stops at its end, and a line says so.
+TEST(CapturePlan, ToPastTheSongsEndStopsAtTheEnd)
+{
+    sCapturePlan plan;
+    std::string problem;
+    sOptions options = captureOptions();
+    options.fps = 60;
+    options.from = 186000;
+    options.to = 600000;
+    ASSERT_TRUE(planCapture(options, 320, 180, 225500, plan, problem)) << problem;
+    EXPECT_EQ(plan.to, 225500);
+    EXPECT_EQ(plan.frameCount, captureFrameCount(186000, 225500, 60));
+    EXPECT_EQ(plan.note, "capture: --to 10:00.000 is past the soundtrack's end at 3:45.500: the capture ends there");
+    // Up to the end exactly is no note; without a soundtrack --to is the end.
+    options.to = 225500;
+    ASSERT_TRUE(planCapture(options, 320, 180, 225500, plan, problem));
+    EXPECT_EQ(plan.note, "");
+    options.to = 600000;
+    ASSERT_TRUE(planCapture(options, 320, 180, -1, plan, problem));
+    EXPECT_EQ(plan.to, 600000);
+}
+
+// Faults 6 and 8: a part's tag names the performance by its content; the
+// texts count one frame as one; a sequence of numbers alone has a visible
+// sound file.
+TEST(CapturePlan, APartsTagNamesThePerformanceByItsContent)
+{
+    sCapturePlan plan;
+    std::string problem;
+    sOptions options = captureOptions();
+    options.fps = 30;
+    options.to = 3000;
+    options.jobs = 2;
+    ASSERT_TRUE(planCapture(options, 320, 180, 3000, plan, problem)) << problem;
+    EXPECT_EQ(partTag(plan, 1, 2), "strobewerk capture part 1 of 2: frames 0 to 60 of 0:00.000 to 0:03.000 at 30 fps, "
+                                   "320x180, no recorded input");
+    const std::string take = "12 0 0 0 0 4 0\n";
+    plan.inputs = inputsDescription(take, 1);
+    EXPECT_EQ(plan.inputs, inputsDescription(take, 1));
+    EXPECT_EQ(plan.inputs.rfind("recorded input of 1 change (", 0), 0u) << plan.inputs;
+    EXPECT_NE(plan.inputs, inputsDescription("12 0 0 0 0 8 0\n", 1));
+    EXPECT_NE(partTag(plan, 1, 2).find(plan.inputs), std::string::npos);
+    EXPECT_EQ(inputsDescription("", 0), "no recorded input");
+
+    EXPECT_EQ(framesText(1), "1 frame");
+    EXPECT_EQ(framesText(0), "0 frames");
+    EXPECT_EQ(framesText(90), "90 frames");
+    EXPECT_NE(expectationText(1, 1, 2.0).find(" for 1 frame ("), std::string::npos) << expectationText(1, 1, 2.0);
+    EXPECT_EQ(progressText(1, 1, 1.0), "1/1 frame 100%    1.0 fps   0 s left");
+
+    sCaptureOutput output;
+    ASSERT_TRUE(parseCaptureOutput("seq/%05d.png", output, problem)) << problem;
+    EXPECT_EQ(output.soundName, "seq.wav");
+    EXPECT_TRUE(isSequenceFile(output, "seq.wav"));
+    EXPECT_TRUE(isSequenceFile(output, "00012.png"));
 }
 
 TEST(CapturePlan, ProblemsAreOneLineNamingThem)
@@ -178,7 +236,8 @@ TEST(CapturePlan, PartsAreConsecutiveCoverEveryFrameOnceAndStartOnAKeyframe)
     ASSERT_TRUE(planCapture(options, 640, 360, 3000, plan, problem)) << problem;
     EXPECT_EQ(plan.firstFrame, 60);
     EXPECT_EQ(plan.endFrame, 90);
-    EXPECT_EQ(partTag(plan, 2, 2), "strobewerk capture part 2 of 2: frames 60 to 90 of 0:00.000 to 0:03.000 at 30 fps, 640x360");
+    EXPECT_EQ(partTag(plan, 2, 2), "strobewerk capture part 2 of 2: frames 60 to 90 of 0:00.000 to 0:03.000 at 30 fps, 640x360, "
+                                   "no recorded input");
     options.parts = 3;
     EXPECT_FALSE(planCapture(options, 640, 360, 3000, plan, problem));
     EXPECT_EQ(problem, "strobewerk: 3 parts are more than the range has keyframe intervals (2 of 60 frames)");

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -403,22 +404,25 @@ TEST(CaptureRun, WhereEglCannotServeItRunsItselfUnderAVirtualXServer)
 
 TEST(CaptureRun, InterruptedCaptureIsFinishedIntoAPlayableFile)
 {
-    // A minute past a 3 s soundtrack: the rest is silent, and Ctrl-C comes
-    // long before the end.
-    const pid_t pid = startProgram({"--capture", "cut.mp4", "--size", "320x180", "--fps", "30", "--to", "60000"}, "cut");
-    const fs::path out = runFolder() / "cut.out";
+    // A minute without a soundtrack (a --to past a soundtrack's end stops
+    // there): the audio track is silent, and Ctrl-C comes long before the
+    // end.
+    const fs::path folder = silentFolder();
+    const pid_t pid =
+        startProgram({"--capture", "cut.mp4", "--size", "320x180", "--fps", "30", "--to", "60000"}, "cut", folder);
+    const fs::path out = folder / "cut.out";
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (readAll(out).find("capture: expecting about") == std::string::npos
            && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     kill(pid, SIGINT);
-    const sRun run = finishProgram(pid, "cut");
+    const sRun run = finishProgram(pid, "cut", folder);
     EXPECT_EQ(run.exitCode, 128 + SIGINT);
     EXPECT_NE(run.last().find("capture: stopped early at song time"), std::string::npos) << run.last();
     EXPECT_NE(run.last().find("the video is cut.mp4"), std::string::npos) << run.last();
-    EXPECT_FALSE(fs::exists(runFolder() / "cut.mp4.part"));
+    EXPECT_FALSE(fs::exists(folder / "cut.mp4.part"));
 
-    const sDecodedVideo video = decodeVideoFile((runFolder() / "cut.mp4").string(), false);
+    const sDecodedVideo video = decodeVideoFile((folder / "cut.mp4").string(), false);
     ASSERT_TRUE(video.ok) << video.error;
     EXPECT_GT(video.frameCount, 0);
     EXPECT_LT(video.frameCount, 1800);
@@ -507,23 +511,25 @@ TEST(CaptureRun, ACaptureWritesOnlyWhatIsItsOwn)
     // A second capture into a file that one is writing stops at once and
     // touches nothing of the first's; the terminal closing (SIGHUP) ends
     // the first as SIGTERM does, with a playable file.
+    // (Without a soundtrack, so that --to can go a minute on.)
+    const fs::path silent = silentFolder();
     const pid_t first = startProgram({"--capture", "busy.mp4", "--size", "160x90", "--fps", "30", "--to", "60000"},
-                                     "busy");
+                                     "busy", silent);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (readAll(folder / "busy.out").find("capture: expecting about") == std::string::npos
+    while (readAll(silent / "busy.out").find("capture: expecting about") == std::string::npos
            && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const sRun second = runProgram({"--capture", "busy.mp4", "--size", "160x90", "--from", "1000", "--to", "2000"},
-                                   "second");
+                                   "second", silent);
     EXPECT_EQ(second.exitCode, 1);
     EXPECT_EQ(second.last(), "strobewerk: another capture is writing \"busy.mp4\" (busy.mp4.part is in use)");
     EXPECT_FALSE(said(second, "capture: done"));
     kill(first, SIGHUP);
-    const sRun hungUp = finishProgram(first, "busy");
+    const sRun hungUp = finishProgram(first, "busy", silent);
     EXPECT_EQ(hungUp.exitCode, 128 + SIGHUP);
     EXPECT_NE(hungUp.last().find("stopped early"), std::string::npos) << hungUp.last();
-    EXPECT_FALSE(fs::exists(folder / "busy.mp4.part"));
-    const sDecodedVideo video = decodeVideoFile((folder / "busy.mp4").string(), false);
+    EXPECT_FALSE(fs::exists(silent / "busy.mp4.part"));
+    const sDecodedVideo video = decodeVideoFile((silent / "busy.mp4").string(), false);
     ASSERT_TRUE(video.ok) << video.error;
     EXPECT_GT(video.frameCount, 0);
 
@@ -665,6 +671,152 @@ TEST(CaptureRun, ACapturedFrameIsTheFrameTheWindowShows)
     ASSERT_EQ(width, 800);
     ASSERT_EQ(windowWidth, 800);
     EXPECT_GE(psnr(captured, shown), 40.0);
+}
+
+
+// Fault 1: a split capture claims its parts' names as it claims its output:
+// parts that are there (rendered elsewhere, or kept for a --join) are
+// refused before anything renders and left as they are; it removes only
+// the parts it wrote.
+TEST(CaptureRun, ASplitCaptureNeverWritesOverPartsThatAreNotItsOwn)
+{
+    const fs::path folder = runFolder();
+    const std::vector<std::string> options = {"--capture", "claim.mp4", "--size", "160x90", "--fps", "30",
+                                              "--jobs", "2"};
+    std::ofstream(folder / "claim-part1of2.mp4") << "rendered elsewhere, an hour's work";
+    std::ofstream(folder / "claim-part2of2.mp4") << "rendered elsewhere too";
+    const sRun refused = runProgram(options, "claim");
+    EXPECT_EQ(refused.exitCode, 2);
+    EXPECT_EQ(refused.last(), "strobewerk: cannot render the capture into \"claim.mp4\" in 2 parts: "
+                              "claim-part1of2.mp4 exists and is not this capture's (join it with --join 2, or move "
+                              "it away)");
+    EXPECT_EQ(readAll(folder / "claim-part1of2.mp4"), "rendered elsewhere, an hour's work");
+    EXPECT_EQ(readAll(folder / "claim-part2of2.mp4"), "rendered elsewhere too");
+    EXPECT_FALSE(fs::exists(folder / "claim.mp4"));
+    EXPECT_FALSE(fs::exists(folder / "claim.mp4.part"));
+    // One part there is enough to refuse.
+    fs::remove(folder / "claim-part1of2.mp4");
+    EXPECT_EQ(runProgram(options, "claim").exitCode, 2);
+    EXPECT_EQ(readAll(folder / "claim-part2of2.mp4"), "rendered elsewhere too");
+    fs::remove(folder / "claim-part2of2.mp4");
+    const sRun made = runProgram(options, "claim");
+    ASSERT_EQ(made.exitCode, 0) << made.last();
+    EXPECT_FALSE(fs::exists(folder / "claim-part1of2.mp4"));
+    EXPECT_FALSE(fs::exists(folder / "claim-part2of2.mp4"));
+}
+
+// Faults 5 and 6: a join checks what it joins. A part with damaged bytes
+// does not decode whole and is refused; a part of another performance
+// (another recording's content, or none) is refused, whatever the file's
+// name; a refused join exits 1 and keeps the parts.
+TEST(CaptureRun, AJoinRefusesADamagedPartAndPartsOfAnotherPerformance)
+{
+    const fs::path folder = runFolder();
+    std::ofstream(folder / "perf.txt") << "strobewerk input 1\n30 0 0 0 0 768 0\n80 0 0 30000 0 0 0\n";
+    // The same performance under another name, edited on Windows.
+    std::ofstream(folder / "perf-copy.txt") << "strobewerk input 1\r\n30 0 0 0 0 768 0\r\n80 0 0 30000 0 0 0\r\n";
+    const std::vector<std::string> options = {"--capture", "jn.mp4", "--size", "160x90", "--fps", "30"};
+    auto with = [&options](std::vector<std::string> more) {
+        more.insert(more.begin(), options.begin(), options.end());
+        return more;
+    };
+    ASSERT_EQ(runProgram(with({"--part", "1/2", "--replay-input", "perf.txt"}), "jn1").exitCode, 0);
+    ASSERT_EQ(runProgram(with({"--part", "2/2"}), "jn2").exitCode, 0);
+    const std::string part1 = readAll(folder / "jn-part1of2.mp4");
+    const std::string part2 = readAll(folder / "jn-part2of2.mp4");
+
+    // Part 2 played without the recording: another show.
+    const sRun mixed = runProgram(with({"--join", "2", "--replay-input", "perf.txt"}), "jnjoin");
+    EXPECT_EQ(mixed.exitCode, 1);
+    EXPECT_NE(mixed.last().find("jn-part2of2.mp4: is not strobewerk capture part 2 of 2"), std::string::npos)
+        << mixed.last();
+    EXPECT_NE(mixed.last().find("(it is "), std::string::npos) << mixed.last();
+    EXPECT_NE(mixed.last().find("no recorded input)"), std::string::npos) << mixed.last();
+    EXPECT_NE(mixed.last().find("the parts are kept"), std::string::npos) << mixed.last();
+    EXPECT_FALSE(fs::exists(folder / "jn.mp4"));
+    EXPECT_EQ(readAll(folder / "jn-part1of2.mp4"), part1);
+    EXPECT_EQ(readAll(folder / "jn-part2of2.mp4"), part2);
+    // Nor without it: part 1 is of the recording.
+    const sRun mixed2 = runProgram(with({"--join", "2"}), "jnjoin");
+    EXPECT_EQ(mixed2.exitCode, 1);
+    EXPECT_NE(mixed2.last().find("jn-part1of2.mp4: is not strobewerk capture part 1 of 2"), std::string::npos)
+        << mixed2.last();
+
+    // Both parts of the same performance: joined, whatever the file's name.
+    ASSERT_EQ(runProgram(with({"--part", "2/2", "--replay-input", "perf-copy.txt"}), "jn2").exitCode, 0);
+    const std::string sameShow = readAll(folder / "jn-part2of2.mp4");
+
+    // 5000 random bytes in the middle of part 1.
+    std::string damaged = part1;
+    std::mt19937 random(27);
+    const std::size_t at = damaged.size() / 2 - 2500;
+    ASSERT_GT(damaged.size(), 6000u);
+    for (std::size_t i = 0; i < 5000; ++i)
+        damaged[at + i] = static_cast<char>(random());
+    std::ofstream(folder / "jn-part1of2.mp4", std::ios::binary) << damaged;
+    const sRun broken = runProgram(with({"--join", "2", "--replay-input", "perf.txt"}), "jnjoin");
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_NE(broken.last().find("jn-part1of2.mp4: is damaged"), std::string::npos) << broken.last();
+    EXPECT_FALSE(said(broken, "capture: done"));
+    EXPECT_FALSE(fs::exists(folder / "jn.mp4"));
+    EXPECT_EQ(readAll(folder / "jn-part1of2.mp4"), damaged);
+    EXPECT_EQ(readAll(folder / "jn-part2of2.mp4"), sameShow);
+    EXPECT_EQ(broken.errors, "");
+
+    std::ofstream(folder / "jn-part1of2.mp4", std::ios::binary) << part1;
+    const sRun joined = runProgram(with({"--join", "2", "--replay-input", "perf-copy.txt"}), "jnjoin");
+    ASSERT_EQ(joined.exitCode, 0) << joined.last();
+    const sDecodedVideo video = decodeVideoFile((folder / "jn.mp4").string(), false);
+    ASSERT_TRUE(video.ok) << video.error;
+    EXPECT_EQ(video.frameCount, 90);
+}
+
+// Fault 8: when one process of a split capture dies, the finished parts are
+// kept for a --join, the dead part's unfinished file goes, and the line says
+// which part failed and why, in its own words.
+TEST(CaptureRun, ADeadPartKeepsTheFinishedOnes)
+{
+    // Without a soundtrack: 8 s at 30 fps, two parts of 120 frames.
+    const fs::path folder = silentFolder();
+    const std::vector<std::string> options = {"--capture", "dead.mp4", "--size", "160x90", "--fps", "30",
+                                              "--to", "8000"};
+    auto with = [&options](std::vector<std::string> more) {
+        more.insert(more.begin(), options.begin(), options.end());
+        return more;
+    };
+    const pid_t pid = startProgram(with({"--jobs", "2"}), "dead", folder);
+    // Part 2's process, once it has claimed its file: killed.
+    pid_t second = -1;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (second < 0 && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!fs::exists(folder / "dead-part2of2.mp4.part"))
+            continue;
+        std::istringstream children(readAll("/proc/" + std::to_string(pid) + "/task/" + std::to_string(pid)
+                                            + "/children"));
+        for (pid_t child = 0; children >> child;)
+            if (readAll("/proc/" + std::to_string(child) + "/cmdline").find("2/2") != std::string::npos)
+                second = child;
+    }
+    ASSERT_GT(second, 0);
+    kill(second, SIGKILL);
+    const sRun run = finishProgram(pid, "dead", folder);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.last(), "capture failed: part 2 of 2 was killed by signal 9 (Killed); the finished parts are kept "
+                          "(dead-part1of2.mp4): render --part 2/2 again, then join them with --join 2");
+    EXPECT_EQ(std::count_if(run.lines.begin(), run.lines.end(),
+                            [](const std::string& line) { return line.find("nothing written") != std::string::npos; }),
+              0);
+    EXPECT_TRUE(fs::exists(folder / "dead-part1of2.mp4"));
+    EXPECT_FALSE(fs::exists(folder / "dead-part2of2.mp4.part"));
+    EXPECT_FALSE(fs::exists(folder / "dead-part2of2.mp4"));
+    EXPECT_FALSE(fs::exists(folder / "dead.mp4"));
+    EXPECT_FALSE(fs::exists(folder / "dead.mp4.part"));
+    // As the line says: the dead part again, and the join.
+    ASSERT_EQ(runProgram(with({"--part", "2/2"}), "dead2", folder).exitCode, 0);
+    const sRun join = runProgram(with({"--join", "2"}), "deadjoin", folder);
+    ASSERT_EQ(join.exitCode, 0) << join.last();
+    EXPECT_EQ(decodeVideoFile((folder / "dead.mp4").string(), false).frameCount, 240);
 }
 
 } // namespace
