@@ -1,6 +1,8 @@
 #include "WebGL.h"
 #include "WideLines.h"
 
+#include <emscripten/html5.h>
+
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -270,9 +272,41 @@ void noteLevel(GLenum target, GLint level, GLsizei width, GLsizei height, GLenum
 
 } // namespace
 
-extern "C" void webglTexImage2D(GLenum target, GLint level, GLint, GLsizei width, GLsizei height, GLint border,
-                                GLenum format, GLenum type, const void* pixels)
+namespace {
+
+// Whether textures of 16-bit floats can be drawn into, blended and filtered
+// linearly: three extensions in WebGL 1, asked for once, at the first
+// floating-point texture (the metaball field, made at start-up).
+bool halfFloatTargets()
 {
+    static const bool enabled = [] {
+        const EMSCRIPTEN_WEBGL_CONTEXT_HANDLE context = emscripten_webgl_get_current_context();
+        bool all = context != 0;
+        for (const char* name : {"OES_texture_half_float", "OES_texture_half_float_linear", "EXT_color_buffer_half_float"})
+            all = all && emscripten_webgl_enable_extension(context, name);
+        return all;
+    }();
+    return enabled;
+}
+
+// WebGL 1's type of 16-bit floats (the extension's own, not the desktop's).
+constexpr GLenum halfFloatType = 0x8D61;
+
+bool isFloatFormat(GLint internalFormat)
+{
+    return internalFormat == GL_RGBA16F_ARB || internalFormat == GL_RGBA32F_ARB;
+}
+
+} // namespace
+
+extern "C" void webglTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei width, GLsizei height,
+                                GLint border, GLenum format, GLenum type, const void* pixels)
+{
+    // A floating-point texture (the metaball field; it is never uploaded,
+    // only drawn into) is kept in 16-bit floats, or in bytes where the
+    // browser cannot draw into those.
+    if (isFloatFormat(internalFormat) && pixels == nullptr)
+        type = halfFloatTargets() ? halfFloatType : GL_UNSIGNED_BYTE;
     glTexImage2D(target, level, GLint(format), width, height, border, format, type, pixels);
     noteLevel(target, level, width, height, format, type);
 }

@@ -8,7 +8,10 @@
 //  - a buffer cannot be mapped or read back: the data last given to each
 //    buffer is kept here, and mapping a buffer hands out that copy;
 //  - a texture's internal format is its format (no component counts, no
-//    sized formats);
+//    sized formats); a floating-point one (the metaball field) is made of
+//    16-bit floats when the browser can draw into, blend and filter those
+//    (three extensions), and of bytes otherwise, where the distortion's
+//    ripple then shows the field's 8-bit steps;
 //  - there is no GL_CLAMP (edge texels blended with the border colour): the
 //    edge is clamped to (GL_CLAMP_TO_EDGE), which differs only in the
 //    outermost half texel;
