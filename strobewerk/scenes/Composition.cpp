@@ -10,6 +10,7 @@
 #include "strobewerk/scenes/SceneResources.h"
 #include "strobewerk/scenes/SceneState.h"
 #include "strobewerk/scenes/SeedBoxes.h"
+#include "vorn/DrawState.h"
 #include "vorn/Mesh.h"
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
@@ -106,8 +107,7 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
     for (int unit = finalCompositeUnits - 1; unit >= 0; --unit)
         if (units[unit] != nullptr)
             units[unit]->bind(unit);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_BLEND);
+    vorn::useDrawState({vorn::eBlend::off, false});
     const int variant = drawEveryLayer ? finalCompositeVariants - 1 : finalCompositeParts(s, boosts).variant();
     vorn::cShaderProgram* p = finalCompositePrograms[variant];
     setUniform(p, "col", 1.0f, 1.0f, 1.0f, 1.0f);
@@ -160,17 +160,18 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     const sCompositionState& s = state.effects;
     const float t = static_cast<float>(songTimeMs);
 
+    // Every layer states its whole blend and depth set-up (the metaballs,
+    // first, take nothing the caller left as known).
     drawMetaballs(state);
     layerDone(eLayer::metaballs);
 
     glLoadIdentity();
+    vorn::useDrawState({vorn::eBlend::off, false});
     drawBackground(t, state.backgroundEnergy, s.alternateBackground);
     layerDone(eLayer::background);
 
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    vorn::useDrawState({vorn::eBlend::over, false});
     partyTexture->bind(0);
-    glDisable(GL_DEPTH_TEST);
     glClear(GL_DEPTH_BUFFER_BIT);
 
     loadCameraRig(state.camera);
@@ -178,10 +179,12 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     drawPointLines(s, t);
     layerDone(eLayer::pointLines);
 
-    glEnable(GL_DEPTH_TEST);
+    vorn::useDrawState({vorn::eBlend::over, true});
     drawSeedBoxes(state.seedBoxes, t);
     layerDone(eLayer::seedBoxes);
 
+    // The blur's passes are opaque and its target has no depth: they draw
+    // the same whatever is set, and nothing need be.
     followWindowSize(screenCopy);
     screenCopy->bind(0);
     copyWindowInto(screenCopy);

@@ -8,6 +8,7 @@
 #include "strobewerk/scenes/MetaballsLogic.h"
 #include "strobewerk/scenes/SceneState.h"
 #include "strobewerk/scenes/SceneResources.h"
+#include "vorn/DrawState.h"
 #include "vorn/Mesh.h"
 #include "vorn/OffscreenFrameBuffer.h"
 #include "vorn/ShaderProgram.h"
@@ -102,6 +103,9 @@ void setExactMetaballField(bool on)
 
 void drawMetaballs(const sSceneState& state)
 {
+    // The first layer: whoever called may have set blending and depth
+    // testing any way, so nothing of them is taken as known.
+    vorn::forgetDrawState();
     prepareFieldTarget();
     if (blobMesh == nullptr || blobMeshParticles != state.particles.size())
         makeBlobMesh(state.particles.size());
@@ -114,12 +118,10 @@ void drawMetaballs(const sSceneState& state)
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
     fieldTarget->begin();
-    glDisable(GL_DEPTH_TEST);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    vorn::useDrawState({vorn::eBlend::add, false});
     if (!state.particles.empty())
         blobMesh->draw(metaballProgram, GL_TRIANGLES);
     fieldTarget->end();
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    glDisable(GL_BLEND);
+    vorn::useDrawState({vorn::eBlend::off, false});
 }
