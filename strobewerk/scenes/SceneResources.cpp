@@ -43,14 +43,23 @@ vorn::cShaderProgram* loadProgram(const char* vertexFile, const char* fragmentFi
     return program;
 }
 
-vorn::cTexture* loadImage(const char* file)
+vorn::cTexture* loadImage(const char* file, bool mipmaps = true)
 {
     auto* texture = new vorn::cTexture(false);
-    texture->load(file, GL_TEXTURE_2D, true);
+    texture->load(file, GL_TEXTURE_2D, mipmaps);
     return texture;
 }
 
-// The card and flash images are handed out through lists of plain
+// The card, eye and flash images are drawn over the whole window, larger
+// than they are, and at most a little smaller where a swirl squeezes them:
+// they have no mipmaps, which spared nothing to be seen and cost the final
+// composite most of its time when all three show at once.
+vorn::cTexture* loadOverlayImage(const char* file)
+{
+    return loadImage(file, false);
+}
+
+// The card and flash images (overlay images) are handed out through lists of plain
 // pointers, which are let go at exit; the textures themselves belong here,
 // so they go with them instead of being left behind unreachable. (Letting
 // a texture go makes no GL call.)
@@ -58,7 +67,7 @@ std::vector<std::unique_ptr<vorn::cTexture>> listedImages;
 
 vorn::cTexture* loadListedImage(const char* file)
 {
-    listedImages.emplace_back(loadImage(file));
+    listedImages.emplace_back(loadOverlayImage(file));
     return listedImages.back().get();
 }
 
@@ -126,7 +135,7 @@ void setUpScene2()
     for (const char* card : {"OST.png", "oc.png", "cred.png", "greets1.png", "greets2.png", "greets3.png",
                              "greets4.png", "greets5.png", "greets6.png"})
         cardImages.push_back(loadListedImage(card));
-    eyeTexture = loadImage("eye.png");
+    eyeTexture = loadOverlayImage("eye.png");
 
     terskelProgram = loadProgram("terskel.vert", "terskel.frag");
     lineProgram = loadProgram("line.vert", "line.frag");
