@@ -119,6 +119,8 @@ async function playing(browser, problems) {
         `no frame waits for the GPU (${frames - framesBefore} frames up to ${reached} ms: ` +
         `${JSON.stringify(waits)}; ${atStart} calls at start-up)`);
   await page.keyboard.press('Home');
+  // The key takes effect at the next frame.
+  await waitFor(page, () => window.strobewerk.songTime() < 10000, null, 10);
 
   await page.keyboard.press('m');
   const mutedNow = await page.evaluate(() => [window.strobewerk.muted(), SDL.audioContext.destination.gain.value]);
