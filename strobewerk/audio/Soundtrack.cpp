@@ -172,9 +172,3 @@ std::string audioFatalMessage(int32_t result)
 {
     return "FMOD error! (" + std::to_string(result) + ") " + audioErrorString(result);
 }
-
-void exitOnAudioError(int32_t result)
-{
-    vorn::consoleLog.line(audioFatalMessage(result));
-    std::exit(-1);
-}

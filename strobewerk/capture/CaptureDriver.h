@@ -7,13 +7,15 @@
 //  2. opens a GL context with no window through SDL's offscreen video
 //     (Mesa's EGL); where that cannot serve, it runs itself again under
 //     a virtual X server (xvfb-run);
-//  3. sets the scenes up, positions the note list and the soundtrack at
-//     --from and puts the song clock on a fixed step;
-//  4. draws each frame, reads it back through pixel buffer objects and
-//     hands it with its samples to the encode thread; FILE.part becomes
-//     FILE when the file is complete.
-// Escape, Ctrl-C (SIGINT) and SIGTERM stop it early: what is done is
-// finished into a playable FILE and the last line says where it stopped.
+//  3. sets the show up (with the recording to replay, if any) and starts
+//     the soundtrack's samples at the first frame;
+//  4. draws each frame at its own song time (frameSongTime: no clock),
+//     reads it back through pixel buffer objects and hands it with its
+//     samples to the encode thread; FILE.part becomes FILE when the file
+//     is complete.
+// Escape, Ctrl-C (SIGINT), SIGTERM and SIGHUP (the terminal closed) stop
+// it early: what is done is finished into a playable FILE and the last
+// line says where it stopped.
 //
 // Exit codes: 0 when complete or stopped with Escape, 128 + the signal
 // when stopped by one (the file is still finished), 2 for a bad option,

@@ -1,7 +1,9 @@
 // sCapturePlan: what a capture renders, worked out from the command line
 // before anything is opened: the picture size, the frame rate, the song
 // range, how many frames that makes and which soundtrack samples go with
-// them. Everything here is arithmetic, so it is tested without a window.
+// them. It needs no window and is tested without one: arithmetic, apart
+// from checkOutputPath, which looks at the file system, and
+// captureGlUsable, which judges what the GL loader answered.
 //
 //     sCapturePlan plan;
 //     std::string problem;

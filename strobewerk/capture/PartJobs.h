@@ -9,7 +9,7 @@
 //
 //     cPartJobs jobs(plan, file, 4);
 //     if (!jobs.run()) ... jobs.failure()   // the line naming the part and why
-//     jobs.stopped()                        // a stop signal ended them early
+//     jobs.stopSignalNumber()               // the stop signal that ended them early (0: none)
 //
 // A stop signal to this process (cStopSignals) is passed on to every part,
 // which finishes what it has; a part that fails does not stop the others
@@ -36,7 +36,6 @@ public:
     // (or, stopped by a signal, ended properly).
     bool run();
 
-    bool stopped() const { return stopSignal != 0; }
     int stopSignalNumber() const { return stopSignal; }
     const std::string& failure() const { return failed; }
     // Whether part k (1 to parts) failed: it did not end with all its
