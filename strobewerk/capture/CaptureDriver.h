@@ -1,7 +1,9 @@
 // The capture: the production rendered frame by frame at exact song times
 // into a video file with its soundtrack, without a window on screen.
 //
-// runCapture does the whole run for `strobewerk --capture FILE ...`:
+// runCapture does the whole run for `strobewerk --capture FILE ...`, in
+// the shape of live play: a start (startCapture), one frame at a time
+// (captureFrame) until the last or a stop, and an end (endCapture):
 //  1. plans the frames and checks the options, the output path and the
 //     soundtrack before anything is written (a problem: one line, exit 2);
 //  2. opens a GL context with no window through SDL's offscreen video

@@ -1,12 +1,12 @@
 #include "strobewerk/capture/CaptureEncoder.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "strobewerk/ProgramPath.h"
 #include "vorn/ConsoleLog.h"
 
 namespace {
@@ -19,11 +19,7 @@ void printLibraryMessage(const char* line)
 // The folder of the running program, with a trailing slash ("" if unknown).
 std::string programFolder()
 {
-    std::vector<char> path(4096);
-    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    if (length <= 0)
-        return "";
-    const std::string program(path.data(), static_cast<std::size_t>(length));
+    const std::string program = programPath();
     return program.substr(0, program.rfind('/') + 1);
 }
 
