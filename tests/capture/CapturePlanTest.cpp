@@ -120,33 +120,27 @@ TEST(CapturePlan, ToPastTheSongsEndStopsAtTheEnd)
 // "res.conf" says where it runs.
 TEST(CapturePlan, CommandLinePlansTheSameCapture)
 {
-    sOptions options = captureOptions();
-    options.fps = 30;
-    options.width = 640;
-    options.height = 360;
-    options.from = 1500;
-    options.to = 90000;
-    options.part = 2;
-    options.parts = 3;
-    sCapturePlan plan;
-    std::string problem;
-    ASSERT_TRUE(planCapture(options, 1280, 720, 225500, plan, problem)) << problem;
-
-    auto replanned = [&plan](int k, int parts, const std::string& replay, sOptions& parsed) {
-        const std::vector<std::string> words = captureCommandLine("prog", plan, "out.mp4", k, parts, replay);
-        EXPECT_EQ(words.front(), "prog");
+    auto planned = [](const std::vector<std::string>& words, int configWidth, int configHeight, sOptions& parsed) {
         std::vector<const char*> argv;
         for (const std::string& word : words)
             argv.push_back(word.c_str());
         const sOptionsResult result = parseOptions(static_cast<int>(argv.size()), argv.data());
         EXPECT_TRUE(result.ok) << result.error;
         parsed = result.options;
-        sCapturePlan again;
+        sCapturePlan plan;
         std::string why;
-        EXPECT_TRUE(planCapture(parsed, 800, 600, 225500, again, why)) << why;
-        return again;
+        EXPECT_TRUE(planCapture(parsed, configWidth, configHeight, 225500, plan, why)) << why;
+        return plan;
     };
     sOptions parsed;
+    const sCapturePlan plan = planned({"prog", "--capture", "out.mp4", "--fps", "30", "--size", "640x360", "--from",
+                                       "0:01.5", "--to", "1:30", "--part", "2/3"},
+                                      1280, 720, parsed);
+    auto replanned = [&](int k, int parts, const std::string& replay, sOptions& again) {
+        const std::vector<std::string> words = captureCommandLine("prog", plan, "out.mp4", k, parts, replay);
+        EXPECT_EQ(words.front(), "prog");
+        return planned(words, 800, 600, again);
+    };
     const sCapturePlan part = replanned(2, 3, "take.txt", parsed);
     EXPECT_EQ(parsed.captureFile, "out.mp4");
     EXPECT_EQ(parsed.part, 2);
