@@ -13,7 +13,7 @@ const char* const soundtrackFile = "Data/morvelane.mp3";
 
 namespace {
 
-constexpr int kMaxChannels = 100;
+constexpr int maxChannels = 100;
 
 } // namespace
 
@@ -22,7 +22,7 @@ int32_t cSoundtrack::open(const std::string& path, uint32_t initFlags)
     int32_t result = audioSystemCreate(&system);
     if (result != AUDIO_OK)
         return result;
-    result = system->init(kMaxChannels, initFlags, nullptr);
+    result = system->init(maxChannels, initFlags, nullptr);
     if (result != AUDIO_OK)
         return result;
     name = path;

@@ -27,7 +27,7 @@ std::vector<std::string> modulePlaces()
 {
     if (const char* chosen = std::getenv("STROBEWERK_ENCODER_MODULE"); chosen != nullptr && *chosen != '\0')
         return {chosen};
-    std::vector<std::string> places{programFolder() + kEncoderModuleName};
+    std::vector<std::string> places{programFolder() + encoderModuleName};
 #ifdef ENCODER_MODULE_BUILD_PATH
     places.push_back(ENCODER_MODULE_BUILD_PATH);
 #endif
@@ -46,7 +46,7 @@ cVideoEncoder* newEncoder(const std::string& container, std::string& why)
                 why = dlerror();
             continue;
         }
-        auto create = reinterpret_cast<decltype(&strobewerkNewVideoEncoder)>(dlsym(module, kNewVideoEncoderSymbol));
+        auto create = reinterpret_cast<decltype(&strobewerkNewVideoEncoder)>(dlsym(module, newVideoEncoderSymbol));
         if (create == nullptr) {
             why = place + " has no encoder in it";
             continue;

@@ -21,7 +21,7 @@
 namespace {
 
 // The descriptor a part writes its frame counts to.
-constexpr const char* kProgressVariable = "STROBEWERK_PART_PROGRESS_FD";
+constexpr const char* progressVariable = "STROBEWERK_PART_PROGRESS_FD";
 
 bool startsWith(const std::string& text, const std::string& start)
 {
@@ -71,7 +71,7 @@ cPartJobs::cPartJobs(const sCapturePlan& whole, const std::string& output, int c
 void cPartJobs::reportProgress(std::int64_t done)
 {
     static const int fd = [] {
-        const char* given = std::getenv(kProgressVariable);
+        const char* given = std::getenv(progressVariable);
         return given != nullptr ? std::atoi(given) : -1;
     }();
     if (fd < 0)
@@ -84,7 +84,7 @@ void cPartJobs::reportProgress(std::int64_t done)
 
 bool cPartJobs::startedBySplitCapture()
 {
-    return std::getenv(kProgressVariable) != nullptr;
+    return std::getenv(progressVariable) != nullptr;
 }
 
 bool cPartJobs::start(int k, sJob& job)
@@ -104,7 +104,7 @@ bool cPartJobs::start(int k, sJob& job)
         dup2(output[1], STDOUT_FILENO);
         dup2(output[1], STDERR_FILENO);
         const int progressFd = dup(progress[1]); // without close-on-exec
-        setenv(kProgressVariable, std::to_string(progressFd).c_str(), 1);
+        setenv(progressVariable, std::to_string(progressFd).c_str(), 1);
         setenv("LP_NUM_THREADS", std::to_string(std::max(1, cores / parts)).c_str(), 1);
         execProgram(words);
         _exit(127);
