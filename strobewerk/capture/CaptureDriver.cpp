@@ -304,7 +304,7 @@ std::optional<int> startCapture(const sOptions& options, sCaptureRun& run)
         return refused;
     const sCapturePlan& plan = run.plan;
     // Told once: by the split capture, not again by each of its parts.
-    if (!plan.note.empty() && std::getenv("STROBEWERK_PART_PROGRESS_FD") == nullptr)
+    if (!plan.note.empty() && !cPartJobs::startedBySplitCapture())
         vorn::consoleLog.line(plan.note);
 
     if (options.jobs > 1 || (options.parts > 0 && options.part == 0))
