@@ -22,6 +22,9 @@ int main(int argc, char** argv)
     }
 
     prepareProcess();
+    // The production's first console lines, word for word as they have
+    // always been: the end-to-end tests (tests/e2e/plays.sh,
+    // startsWithoutData.sh, startsWithoutDisplay.sh) expect them first.
     vorn::consoleLog.line("hello world!");
     vorn::consoleLog.line("hahah HAI");
     vorn::consoleLog.line("ait:", 10);

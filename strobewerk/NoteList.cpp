@@ -4,6 +4,8 @@
 
 #include <fstream>
 
+const char* const noteListFile = "data/mvl.txt";
+
 cNoteList noteList;
 
 namespace {

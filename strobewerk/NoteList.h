@@ -5,7 +5,7 @@
 // song times in a row, which note of a track, pitch code and kind sounds at
 // the second and how far through it the song is (findNoteBetween), so the
 // answer depends on the song times alone:
-//     noteList.load("data/mvl.txt");
+//     noteList.load(noteListFile);
 //     noteList.findNoteBetween(3, 0, false, previous, now).active  // a hit
 // The list also plays itself along (update, rewind, resume, the queries
 // on its playback state): a hit is active in exactly one update (the first
@@ -19,6 +19,9 @@
 #include <istream>
 #include <string>
 #include <vector>
+
+// The note list's file name as the production asks for it ("data/mvl.txt").
+extern const char* const noteListFile;
 
 // One note of the note list and its playback state. A new record is all zero.
 struct sNote {

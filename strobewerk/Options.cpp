@@ -91,14 +91,96 @@ std::string formatSongTime(std::int32_t milliseconds)
     return text;
 }
 
+namespace {
+
+// Which options the command line gave, for the checks of what goes
+// together.
+struct sGiven {
+    bool fps = false;
+    bool size = false;
+    bool to = false;
+    int splits = 0; // --jobs 1, --join 2, --part 4
+};
+
+bool takesValue(const std::string& name)
+{
+    return name == "--from" || name == "--to" || name == "--capture" || name == "--fps" || name == "--size"
+           || name == "--jobs" || name == "--part" || name == "--join" || name == "--record-input"
+           || name == "--replay-input";
+}
+
+// Takes the value of option `name` into `options`. "" when it is good,
+// otherwise what was expected instead.
+std::string takeValue(const std::string& name, const std::string& value, sOptions& options, sGiven& given)
+{
+    if (name == "--from") {
+        if (!parseSongTime(value, options.from))
+            return "expected milliseconds or m:ss";
+    } else if (name == "--to") {
+        if (!parseSongTime(value, options.to))
+            return "expected milliseconds or m:ss";
+        given.to = true;
+    } else if (name == "--capture") {
+        if (value.empty() || value[0] == '-')
+            return "expected an output file name";
+        options.captureFile = value;
+    } else if (name == "--fps") {
+        if (!parsePositive(value, 1000, options.fps))
+            return "expected frames a second from 1 to 1000";
+        given.fps = true;
+    } else if (name == "--record-input" || name == "--replay-input") {
+        if (value.empty() || value[0] == '-')
+            return "expected a file name";
+        (name == "--record-input" ? options.recordInput : options.replayInput) = value;
+    } else if (name == "--size") {
+        if (!parseSize(value, options.width, options.height))
+            return "expected WIDTHxHEIGHT, for example 1280x720";
+        given.size = true;
+    } else if (name == "--jobs" || name == "--join") {
+        int& count = name == "--jobs" ? options.jobs : options.parts;
+        if (!parsePositive(value, 64, count))
+            return "expected a number of parts from 1 to 64";
+        given.splits |= name == "--jobs" ? 1 : 2;
+    } else if (name == "--part") {
+        if (!parsePart(value, options.part, options.parts))
+            return "expected K/N, part K of N (at most 64)";
+        given.splits |= 4;
+    }
+    return {};
+}
+
+// The line naming options that do not go together; "" when they do.
+std::string mismatch(const sOptions& options, const sGiven& given)
+{
+    if (!options.capturing()) {
+        if (given.fps)
+            return "strobewerk: --fps applies only with --capture";
+        if (given.size)
+            return "strobewerk: --size applies only with --capture";
+        if (given.to)
+            return "strobewerk: --to applies only with --capture";
+        if (given.splits != 0)
+            return "strobewerk: --jobs, --part and --join apply only with --capture";
+    }
+    if ((given.splits & (given.splits - 1)) != 0)
+        return "strobewerk: --jobs, --part and --join are ways of their own: give one of them";
+    if (options.capturing() && !options.recordInput.empty())
+        return "strobewerk: --record-input applies only to live play (a capture reads no joystick)";
+    if (!options.recordInput.empty() && options.recordInput == options.replayInput)
+        return "strobewerk: --record-input and --replay-input name the same file";
+    if (given.to && options.to <= options.from)
+        return "strobewerk: --from " + formatSongTime(options.from) + " is not before --to "
+               + formatSongTime(options.to);
+    return {};
+}
+
+} // namespace
+
 sOptionsResult parseOptions(int argc, const char* const* argv)
 {
     sOptionsResult result;
     sOptions& options = result.options;
-    bool fpsGiven = false;
-    bool sizeGiven = false;
-    bool toGiven = false;
-    int splits = 0; // --jobs 1, --join 2, --part 4
+    sGiven given;
     auto fail = [&result](const std::string& line) {
         result.ok = false;
         result.error = line;
@@ -111,73 +193,19 @@ sOptionsResult parseOptions(int argc, const char* const* argv)
             options.help = true;
             continue;
         }
-        const bool takesValue = name == "--from" || name == "--to" || name == "--capture" || name == "--fps"
-                                || name == "--size" || name == "--jobs" || name == "--part" || name == "--join"
-                                || name == "--record-input" || name == "--replay-input";
-        if (!takesValue)
+        if (!takesValue(name))
             return fail("strobewerk: unknown option \"" + name + "\" (see strobewerk --help)");
         if (i + 1 >= argc)
             return fail("strobewerk: " + name + " needs a value (see strobewerk --help)");
         const std::string value = argv[++i];
-        auto bad = [&](const char* what) {
-            return fail("strobewerk: bad value \"" + value + "\" for " + name + ": " + what);
-        };
-        if (name == "--from") {
-            if (!parseSongTime(value, options.from))
-                return bad("expected milliseconds or m:ss");
-        } else if (name == "--to") {
-            if (!parseSongTime(value, options.to))
-                return bad("expected milliseconds or m:ss");
-            toGiven = true;
-        } else if (name == "--capture") {
-            if (value.empty() || value[0] == '-')
-                return bad("expected an output file name");
-            options.captureFile = value;
-        } else if (name == "--fps") {
-            if (!parsePositive(value, 1000, options.fps))
-                return bad("expected frames a second from 1 to 1000");
-            fpsGiven = true;
-        } else if (name == "--record-input" || name == "--replay-input") {
-            if (value.empty() || value[0] == '-')
-                return bad("expected a file name");
-            (name == "--record-input" ? options.recordInput : options.replayInput) = value;
-        } else if (name == "--size") {
-            if (!parseSize(value, options.width, options.height))
-                return bad("expected WIDTHxHEIGHT, for example 1280x720");
-            sizeGiven = true;
-        } else if (name == "--jobs" || name == "--join") {
-            int& count = name == "--jobs" ? options.jobs : options.parts;
-            if (!parsePositive(value, 64, count))
-                return bad("expected a number of parts from 1 to 64");
-            splits |= name == "--jobs" ? 1 : 2;
-        } else if (name == "--part") {
-            if (!parsePart(value, options.part, options.parts))
-                return bad("expected K/N, part K of N (at most 64)");
-            splits |= 4;
-        }
+        if (const std::string expected = takeValue(name, value, options, given); !expected.empty())
+            return fail("strobewerk: bad value \"" + value + "\" for " + name + ": " + expected);
     }
 
     if (options.help)
         return result;
-    if (!options.capturing()) {
-        if (fpsGiven)
-            return fail("strobewerk: --fps applies only with --capture");
-        if (sizeGiven)
-            return fail("strobewerk: --size applies only with --capture");
-        if (toGiven)
-            return fail("strobewerk: --to applies only with --capture");
-        if (splits != 0)
-            return fail("strobewerk: --jobs, --part and --join apply only with --capture");
-    }
-    if ((splits & (splits - 1)) != 0)
-        return fail("strobewerk: --jobs, --part and --join are ways of their own: give one of them");
-    if (options.capturing() && !options.recordInput.empty())
-        return fail("strobewerk: --record-input applies only to live play (a capture reads no joystick)");
-    if (!options.recordInput.empty() && options.recordInput == options.replayInput)
-        return fail("strobewerk: --record-input and --replay-input name the same file");
-    if (toGiven && options.to <= options.from)
-        return fail("strobewerk: --from " + formatSongTime(options.from) + " is not before --to "
-                    + formatSongTime(options.to));
+    if (const std::string line = mismatch(options, given); !line.empty())
+        return fail(line);
     return result;
 }
 

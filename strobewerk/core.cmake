@@ -13,6 +13,7 @@ add_library(strobewerk_core STATIC
   ${CMAKE_CURRENT_SOURCE_DIR}/Config.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/Options.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/ProcessSetup.cpp
+  ${CMAKE_CURRENT_SOURCE_DIR}/ProgramPath.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/SongClock.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/live/PlayControls.cpp
   ${CMAKE_CURRENT_SOURCE_DIR}/live/ReloadWatcher.cpp

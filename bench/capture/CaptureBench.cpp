@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "strobewerk/FrameState.h"
+#include "strobewerk/NoteList.h"
 #include "strobewerk/ProcessSetup.h"
 #include "strobewerk/SongClock.h"
 #include "strobewerk/audio/SoundtrackRange.h"
@@ -69,7 +70,7 @@ bool startUp()
     if (!captureGlUsable(glew, GLEW_VERSION_2_0, GLEW_EXT_framebuffer_object))
         return false;
     onResize(kMaxWidth, kMaxHeight);
-    setUpShow("data/mvl.txt");
+    setUpShow(noteListFile);
     sound.open(soundtrackFile);
     sound.start(sampleAtSongTime(kStartMs, 44100));
     startedUp = true;

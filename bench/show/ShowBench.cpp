@@ -37,7 +37,7 @@ sSong& song()
     if (!loaded.ready) {
         if (!enterRepository())
             return loaded;
-        loaded.notes.load("data/mvl.txt");
+        loaded.notes.load(noteListFile);
         loaded.levels.open(soundtrackFile, showTicksPerSecond);
         loaded.levels.waitUntilDecoded();
         loaded.ready = true;

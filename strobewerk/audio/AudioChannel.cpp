@@ -7,12 +7,12 @@
 
 namespace {
 
-constexpr size_t kHistoryFrames = 2 * cAudioChannel::kMaxSpectrum;
+constexpr size_t historyFrames = 2 * cAudioChannel::maxSpectrum;
 
 } // namespace
 
 cAudioChannel::cAudioChannel()
-    : history(kHistoryFrames * kAudioOutputChannels, 0.0f)
+    : history(historyFrames * kAudioOutputChannels, 0.0f)
 {
 }
 
@@ -119,7 +119,7 @@ int32_t cAudioChannel::setPaused(bool pause)
 
 int32_t cAudioChannel::getSpectrum(float* values, int count, int channelOffset, int window)
 {
-    if (!values || count < 64 || count > kMaxSpectrum || (count & (count - 1)) != 0)
+    if (!values || count < 64 || count > maxSpectrum || (count & (count - 1)) != 0)
         return AUDIO_ERR_INVALID_PARAM;
     if (channelOffset < 0 || channelOffset >= kAudioOutputChannels)
         return AUDIO_ERR_INVALID_PARAM;
@@ -132,10 +132,10 @@ int32_t cAudioChannel::getSpectrum(float* values, int count, int channelOffset, 
     analysed.resize(blockFrames);
     {
         std::lock_guard<std::mutex> hold(historyLock);
-        size_t frame = (historyWrite + kHistoryFrames - blockFrames) % kHistoryFrames;
+        size_t frame = (historyWrite + historyFrames - blockFrames) % historyFrames;
         for (size_t i = 0; i < blockFrames; ++i) {
             analysed[i] = history[frame * kAudioOutputChannels + channelOffset];
-            frame = (frame + 1) % kHistoryFrames;
+            frame = (frame + 1) % historyFrames;
         }
     }
     analyser.analyse(analysed.data(), count, values);
@@ -201,6 +201,6 @@ void cAudioChannel::remember(const float* samples, int frames)
     for (int f = 0; f < frames; ++f) {
         for (int c = 0; c < kAudioOutputChannels; ++c)
             history[historyWrite * kAudioOutputChannels + c] = samples[f * kAudioOutputChannels + c];
-        historyWrite = (historyWrite + 1) % kHistoryFrames;
+        historyWrite = (historyWrite + 1) % historyFrames;
     }
 }

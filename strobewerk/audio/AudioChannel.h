@@ -64,7 +64,7 @@ public:
     // when stopped or paused) and advances the position.
     void render(float* out, int frames);
 
-    static constexpr int kMaxSpectrum = 8192;
+    static constexpr int maxSpectrum = 8192;
 
 private:
     void remember(const float* samples, int frames);

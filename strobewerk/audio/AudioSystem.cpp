@@ -15,10 +15,10 @@
 
 namespace {
 
-constexpr int kMaxChannelLimit = 4093;
-constexpr int kDeviceBufferFrames = 1024;
+constexpr int maxChannelLimit = 4093;
+constexpr int deviceBufferFrames = 1024;
 // The silent output renders in steps of at most this many frames.
-constexpr int kSilentStepFrames = 512;
+constexpr int silentStepFrames = 512;
 
 } // namespace
 
@@ -47,13 +47,13 @@ int32_t cAudioSystem::init(int maxChannels, uint32_t flags, void* /*extraDriverD
 {
     if (initialised)
         return AUDIO_ERR_INITIALIZED;
-    if (maxChannels < 1 || maxChannels > kMaxChannelLimit)
+    if (maxChannels < 1 || maxChannels > maxChannelLimit)
         return AUDIO_ERR_INVALID_PARAM;
     if ((flags & ~AUDIO_INIT_NO_OUTPUT) != 0)
         return AUDIO_ERR_INVALID_PARAM;
 
     channelLimit = maxChannels;
-    mixScratch.resize(static_cast<size_t>(kDeviceBufferFrames) * kAudioOutputChannels);
+    mixScratch.resize(static_cast<size_t>(deviceBufferFrames) * kAudioOutputChannels);
     initialised = true;
     if (flags & AUDIO_INIT_NO_OUTPUT)
         return AUDIO_OK;
@@ -70,14 +70,14 @@ int32_t cAudioSystem::init(int maxChannels, uint32_t flags, void* /*extraDriverD
         wanted.freq = kAudioOutputRate;
         wanted.format = AUDIO_S16SYS;
         wanted.channels = kAudioOutputChannels;
-        wanted.samples = kDeviceBufferFrames;
+        wanted.samples = deviceBufferFrames;
         wanted.callback = &cAudioSystem::deviceCallback;
         wanted.userdata = this;
         // No "obtained" spec: SDL converts to whatever the device takes.
         if (SDL_OpenAudio(&wanted, nullptr) == 0) {
             deviceOpen = true;
             // SDL has settled the buffer size in `wanted`.
-            latencyFrames = wanted.samples > 0 ? wanted.samples : kDeviceBufferFrames;
+            latencyFrames = wanted.samples > 0 ? wanted.samples : deviceBufferFrames;
             SDL_PauseAudio(0);
             return AUDIO_OK;
         }
@@ -232,14 +232,14 @@ void cAudioSystem::runSilentOutput()
 {
     using clock = std::chrono::steady_clock;
     const clock::time_point started = clock::now();
-    std::vector<float> discarded(static_cast<size_t>(kSilentStepFrames) * kAudioOutputChannels);
+    std::vector<float> discarded(static_cast<size_t>(silentStepFrames) * kAudioOutputChannels);
     int64_t rendered = 0;
     while (silentRunning) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const double seconds = std::chrono::duration<double>(clock::now() - started).count();
         const int64_t due = static_cast<int64_t>(seconds * kAudioOutputRate);
         while (rendered < due && silentRunning) {
-            const int step = static_cast<int>(std::min<int64_t>(due - rendered, kSilentStepFrames));
+            const int step = static_cast<int>(std::min<int64_t>(due - rendered, silentStepFrames));
             mix(discarded.data(), step);
             rendered += step;
         }

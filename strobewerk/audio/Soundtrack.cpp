@@ -13,7 +13,7 @@ const char* const soundtrackFile = "Data/morvelane.mp3";
 
 namespace {
 
-constexpr int kMaxChannels = 100;
+constexpr int maxChannels = 100;
 
 } // namespace
 
@@ -22,7 +22,7 @@ int32_t cSoundtrack::open(const std::string& path, uint32_t initFlags)
     int32_t result = audioSystemCreate(&system);
     if (result != AUDIO_OK)
         return result;
-    result = system->init(kMaxChannels, initFlags, nullptr);
+    result = system->init(maxChannels, initFlags, nullptr);
     if (result != AUDIO_OK)
         return result;
     name = path;
@@ -171,10 +171,4 @@ std::string soundtrackBreakOff(int64_t atFrame, int64_t lengthFrames)
 std::string audioFatalMessage(int32_t result)
 {
     return "FMOD error! (" + std::to_string(result) + ") " + audioErrorString(result);
-}
-
-void exitOnAudioError(int32_t result)
-{
-    vorn::consoleLog.line(audioFatalMessage(result));
-    std::exit(-1);
 }

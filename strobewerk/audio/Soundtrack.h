@@ -1,12 +1,15 @@
 // cSoundtrack: a soundtrack played through the audio layer in the order
-// start-up and the frame driver need it (create, initialise and open the
-// stream; play and position; read the spectrum each frame):
+// live play's start-up and its frames need it (create, initialise and open
+// the stream; play from the start position; follow, pause and seek it):
 //     cSoundtrack soundtrack;
-//     if (int32_t result = soundtrack.open(soundtrackFile); result != AUDIO_OK)
-//         exitOnAudioError(result);          // the layer could not start
-//     ...                                    // scenes, note list
-//     soundtrack.play(songTime);             // from the start position
-//     soundtrack.fillSpectrum(spectrum.data(), spectrum.size()); // each frame
+//     if (int32_t result = soundtrack.open(soundtrackFile); result != AUDIO_OK) {
+//         vorn::consoleLog.line(audioFatalMessage(result)); // the layer could not start
+//         ... close SDL, exit code -1
+//     }
+//     ...                                    // window, show, note list
+//     soundtrack.play(startMs);              // from the start position
+//     soundtrack.audiblePositionMs(heardMs); // the song clock follows it
+//     soundtrack.reportBreakOff();           // each frame
 // A soundtrack that is missing or cannot be decoded is no error: the
 // production then runs in silence and the spectrum stays 0, after one
 // console line that names the file and the reason. A soundtrack that
@@ -99,7 +102,3 @@ std::string soundtrackBreakOff(int64_t atFrame, int64_t lengthFrames);
 
 // The fatal start-up message for a result: "FMOD error! (<code>) <text>".
 std::string audioFatalMessage(int32_t result);
-
-// Writes audioFatalMessage(result) to the console and ends the process
-// with exit code -1.
-[[noreturn]] void exitOnAudioError(int32_t result);

@@ -10,8 +10,8 @@ namespace {
 
 // Samples the channel hands out before the range starts, so that its
 // spectrum at the first frame is of the music just before it, as live.
-constexpr std::int64_t kPreroll = 2 * cAudioChannel::kMaxSpectrum;
-constexpr int kBlock = 4096;
+constexpr std::int64_t prerollFrames = 2 * cAudioChannel::maxSpectrum;
+constexpr int blockFrames = 4096;
 
 } // namespace
 
@@ -45,7 +45,7 @@ void cSoundtrackRange::start(std::int64_t first)
     current = std::max<std::int64_t>(first, 0);
     if (!playing)
         return;
-    const std::int64_t from = std::max<std::int64_t>(current - kPreroll, 0);
+    const std::int64_t from = std::max<std::int64_t>(current - prerollFrames, 0);
     soundtrack.play(0);
     cAudioChannel* channel = soundtrack.audioChannel();
     if (from > 0 && channel)
@@ -67,9 +67,9 @@ void cSoundtrackRange::pullTo(std::int64_t end, std::vector<float>& out)
         return;
     }
     cAudioSystem* system = soundtrack.audioSystem();
-    scratch.resize(static_cast<std::size_t>(kBlock) * kAudioOutputChannels);
+    scratch.resize(static_cast<std::size_t>(blockFrames) * kAudioOutputChannels);
     for (std::int64_t left = frames; left > 0;) {
-        const int step = static_cast<int>(std::min<std::int64_t>(left, kBlock));
+        const int step = static_cast<int>(std::min<std::int64_t>(left, blockFrames));
         std::fill(scratch.begin(), scratch.end(), 0.0f);
         system->mix(scratch.data(), step);
         out.insert(out.end(), scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(step) * kAudioOutputChannels);

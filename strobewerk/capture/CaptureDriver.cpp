@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "strobewerk/Config.h"
 #include "strobewerk/FrameState.h"
+#include "strobewerk/NoteList.h"
+#include "strobewerk/ProgramPath.h"
 #include "strobewerk/audio/SoundtrackRange.h"
 #include "strobewerk/capture/CaptureEncoder.h"
 #include "strobewerk/capture/CaptureOutput.h"
@@ -32,10 +35,9 @@
 namespace {
 
 // Set by a run of the program that runCapture started under xvfb-run.
-constexpr const char* kUnderXvfb = "STROBEWERK_CAPTURE_UNDER_XVFB";
-constexpr std::size_t kQueuedFrames = 3;
+constexpr const char* underXvfbVariable = "STROBEWERK_CAPTURE_UNDER_XVFB";
+constexpr std::size_t queuedFrames = 3;
 
-// Escape or a quit event (a window under the X server fallback).
 bool escapeAsked()
 {
     bool asked = false;
@@ -71,14 +73,13 @@ int rerunUnderXvfb(const sCapturePlan& plan, const sOptions& options, const std:
 {
     SDL_Quit();
     const std::string xvfbRun = findProgram("xvfb-run");
-    if (std::getenv(kUnderXvfb) != nullptr || xvfbRun.empty()) {
+    if (std::getenv(underXvfbVariable) != nullptr || xvfbRun.empty()) {
         vorn::consoleLog.line("strobewerk: no OpenGL for the capture (", why, ")",
                               xvfbRun.empty() ? "; install xvfb to capture under a virtual X server" : "");
         return 1;
     }
-    char self[4096] = {};
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (length <= 0) {
+    const std::string self = programPath();
+    if (self.empty()) {
         vorn::consoleLog.line("strobewerk: no OpenGL for the capture (", why, ") and cannot find this program");
         return 1;
     }
@@ -88,22 +89,14 @@ int rerunUnderXvfb(const sCapturePlan& plan, const sOptions& options, const std:
     // that second connection while it resets ("x11 not available").
     const std::string screen = "-noreset -screen 0 " + std::to_string(plan.width < 1600 ? 1600 : plan.width) + "x"
                                + std::to_string(plan.height < 1200 ? 1200 : plan.height) + "x24";
-    std::vector<std::string> words = {xvfbRun, "-a", "-s", screen, self,
-                                      "--capture", options.captureFile, "--fps", std::to_string(plan.fps),
-                                      "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
-                                      "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
-    if (options.part > 0)
-        words.insert(words.end(), {"--part", std::to_string(options.part) + "/" + std::to_string(options.parts)});
-    if (!options.replayInput.empty())
-        words.insert(words.end(), {"--replay-input", options.replayInput});
-    std::vector<char*> argv;
-    for (const std::string& word : words)
-        argv.push_back(const_cast<char*>(word.c_str()));
-    argv.push_back(nullptr);
-    setenv(kUnderXvfb, "1", 1);
+    std::vector<std::string> words = {xvfbRun, "-a", "-s", screen};
+    const std::vector<std::string> capture =
+        captureCommandLine(self, plan, options.captureFile, options.part, options.parts, options.replayInput);
+    words.insert(words.end(), capture.begin(), capture.end());
+    setenv(underXvfbVariable, "1", 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     std::fflush(stdout);
-    execv(xvfbRun.c_str(), argv.data());
+    execProgram(words);
     vorn::consoleLog.line("strobewerk: could not start xvfb-run for the capture");
     return 1;
 }
@@ -116,7 +109,7 @@ eVideo openCaptureVideo(const sCapturePlan& plan, std::string& problem)
 {
     // SDL's 1.2 layer names the X11 driver itself for a program that links
     // X libraries; the capture wants none, whatever was named.
-    if (std::getenv(kUnderXvfb) == nullptr)
+    if (std::getenv(underXvfbVariable) == nullptr)
         setenv("SDL_VIDEODRIVER", "offscreen", 1);
     if (SDL_Init(SDL_INIT_VIDEO) < 0) {
         problem = std::string("no video: ") + SDL_GetError();
@@ -164,18 +157,47 @@ double secondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-} // namespace
-
-int runCapture(const sOptions& options)
+// The soundtrack's samples for the capture, opened once.
+cSoundtrackRange& captureSound()
 {
-    // From here on Ctrl-C, SIGTERM and SIGHUP only ask the capture to stop;
-    // it looks before every frame.
-    cStopSignals signals;
+    static cSoundtrackRange sound;
+    return sound;
+}
 
-    // Everything that can be checked without writing, first.
+// What a capture keeps from its start to its end, in the order it is made.
+struct sCaptureRun {
+    // From the start on, Ctrl-C, SIGTERM and SIGHUP only ask the capture
+    // to stop; it looks before every frame.
+    cStopSignals signals;
     sCaptureOutput output;
+    sCapturePlan plan;
+    cInputLog replayed;
+    bool haveSound = false;
+    // What this process writes: the output, or its part's file.
+    std::string file;
+    cOutputClaim claim;
+    cCaptureEncoder encoder;
+    sEncoderSettings settings;
+    // The last line's words for where the result is.
+    std::string result;
+    std::optional<cFrameReadback> readback;
+    std::optional<cEncodeThread> encoding;
+    std::optional<cCaptureProgress> progress;
+    std::chrono::steady_clock::time_point started;
+    std::int64_t first = 0;
+    std::int64_t frames = 0;
+    std::int64_t done = 0;
+    bool escaped = false;
+    bool broken = false;
+};
+
+// Everything that can be checked without writing: the output's name, the
+// plan, the recording to replay. An exit code (2, said why) when something
+// is wrong.
+std::optional<int> checkCapture(const sOptions& options, sCaptureRun& run)
+{
     std::string problem;
-    if (!parseCaptureOutput(options.captureFile, output, problem)) {
+    if (!parseCaptureOutput(options.captureFile, run.output, problem)) {
         vorn::consoleLog.line(problem);
         return 2;
     }
@@ -183,53 +205,119 @@ int runCapture(const sOptions& options)
     // that it would hold.
     checkDataFolder();
     const sWindowConfig config = readWindowConfig();
-    static cSoundtrackRange sound;
-    const bool haveSound = sound.open(soundtrackFile);
-    sCapturePlan plan;
-    if (!planCapture(options, config.width, config.height, sound.lengthMs(), plan, problem)
-        || !(problem = checkEncoderLimits(plan.width, plan.height, plan.fps, output.isSequence())).empty()) {
+    cSoundtrackRange& sound = captureSound();
+    run.haveSound = sound.open(soundtrackFile);
+    if (!planCapture(options, config.width, config.height, sound.lengthMs(), run.plan, problem)
+        || !(problem = checkEncoderLimits(run.plan.width, run.plan.height, run.plan.fps, run.output.isSequence()))
+                .empty()) {
         vorn::consoleLog.line(problem);
         return 2;
     }
-    if (output.isSequence() && (options.jobs > 1 || options.parts > 0)) {
+    if (run.output.isSequence() && (options.jobs > 1 || options.parts > 0)) {
         vorn::consoleLog.line("strobewerk: --jobs, --part and --join make a video file (.mp4, .mov, .mkv), "
                               "not an image sequence");
         return 2;
     }
-    cInputLog replayed;
     if (!options.replayInput.empty()) {
-        if (const std::string why = replayed.load(options.replayInput); !why.empty()) {
+        if (const std::string why = run.replayed.load(options.replayInput); !why.empty()) {
             vorn::consoleLog.line("strobewerk: cannot replay ", options.replayInput, ": ", why);
             return 2;
         }
     }
-    plan.inputs = inputsDescription(replayed.linesFrom(0), replayed.size());
-    // Told once: by the split capture, not again by each of its parts.
-    if (!plan.note.empty() && std::getenv("STROBEWERK_PART_PROGRESS_FD") == nullptr)
-        vorn::consoleLog.line(plan.note);
+    run.plan.inputs = inputsDescription(run.replayed.linesFrom(0), run.replayed.size());
+    return std::nullopt;
+}
 
-    if (options.jobs > 1 || (options.parts > 0 && options.part == 0))
-        return cSplitCapture(plan, output, sound).run(options);
-
-    // The capture owns what it writes from here on.
-    const std::string file = options.part > 0 ? partFileName(output.owned, options.part, options.parts) : output.owned;
-    cOutputClaim claim;
+// Claims what this process writes. An exit code (said why) when it cannot.
+std::optional<int> claimCaptureOutput(const sOptions& options, sCaptureRun& run)
+{
+    const sCaptureOutput& output = run.output;
+    run.file = options.part > 0 ? partFileName(output.owned, options.part, options.parts) : output.owned;
     // A part of a --jobs capture, which found no part of this name before
     // it started, never replaces one.
     if (options.part > 0 && cPartJobs::startedBySplitCapture())
-        claim.keepExisting();
-    const cOutputClaim::NameTest ownsName =
-        output.isSequence() ? cOutputClaim::NameTest([&output](const std::string& name) {
-            return isSequenceFile(output, name);
-        })
-                            : nullptr;
-    if (const int exitCode = claim.claimSaying(file, ownsName))
+        run.claim.keepExisting();
+    cOutputClaim::NameTest ownsName;
+    if (output.isSequence())
+        ownsName = [&output](const std::string& name) { return isSequenceFile(output, name); };
+    if (const int exitCode = run.claim.claimSaying(run.file, ownsName))
         return exitCode;
-    if (!haveSound)
-        vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile,
-                              " is missing or cannot be decoded): the ",
-                              output.isSequence() ? "sound file is silent" : "video gets a silent audio track");
+    return std::nullopt;
+}
 
+// Opens the encoder into the claimed output and the read-back and encode
+// thread before it. False when the encoder cannot write (said why).
+bool openCaptureEncoder(const sOptions& options, sCaptureRun& run)
+{
+    const sCapturePlan& plan = run.plan;
+    const sCaptureOutput& output = run.output;
+    run.settings = encoderSettingsFor(plan, output.isSequence() ? "png" : output.container());
+    run.settings.audio = options.part == 0;
+    if (options.part > 0)
+        run.settings.tag = partTag(plan, options.part, options.parts);
+    run.settings.framePrefix = run.claim.workPath() + "/" + output.prefix;
+    run.settings.frameDigits = output.digits;
+    run.settings.soundFile = run.claim.workPath() + "/" + output.soundName;
+    if (!run.encoder.open(run.claim.workPath(), run.settings)) {
+        vorn::consoleLog.line("strobewerk: cannot write the capture to \"", run.file, "\": ", run.encoder.error());
+        return false;
+    }
+    run.result = output.isSequence() ? "the frames and " + output.soundName + " are in " + run.file
+                                     : "the video is " + run.file;
+    run.readback.emplace(plan.width, plan.height);
+    const int rowBytes = plan.width * 4;
+    // GL reads rows bottom first: the encoder starts at the last row and
+    // steps back.
+    run.encoding.emplace(run.encoder, run.readback->frameBytes(), queuedFrames, -rowBytes,
+                         static_cast<std::ptrdiff_t>(plan.height - 1) * rowBytes);
+    return true;
+}
+
+// The oldest frame read back handed to the encode thread.
+bool collectFrame(sCaptureRun& run)
+{
+    std::uint8_t* buffer = run.encoding->acquire();
+    if (!buffer)
+        return false;
+    if (!run.readback->collect(buffer))
+        return false;
+    run.encoding->submitFrame(buffer);
+    return true;
+}
+
+// The sound up to frame n's start goes in before it (a part has none).
+void submitSoundTo(sCaptureRun& run, std::int64_t n)
+{
+    std::vector<float> samples;
+    captureSound().pullTo(frameSampleStart(run.plan, n), samples);
+    if (!samples.empty() && run.settings.audio)
+        run.encoding->submitAudio(std::move(samples));
+}
+
+// The capture's start-up, up to the first frame: the checks, a split
+// capture handed over, the output claimed, the GL context, the show and
+// the encoder. An exit code when it is over (failed, refused, rendered by
+// other processes: said why), nothing when the frames may be drawn.
+std::optional<int> startCapture(const sOptions& options, sCaptureRun& run)
+{
+    if (const std::optional<int> refused = checkCapture(options, run))
+        return refused;
+    const sCapturePlan& plan = run.plan;
+    // Told once: by the split capture, not again by each of its parts.
+    if (!plan.note.empty() && !cPartJobs::startedBySplitCapture())
+        vorn::consoleLog.line(plan.note);
+
+    if (options.jobs > 1 || (options.parts > 0 && options.part == 0))
+        return cSplitCapture(run.plan, run.output, captureSound()).run(options);
+
+    // The capture owns what it writes from here on.
+    if (const std::optional<int> refused = claimCaptureOutput(options, run))
+        return refused;
+    if (!run.haveSound)
+        vorn::consoleLog.line("capture: no soundtrack (", soundtrackFile, " is missing or cannot be decoded): the ",
+                              run.output.isSequence() ? "sound file is silent" : "video gets a silent audio track");
+
+    std::string problem;
     switch (openCaptureVideo(plan, problem)) {
     case eVideo::ready:
         break;
@@ -239,7 +327,7 @@ int runCapture(const sOptions& options)
         return 2;
     case eVideo::rerun:
         // The run under the virtual X server claims the output itself.
-        claim.abandon();
+        run.claim.abandon();
         return rerunUnderXvfb(plan, options, problem);
     case eVideo::failed:
         vorn::consoleLog.line("strobewerk: ", problem);
@@ -247,112 +335,107 @@ int runCapture(const sOptions& options)
         return 1;
     }
 
-    const std::int64_t first = plan.firstFrame;
-    const std::int64_t frames = plan.endFrame - plan.firstFrame;
+    run.first = plan.firstFrame;
+    run.frames = plan.endFrame - plan.firstFrame;
     onResize(plan.width, plan.height);
-    setUpShow("data/mvl.txt");
-    showTimeline.useInputs(replayed);
-    const std::int32_t songTime = frameSongTime(plan, first);
-    sound.start(frameSampleStart(plan, first));
+    setUpShow(noteListFile);
+    showTimeline.useInputs(run.replayed);
+    const std::int32_t songTime = frameSongTime(plan, run.first);
+    captureSound().start(frameSampleStart(plan, run.first));
 
     const std::string part = options.part == 0 ? ""
                                                : " (part " + std::to_string(options.part) + " of "
                                                      + std::to_string(options.parts) + ": frames "
-                                                     + std::to_string(first) + " to " + std::to_string(plan.endFrame)
-                                                     + ")";
-    vorn::consoleLog.line("capture: ", framesText(frames), " of ", plan.width, "x", plan.height, " at ", plan.fps,
+                                                     + std::to_string(run.first) + " to "
+                                                     + std::to_string(plan.endFrame) + ")";
+    vorn::consoleLog.line("capture: ", framesText(run.frames), " of ", plan.width, "x", plan.height, " at ", plan.fps,
                           " fps, song time ", formatSongTime(songTime), " to ",
                           formatSongTime(plan.endFrame < plan.frameCount ? frameSongTime(plan, plan.endFrame) : plan.to),
-                          ", into ", file, part);
+                          ", into ", run.file, part);
 
-    cCaptureEncoder encoder;
-    sEncoderSettings settings = encoderSettingsFor(plan, output.isSequence() ? "png" : output.container());
-    settings.audio = options.part == 0;
-    if (options.part > 0)
-        settings.tag = partTag(plan, options.part, options.parts);
-    settings.framePrefix = claim.workPath() + "/" + output.prefix;
-    settings.frameDigits = output.digits;
-    settings.soundFile = claim.workPath() + "/" + output.soundName;
-    if (!encoder.open(claim.workPath(), settings)) {
-        vorn::consoleLog.line("strobewerk: cannot write the capture to \"", file, "\": ", encoder.error());
-        claim.abandon();
+    if (!openCaptureEncoder(options, run)) {
+        run.claim.abandon();
         SDL_Quit();
         return 1;
     }
-    const std::string result = output.isSequence()
-                                   ? "the frames and " + output.soundName + " are in " + file
-                                   : "the video is " + file;
+    run.progress.emplace(run.frames, isatty(STDOUT_FILENO) == 1);
+    run.started = std::chrono::steady_clock::now();
+    return std::nullopt;
+}
 
-    cFrameReadback readback(plan.width, plan.height);
-    const int rowBytes = plan.width * 4;
-    // GL reads rows bottom first: the encoder starts at the last row and
-    // steps back.
-    cEncodeThread encoding(encoder, readback.frameBytes(), kQueuedFrames, -rowBytes,
-                           static_cast<std::ptrdiff_t>(plan.height - 1) * rowBytes);
-    auto collectFrame = [&]() {
-        std::uint8_t* buffer = encoding.acquire();
-        if (!buffer)
-            return false;
-        if (!readback.collect(buffer))
-            return false;
-        encoding.submitFrame(buffer);
-        return true;
-    };
-    // The sound up to frame n's start goes in before it (a part has none).
-    auto submitSoundTo = [&](std::int64_t n) {
-        std::vector<float> samples;
-        sound.pullTo(frameSampleStart(plan, n), samples);
-        if (!samples.empty() && settings.audio)
-            encoding.submitAudio(std::move(samples));
-    };
-
-    cCaptureProgress progress(frames, isatty(STDOUT_FILENO) == 1);
-    const auto started = std::chrono::steady_clock::now();
-    std::int64_t done = 0;
-    bool escaped = false;
-    bool broken = false;
-    for (; done < frames; ++done) {
-        if (cStopSignals::received() != 0 || (escaped = escapeAsked()))
-            break;
-        submitSoundTo(first + done);
-        drawShowFrame(frameSongTime(plan, first + done));
-        readback.request();
-        if (readback.pending() > 1 && !collectFrame()) {
-            broken = true;
-            break;
-        }
-        progress.update(done + 1, secondsSince(started));
-        cPartJobs::reportProgress(done + 1);
+// One frame of the capture: its sound and picture drawn at its song time,
+// read back, and the frame before it handed to the encoder. False, with
+// nothing drawn, once every frame is done or a stop was asked; false too
+// when the read-back or the encoder broke (run.broken).
+bool captureFrame(sCaptureRun& run)
+{
+    if (run.done >= run.frames || cStopSignals::received() != 0 || (run.escaped = escapeAsked()))
+        return false;
+    const std::int64_t n = run.first + run.done;
+    submitSoundTo(run, n);
+    drawShowFrame(frameSongTime(run.plan, n));
+    run.readback->request();
+    if (run.readback->pending() > 1 && !collectFrame(run)) {
+        run.broken = true;
+        return false;
     }
-    while (!broken && readback.pending() > 0)
-        broken = !collectFrame();
+    ++run.done;
+    run.progress->update(run.done, secondsSince(run.started));
+    cPartJobs::reportProgress(run.done);
+    return true;
+}
+
+// After the last frame: the frames still in flight and the sound to the
+// end encoded, the output committed (or abandoned when it cannot be
+// whole), the last line, SDL closed. Returns the exit code.
+int endCapture(sCaptureRun& run)
+{
+    const sCapturePlan& plan = run.plan;
+    while (!run.broken && run.readback->pending() > 0)
+        run.broken = !collectFrame(run);
     // The sound up to the end of the last frame shown (or to --to).
-    submitSoundTo(first + done);
-    progress.close(done, secondsSince(started));
+    submitSoundTo(run, run.first + run.done);
+    run.progress->close(run.done, secondsSince(run.started));
 
     const int stopSignal = cStopSignals::received();
-    const bool stoppedEarly = done < frames;
+    const bool stoppedEarly = run.done < run.frames;
     std::string why;
-    if (broken || done == 0 || !encoding.finish(!broken && done > 0) || !claim.commit(why)) {
+    if (run.broken || run.done == 0 || !run.encoding->finish(!run.broken && run.done > 0) || !run.claim.commit(why)) {
         if (why.empty())
-            why = broken || encoding.failed() ? encoding.error() : done == 0 ? "stopped before the first frame" : "";
+            why = run.broken || run.encoding->failed() ? run.encoding->error()
+                  : run.done == 0                     ? "stopped before the first frame"
+                                                      : "";
         vorn::consoleLog.line("capture failed: ", why.empty() ? "cannot read the frames back" : why,
                               "; nothing written");
-        encoding.finish(false);
-        encoder.abandon();
-        claim.abandon();
+        run.encoding->finish(false);
+        run.encoder.abandon();
+        run.claim.abandon();
         SDL_Quit();
         return stopSignal != 0 ? 128 + stopSignal : 1;
     }
-    const double seconds = secondsSince(started);
+    const double seconds = secondsSince(run.started);
     if (stoppedEarly)
         vorn::consoleLog.line("capture: stopped early at song time ",
-                              formatSongTime(frameSongTime(plan, first + done)), " (", escaped ? "Escape" : "signal",
-                              "), ", done, " of ", framesText(frames), "; ", result);
+                              formatSongTime(frameSongTime(plan, run.first + run.done)), " (",
+                              run.escaped ? "Escape" : "signal", "), ", run.done, " of ", framesText(run.frames), "; ",
+                              run.result);
     else
-        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", framesText(done), "; ", result);
+        vorn::consoleLog.line("capture: done in ", durationText(seconds), ", ", framesText(run.done), "; ",
+                              run.result);
     SDL_Quit();
     if (stoppedEarly && stopSignal != 0)
         return 128 + stopSignal;
     return 0;
+}
+
+} // namespace
+
+int runCapture(const sOptions& options)
+{
+    sCaptureRun run;
+    if (const std::optional<int> over = startCapture(options, run))
+        return *over;
+    while (captureFrame(run)) {
+    }
+    return endCapture(run);
 }

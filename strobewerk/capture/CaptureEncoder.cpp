@@ -1,12 +1,12 @@
 #include "strobewerk/capture/CaptureEncoder.h"
 
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "strobewerk/ProgramPath.h"
 #include "vorn/ConsoleLog.h"
 
 namespace {
@@ -19,11 +19,7 @@ void printLibraryMessage(const char* line)
 // The folder of the running program, with a trailing slash ("" if unknown).
 std::string programFolder()
 {
-    std::vector<char> path(4096);
-    const ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
-    if (length <= 0)
-        return "";
-    const std::string program(path.data(), static_cast<std::size_t>(length));
+    const std::string program = programPath();
     return program.substr(0, program.rfind('/') + 1);
 }
 
@@ -31,7 +27,7 @@ std::vector<std::string> modulePlaces()
 {
     if (const char* chosen = std::getenv("STROBEWERK_ENCODER_MODULE"); chosen != nullptr && *chosen != '\0')
         return {chosen};
-    std::vector<std::string> places{programFolder() + kEncoderModuleName};
+    std::vector<std::string> places{programFolder() + encoderModuleName};
 #ifdef ENCODER_MODULE_BUILD_PATH
     places.push_back(ENCODER_MODULE_BUILD_PATH);
 #endif
@@ -50,7 +46,7 @@ cVideoEncoder* newEncoder(const std::string& container, std::string& why)
                 why = dlerror();
             continue;
         }
-        auto create = reinterpret_cast<decltype(&strobewerkNewVideoEncoder)>(dlsym(module, kNewVideoEncoderSymbol));
+        auto create = reinterpret_cast<decltype(&strobewerkNewVideoEncoder)>(dlsym(module, newVideoEncoderSymbol));
         if (create == nullptr) {
             why = place + " has no encoder in it";
             continue;

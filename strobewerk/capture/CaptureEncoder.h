@@ -48,4 +48,4 @@ private:
 };
 
 // The encoder module's file name.
-inline constexpr const char* kEncoderModuleName = "libstrobewerk_encoder.so";
+inline constexpr const char* encoderModuleName = "libstrobewerk_encoder.so";

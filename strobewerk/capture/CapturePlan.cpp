@@ -142,6 +142,20 @@ sEncoderSettings encoderSettingsFor(const sCapturePlan& plan, const char* contai
     return settings;
 }
 
+std::vector<std::string> captureCommandLine(const std::string& program, const sCapturePlan& plan,
+                                            const std::string& file, int k, int parts,
+                                            const std::string& replayInput)
+{
+    std::vector<std::string> words = {program, "--capture", file, "--fps", std::to_string(plan.fps),
+                                      "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
+                                      "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
+    if (k > 0)
+        words.insert(words.end(), {"--part", std::to_string(k) + "/" + std::to_string(parts)});
+    if (!replayInput.empty())
+        words.insert(words.end(), {"--replay-input", replayInput});
+    return words;
+}
+
 std::string partTag(const sCapturePlan& plan, int k, int parts)
 {
     std::int64_t first = 0;

@@ -1,7 +1,9 @@
 // sCapturePlan: what a capture renders, worked out from the command line
 // before anything is opened: the picture size, the frame rate, the song
 // range, how many frames that makes and which soundtrack samples go with
-// them. Everything here is arithmetic, so it is tested without a window.
+// them. It needs no window and is tested without one: arithmetic, apart
+// from checkOutputPath, which looks at the file system, and
+// captureGlUsable, which judges what the GL loader answered.
 //
 //     sCapturePlan plan;
 //     std::string problem;
@@ -14,6 +16,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "strobewerk/Options.h"
 #include "strobewerk/SongClock.h"
@@ -78,6 +81,14 @@ bool planCapture(const sOptions& options, int configWidth, int configHeight, std
 // that allows. False when there are fewer intervals than parts.
 bool splitFrames(std::int64_t frameCount, int keyframeInterval, int parts, int k, std::int64_t& first,
                  std::int64_t& end);
+
+// The command line that runs `program` as the capture of the plan into
+// `file` (the name as given to --capture): its rate, size and range as
+// numbers, part k of `parts` when k > 0, the recording to replay when
+// `replayInput` is not empty. Parsed again, it plans the same capture.
+std::vector<std::string> captureCommandLine(const std::string& program, const sCapturePlan& plan,
+                                            const std::string& file, int k, int parts,
+                                            const std::string& replayInput);
 
 // What part k of `parts` of the plan says it is, in its file's tag: the
 // range, rate, size and its frames, so that a join takes no part of

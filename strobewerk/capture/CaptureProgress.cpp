@@ -8,11 +8,11 @@
 namespace {
 
 // On a terminal, each update goes back up over the line it replaces.
-constexpr const char* kReplaceLine = "\x1b[1A\x1b[2K";
-constexpr double kTerminalInterval = 0.25;
+constexpr const char* replaceLine = "\x1b[1A\x1b[2K";
+constexpr double terminalInterval = 0.25;
 // The pace is known well enough after this long (or this many frames).
-constexpr double kExpectationSeconds = 2.0;
-constexpr std::int64_t kExpectationFrames = 30;
+constexpr double expectationSeconds = 2.0;
+constexpr std::int64_t expectationFrames = 30;
 
 } // namespace
 
@@ -67,24 +67,24 @@ cCaptureProgress::cCaptureProgress(std::int64_t frames, bool isTerminal)
 
 void cCaptureProgress::show(const std::string& text)
 {
-    vorn::consoleLog.line(terminal && lineShown ? kReplaceLine : "", "capture: ", text);
+    vorn::consoleLog.line(terminal && lineShown ? replaceLine : "", "capture: ", text);
     lineShown = terminal;
 }
 
 void cCaptureProgress::update(std::int64_t done, double elapsed)
 {
     if (!expectationShown && done > 0 && done < total
-        && (elapsed >= kExpectationSeconds || done >= kExpectationFrames)) {
+        && (elapsed >= expectationSeconds || done >= expectationFrames)) {
         expectationShown = true;
         lineShown = false;
         vorn::consoleLog.line("capture: ", expectationText(done, total, elapsed));
     }
     // The expectation comes first; a capture too short to have one shows
     // its progress from the start.
-    if (!expectationShown && done < total && elapsed < kExpectationSeconds && done < kExpectationFrames)
+    if (!expectationShown && done < total && elapsed < expectationSeconds && done < expectationFrames)
         return;
     if (terminal) {
-        if (lastShown < 0.0 || elapsed - lastShown >= kTerminalInterval || done == total) {
+        if (lastShown < 0.0 || elapsed - lastShown >= terminalInterval || done == total) {
             lastShown = elapsed;
             show(progressText(done, total, elapsed));
         }

@@ -5,7 +5,7 @@
 cFrameReadback::cFrameReadback(int w, int h)
     : width(w), height(h), bytes(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 4)
 {
-    glGenBuffers(kBuffers, buffers);
+    glGenBuffers(bufferCount, buffers);
     for (GLuint buffer : buffers) {
         glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
         glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(bytes), nullptr, GL_STREAM_READ);
@@ -15,7 +15,7 @@ cFrameReadback::cFrameReadback(int w, int h)
 
 cFrameReadback::~cFrameReadback()
 {
-    glDeleteBuffers(kBuffers, buffers);
+    glDeleteBuffers(bufferCount, buffers);
 }
 
 void cFrameReadback::request()
@@ -26,7 +26,7 @@ void cFrameReadback::request()
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[next]);
     glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, nullptr);
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    next = (next + 1) % kBuffers;
+    next = (next + 1) % bufferCount;
     ++waiting;
 }
 
@@ -34,7 +34,7 @@ bool cFrameReadback::collect(std::uint8_t* destination)
 {
     if (waiting == 0)
         return false;
-    const int oldest = (next - waiting + kBuffers) % kBuffers;
+    const int oldest = (next - waiting + bufferCount) % bufferCount;
     --waiting;
     glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers[oldest]);
     const void* pixels = glMapBuffer(GL_PIXEL_PACK_BUFFER, GL_READ_ONLY);

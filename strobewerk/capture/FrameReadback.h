@@ -38,11 +38,11 @@ public:
     bool collect(std::uint8_t* destination);
 
 private:
-    static constexpr int kBuffers = 2;
+    static constexpr int bufferCount = 2;
     int width;
     int height;
     std::size_t bytes;
-    GLuint buffers[kBuffers] = {};
+    GLuint buffers[bufferCount] = {};
     int next = 0;
     int waiting = 0;
 };

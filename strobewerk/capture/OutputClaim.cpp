@@ -59,6 +59,30 @@ bool cOutputClaim::lockWork(int descriptor)
     return false;
 }
 
+std::string cOutputClaim::refusal(const std::string& start) const
+{
+    if (const std::string problem = checkOutputPath(folder ? work : target); !problem.empty() && !folder)
+        return problem;
+    if (const std::string kind = wrongKind(target, folder, ownsName); !kind.empty())
+        return start + kind;
+    struct stat there {};
+    if (noReplace && !folder && lstat(target.c_str(), &there) == 0)
+        return start + "it exists and is not this capture's";
+    const std::string parent = fs::path(work).has_parent_path() ? fs::path(work).parent_path().string() : ".";
+    if (access(parent.c_str(), W_OK) != 0)
+        return start + (errno == ENOENT ? "no folder " + parent : reason(errno));
+    return {};
+}
+
+bool cOutputClaim::makeWork()
+{
+    if (folder)
+        return mkdir(work.c_str(), 0755) == 0
+               && lockWork(open(work.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    const int fd = open(work.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    return fd >= 0 && lockWork(fd);
+}
+
 cOutputClaim::eResult cOutputClaim::claim(const std::string& path, const NameTest& owns, std::string& line)
 {
     abandon();
@@ -68,32 +92,13 @@ cOutputClaim::eResult cOutputClaim::claim(const std::string& path, const NameTes
     folder = static_cast<bool>(owns);
     stale.clear();
     const std::string start = "strobewerk: cannot write the capture to \"" + target + "\": ";
-    if (const std::string problem = checkOutputPath(folder ? work : target); !problem.empty() && !folder) {
-        line = problem;
-        return eResult::refused;
-    }
-    if (const std::string kind = wrongKind(target, folder, ownsName); !kind.empty()) {
-        line = start + kind;
-        return eResult::refused;
-    }
-    struct stat there {};
-    if (noReplace && !folder && lstat(target.c_str(), &there) == 0) {
-        line = start + "it exists and is not this capture's";
-        return eResult::refused;
-    }
-    const std::string parent = fs::path(work).has_parent_path() ? fs::path(work).parent_path().string() : ".";
-    if (access(parent.c_str(), W_OK) != 0) {
-        line = start + (errno == ENOENT ? "no folder " + parent : reason(errno));
+    if (const std::string refused = refusal(start); !refused.empty()) {
+        line = refused;
         return eResult::refused;
     }
     const std::string busy = "strobewerk: another capture is writing \"" + target + "\" (" + work + " is in use)";
     for (int attempt = 0; attempt < 2; ++attempt) {
-        const bool made = folder ? mkdir(work.c_str(), 0755) == 0
-                                 : [&] {
-                                       const int fd = open(work.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-                                       return fd >= 0 && lockWork(fd);
-                                   }();
-        if (made && (!folder || lockWork(open(work.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC))))
+        if (makeWork())
             return eResult::claimed;
         if (errno != EEXIST) {
             line = start + "cannot create " + work + ": " + reason(errno);

@@ -58,6 +58,12 @@ public:
     void abandon();
 
 private:
+    // Why the target cannot be claimed, as the line that says so (`start`
+    // naming the target first); "" when nothing stands in the way.
+    std::string refusal(const std::string& start) const;
+    // Creates the work exclusively and locks it; false (errno set) when it
+    // cannot.
+    bool makeWork();
     bool lockWork(int descriptor);
     void release();
 

@@ -14,13 +14,14 @@
 #include <cstdlib>
 #include <thread>
 
+#include "strobewerk/ProgramPath.h"
 #include "strobewerk/capture/CaptureProgress.h"
 #include "strobewerk/capture/StopSignals.h"
 
 namespace {
 
 // The descriptor a part writes its frame counts to.
-constexpr const char* kProgressVariable = "STROBEWERK_PART_PROGRESS_FD";
+constexpr const char* progressVariable = "STROBEWERK_PART_PROGRESS_FD";
 
 bool startsWith(const std::string& text, const std::string& start)
 {
@@ -62,16 +63,15 @@ std::string partReason(const std::string& console)
 
 } // namespace
 
-cPartJobs::cPartJobs(const sCapturePlan& whole, const std::string& output, int count,
-                     std::vector<std::string> options)
-    : plan(whole), file(output), parts(count), passOn(std::move(options))
+cPartJobs::cPartJobs(const sCapturePlan& whole, const std::string& output, int count, std::string replaying)
+    : plan(whole), file(output), parts(count), replayInput(std::move(replaying))
 {
 }
 
 void cPartJobs::reportProgress(std::int64_t done)
 {
     static const int fd = [] {
-        const char* given = std::getenv(kProgressVariable);
+        const char* given = std::getenv(progressVariable);
         return given != nullptr ? std::atoi(given) : -1;
     }();
     if (fd < 0)
@@ -84,7 +84,7 @@ void cPartJobs::reportProgress(std::int64_t done)
 
 bool cPartJobs::startedBySplitCapture()
 {
-    return std::getenv(kProgressVariable) != nullptr;
+    return std::getenv(progressVariable) != nullptr;
 }
 
 bool cPartJobs::start(int k, sJob& job)
@@ -93,28 +93,20 @@ bool cPartJobs::start(int k, sJob& job)
     int progress[2] = {-1, -1};
     if (pipe2(output, O_CLOEXEC) != 0 || pipe2(progress, O_CLOEXEC) != 0)
         return false;
-    char self[4096] = {};
-    if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0)
+    const std::string self = programPath();
+    if (self.empty())
         return false;
     const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    std::vector<std::string> words = {
-        self, "--capture", file, "--part", std::to_string(k) + "/" + std::to_string(parts),
-        "--fps", std::to_string(plan.fps), "--size", std::to_string(plan.width) + "x" + std::to_string(plan.height),
-        "--from", std::to_string(plan.from), "--to", std::to_string(plan.to)};
-    words.insert(words.end(), passOn.begin(), passOn.end());
+    const std::vector<std::string> words = captureCommandLine(self, plan, file, k, parts, replayInput);
     std::fflush(stdout);
     job.pid = fork();
     if (job.pid == 0) {
         dup2(output[1], STDOUT_FILENO);
         dup2(output[1], STDERR_FILENO);
         const int progressFd = dup(progress[1]); // without close-on-exec
-        setenv(kProgressVariable, std::to_string(progressFd).c_str(), 1);
+        setenv(progressVariable, std::to_string(progressFd).c_str(), 1);
         setenv("LP_NUM_THREADS", std::to_string(std::max(1, cores / parts)).c_str(), 1);
-        std::vector<char*> argv;
-        for (const std::string& word : words)
-            argv.push_back(const_cast<char*>(word.c_str()));
-        argv.push_back(nullptr);
-        execv(self, argv.data());
+        execProgram(words);
         _exit(127);
     }
     close(output[1]);
@@ -160,7 +152,7 @@ void cPartJobs::stopAll(int signal)
             kill(job.pid, signal);
 }
 
-bool cPartJobs::run()
+void cPartJobs::startAll()
 {
     jobs.assign(static_cast<std::size_t>(parts), sJob());
     for (int k = 1; k <= parts; ++k)
@@ -171,75 +163,101 @@ bool cPartJobs::run()
             stopAll(SIGTERM);
             break;
         }
+}
+
+std::vector<pollfd> cPartJobs::openPipes() const
+{
+    std::vector<pollfd> watched;
+    for (const sJob& job : jobs)
+        for (int fd : {job.output, job.progress})
+            if (fd >= 0)
+                watched.push_back(pollfd{fd, POLLIN, 0});
+    return watched;
+}
+
+void cPartJobs::drainReady(const std::vector<pollfd>& watched)
+{
+    for (sJob& job : jobs) {
+        for (const pollfd& entry : watched) {
+            if (entry.revents == 0)
+                continue;
+            if (entry.fd == job.output)
+                drain(job, job.output, job.console);
+            else if (entry.fd == job.progress)
+                drain(job, job.progress, job.counts);
+        }
+    }
+}
+
+std::string cPartJobs::endedWhy(const sJob& job, int status)
+{
+    std::string why;
+    if (WIFSIGNALED(status))
+        why = "was killed by signal " + std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
+    else if (const std::string said = partReason(job.console); !said.empty())
+        why = "failed: " + said;
+    else
+        why = "ended with exit code " + std::to_string(job.exitCode);
+    if (WIFEXITED(status) && job.exitCode > 128)
+        why = "was stopped by signal " + std::to_string(job.exitCode - 128) + " (" + strsignal(job.exitCode - 128)
+              + ")";
+    return why;
+}
+
+bool cPartJobs::reapEnded()
+{
+    bool running = false;
+    for (std::size_t k = 0; k < jobs.size(); ++k) {
+        sJob& job = jobs[k];
+        if (job.pid <= 0 || job.exitCode >= 0)
+            continue;
+        int status = 0;
+        if (job.output >= 0 || job.progress >= 0 || waitpid(job.pid, &status, 0) != job.pid) {
+            running = true;
+            continue;
+        }
+        job.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        job.finished = WIFEXITED(status) && (job.exitCode == 0 || job.exitCode > 128);
+        const bool ended = job.exitCode == 0 || (stopSignal != 0 && job.exitCode > 128);
+        // A failed part does not stop the others: what they finish is
+        // kept for a --join.
+        if (ended)
+            continue;
+        job.failed = true;
+        const std::string part = "part " + std::to_string(k + 1) + " of " + std::to_string(parts) + " ";
+        failed += (failed.empty() ? "capture failed: " : "; ") + part + endedWhy(job, status);
+    }
+    return running;
+}
+
+std::int64_t cPartJobs::framesDone() const
+{
+    std::int64_t done = 0;
+    for (const sJob& job : jobs)
+        done += job.done;
+    return done;
+}
+
+bool cPartJobs::run()
+{
+    startAll();
     cCaptureProgress progress(plan.frameCount, isatty(STDOUT_FILENO) == 1);
     const auto started = std::chrono::steady_clock::now();
+    const auto seconds = [&started] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    };
     for (;;) {
-        std::vector<pollfd> watched;
-        for (const sJob& job : jobs)
-            for (int fd : {job.output, job.progress})
-                if (fd >= 0)
-                    watched.push_back(pollfd{fd, POLLIN, 0});
+        std::vector<pollfd> watched = openPipes();
         if (stopSignal == 0 && cStopSignals::received() != 0) {
             stopSignal = cStopSignals::received();
             stopAll(SIGTERM);
         }
-        bool running = false;
-        for (std::size_t k = 0; k < jobs.size(); ++k) {
-            sJob& job = jobs[k];
-            if (job.pid <= 0 || job.exitCode >= 0)
-                continue;
-            int status = 0;
-            if (job.output >= 0 || job.progress >= 0 || waitpid(job.pid, &status, 0) != job.pid) {
-                running = true;
-                continue;
-            }
-            job.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            job.finished = WIFEXITED(status) && (job.exitCode == 0 || job.exitCode > 128);
-            const bool ended = job.exitCode == 0 || (stopSignal != 0 && job.exitCode > 128);
-            // A failed part does not stop the others: what they finish is
-            // kept for a --join.
-            if (!ended) {
-                job.failed = true;
-                std::string why;
-                if (WIFSIGNALED(status))
-                    why = "was killed by signal " + std::to_string(WTERMSIG(status)) + " ("
-                          + strsignal(WTERMSIG(status)) + ")";
-                else if (const std::string said = partReason(job.console); !said.empty())
-                    why = "failed: " + said;
-                else
-                    why = "ended with exit code " + std::to_string(job.exitCode);
-                if (WIFEXITED(status) && job.exitCode > 128)
-                    why = "was stopped by signal " + std::to_string(job.exitCode - 128) + " ("
-                          + strsignal(job.exitCode - 128) + ")";
-                if (failed.empty())
-                    failed = "capture failed: part " + std::to_string(k + 1) + " of " + std::to_string(parts) + " "
-                             + why;
-                else
-                    failed += "; part " + std::to_string(k + 1) + " of " + std::to_string(parts) + " " + why;
-            }
-        }
-        if (!running)
+        if (!reapEnded())
             break;
-        if (poll(watched.data(), watched.size(), 250) > 0) {
-            for (sJob& job : jobs) {
-                for (const pollfd& entry : watched) {
-                    if (entry.revents == 0)
-                        continue;
-                    if (entry.fd == job.output)
-                        drain(job, job.output, job.console);
-                    else if (entry.fd == job.progress)
-                        drain(job, job.progress, job.counts);
-                }
-            }
-        }
-        std::int64_t done = 0;
-        for (const sJob& job : jobs)
-            done += job.done;
-        progress.update(done, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        if (poll(watched.data(), watched.size(), 250) > 0)
+            drainReady(watched);
+        progress.update(framesDone(), seconds());
     }
-    std::int64_t done = 0;
-    for (const sJob& job : jobs)
-        done += job.done;
-    progress.close(done, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+    progress.close(framesDone(), seconds());
     return failed.empty();
 }

@@ -9,7 +9,7 @@
 //
 //     cPartJobs jobs(plan, file, 4);
 //     if (!jobs.run()) ... jobs.failure()   // the line naming the part and why
-//     jobs.stopped()                        // a stop signal ended them early
+//     jobs.stopSignalNumber()               // the stop signal that ended them early (0: none)
 //
 // A stop signal to this process (cStopSignals) is passed on to every part,
 // which finishes what it has; a part that fails does not stop the others
@@ -18,6 +18,7 @@
 // killed it.
 #pragma once
 
+#include <poll.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -28,15 +29,14 @@
 
 class cPartJobs {
 public:
-    // `passOn`: further options every part gets as they are (a recorded
-    // performance to replay).
-    cPartJobs(const sCapturePlan& plan, const std::string& file, int parts, std::vector<std::string> passOn = {});
+    // `replayInput`: the recorded performance every part replays ("" for
+    // none).
+    cPartJobs(const sCapturePlan& plan, const std::string& file, int parts, std::string replayInput = {});
 
     // Runs every part to its end; true when each finished all its frames
     // (or, stopped by a signal, ended properly).
     bool run();
 
-    bool stopped() const { return stopSignal != 0; }
     int stopSignalNumber() const { return stopSignal; }
     const std::string& failure() const { return failed; }
     // Whether part k (1 to parts) failed: it did not end with all its
@@ -73,14 +73,29 @@ private:
         bool failed = false;
         bool finished = false;
     };
+    // Starts every part; one that cannot start fails the rest and stops
+    // those started.
+    void startAll();
     bool start(int k, sJob& job);
+    // The parts' pipes still open, to wait on.
+    std::vector<pollfd> openPipes() const;
+    // Reads what the parts wrote into the pipes `watched` found ready.
+    void drainReady(const std::vector<pollfd>& watched);
     void drain(sJob& job, int& fd, std::string& into);
+    // Collects the parts whose pipes closed, adding each failed one to the
+    // failure line. Whether any part still runs.
+    bool reapEnded();
+    // Why a part that did not end properly ended, in its own words where
+    // it said any (`status` as waitpid gives it).
+    static std::string endedWhy(const sJob& job, int status);
+    // The frames the parts have done, together.
+    std::int64_t framesDone() const;
     void stopAll(int signal);
 
     sCapturePlan plan;
     std::string file;
     int parts;
-    std::vector<std::string> passOn;
+    std::string replayInput;
     std::vector<sJob> jobs;
     int stopSignal = 0;
     std::string failed;

@@ -133,10 +133,7 @@ int cSplitCapture::run(const sOptions& options)
         vorn::consoleLog.line("capture: ", framesText(plan.frameCount), " of ", plan.width, "x", plan.height, " at ",
                               plan.fps, " fps, song time ", formatSongTime(plan.from), " to ",
                               formatSongTime(plan.to), ", into ", file, ", in ", parts, " parts side by side");
-        std::vector<std::string> passOn;
-        if (!options.replayInput.empty())
-            passOn = {"--replay-input", options.replayInput};
-        cPartJobs jobs(plan, file, parts, passOn);
+        cPartJobs jobs(plan, file, parts, options.replayInput);
         const bool ran = jobs.run();
         stopSignal = jobs.stopSignalNumber();
         wrote.assign(static_cast<std::size_t>(parts), false);

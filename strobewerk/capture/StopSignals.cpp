@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int handledSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 volatile std::sig_atomic_t stopSignal = 0;
 
@@ -15,19 +15,19 @@ void onStopSignal(int signal)
 
 cStopSignals::cStopSignals()
 {
-    static_assert(sizeof kSignals / sizeof kSignals[0] == kCount);
+    static_assert(sizeof handledSignals / sizeof handledSignals[0] == handledCount);
     stopSignal = 0;
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    for (int i = 0; i < kCount; ++i)
-        sigaction(kSignals[i], &action, &previous[i]);
+    for (int i = 0; i < handledCount; ++i)
+        sigaction(handledSignals[i], &action, &previous[i]);
 }
 
 cStopSignals::~cStopSignals()
 {
-    for (int i = 0; i < kCount; ++i)
-        sigaction(kSignals[i], &previous[i], nullptr);
+    for (int i = 0; i < handledCount; ++i)
+        sigaction(handledSignals[i], &previous[i], nullptr);
 }
 
 int cStopSignals::received()

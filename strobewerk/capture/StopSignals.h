@@ -21,6 +21,6 @@ public:
     static int received();
 
 private:
-    static constexpr int kCount = 3;
-    struct sigaction previous[kCount] {};
+    static constexpr int handledCount = 3;
+    struct sigaction previous[handledCount] {};
 };

@@ -114,4 +114,4 @@ using tEncoderMessageSink = void (*)(const char* line);
 // The module's entry point: a new encoder for `container` (as in
 // sEncoderSettings), owned by the caller.
 extern "C" cVideoEncoder* strobewerkNewVideoEncoder(tEncoderMessageSink sink, const char* container);
-inline constexpr const char* kNewVideoEncoderSymbol = "strobewerkNewVideoEncoder";
+inline constexpr const char* newVideoEncoderSymbol = "strobewerkNewVideoEncoder";

@@ -17,8 +17,6 @@
 
 namespace {
 
-const char* const noteListFile = "data/mvl.txt";
-
 // The soundtrack and its channel, played from the start position.
 cSoundtrack soundtrack;
 // A recorded performance plays: the joystick is not read into the log.

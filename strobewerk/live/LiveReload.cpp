@@ -16,8 +16,6 @@ const char* const scoreFile = "data/morvelane.mid";
 
 namespace {
 
-const char* const noteListFile = "data/mvl.txt";
-
 // The show's state follows the new notes from the start of the song.
 void notesReloaded(const std::string& path, std::int32_t songTime)
 {

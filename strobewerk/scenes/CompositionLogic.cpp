@@ -89,7 +89,7 @@ void updateCards(sCompositionState& s, bool titleCue, bool greetingsCue, unsigne
     decay(s.cardFlash, dt, cardFlashRule.ratePerMs);
 }
 
-bool updateFlashImage(sCompositionState& s, bool cue, const std::function<int()>& random, unsigned imageCount,
+bool updateFlashImage(sCompositionState& s, bool cue, const RandomSource& random, unsigned imageCount,
                       float dt)
 {
     const bool kicked = cue && s.flashLevel < flashLevelRule.rearmBelow;

@@ -16,9 +16,9 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
+#include "strobewerk/scenes/SceneRandom.h"
 #include "vorn/Vec3f.h"
 
 // The boosts of the final composite rise from 0 to a peak and fall back
@@ -101,9 +101,9 @@ unsigned nextCardIndex(unsigned index, bool greetingsCue, bool& greetingsStarted
 void updateCards(sCompositionState& s, bool titleCue, bool greetingsCue, unsigned cardCount, float dt);
 
 // Flash image of one frame. When the cue kicks, one number is drawn from
-// `random` (std::rand in the production) and picks the image modulo the
+// `random` (the show's cSceneRandom in the production) and picks the image modulo the
 // count; nothing is drawn otherwise. Returns whether it kicked.
-bool updateFlashImage(sCompositionState& s, bool cue, const std::function<int()>& random, unsigned imageCount,
+bool updateFlashImage(sCompositionState& s, bool cue, const RandomSource& random, unsigned imageCount,
                       float dt);
 
 // --- Energy and inputs ----------------------------------------------------

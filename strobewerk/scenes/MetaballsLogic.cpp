@@ -15,7 +15,7 @@ namespace {
 const std::vector<float> metaballBoostCurve = {0.0f, 1.0f, 0.5f, 0.0f};
 
 // A draw from 0 to n - 1, whatever sign the source's number has.
-int randomBelow(const ParticleRandom& random, int n)
+int randomBelow(const RandomSource& random, int n)
 {
     const int v = random() % n;
     return v < 0 ? v + n : v;
@@ -23,7 +23,7 @@ int randomBelow(const ParticleRandom& random, int n)
 
 } // namespace
 
-void spawnParticles(std::vector<sParticle>& list, const ParticleRandom& random)
+void spawnParticles(std::vector<sParticle>& list, const RandomSource& random)
 {
     list.assign(particleCount, sParticle());
     for (sParticle& p : list) {
@@ -37,7 +37,7 @@ void spawnParticles(std::vector<sParticle>& list, const ParticleRandom& random)
     }
 }
 
-void respawnParticle(sParticle& p, const ParticleRandom& random)
+void respawnParticle(sParticle& p, const RandomSource& random)
 {
     p.position = vec2f(0.5f, -0.5f);
     p.life = randomBelow(random, 1500) + 3250;
@@ -49,7 +49,7 @@ void respawnParticle(sParticle& p, const ParticleRandom& random)
 }
 
 void updateParticle(sParticle& p, int index, int32_t frameDelta, float metaballClock,
-                    const ParticleRandom& random)
+                    const RandomSource& random)
 {
     const float dt = static_cast<float>(frameDelta);
     p.life -= frameDelta;

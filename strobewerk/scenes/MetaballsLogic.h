@@ -8,13 +8,14 @@
 // its death (particleStrength); its size pulses with the layer's clock.
 //
 // Pure functions over plain values: the random numbers come from a source
-// that the caller passes in (std::rand in the production, a script in tests).
+// that the caller passes in (the show's cSceneRandom in the production, a
+// script in tests).
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <vector>
 
+#include "strobewerk/scenes/SceneRandom.h"
 #include "vorn/Vec2f.h"
 
 struct sParticle {
@@ -28,23 +29,20 @@ struct sParticle {
 // Every field equal.
 bool operator==(const sParticle& a, const sParticle& b);
 
-// A source of non-negative random integers, like std::rand.
-using ParticleRandom = std::function<int()>;
-
 constexpr int particleCount = 169;
 
 // Fills the list with the first generation: particleCount particles at
 // (0.6, 0.6), each living 250 to 749 ms.
-void spawnParticles(std::vector<sParticle>& list, const ParticleRandom& random);
+void spawnParticles(std::vector<sParticle>& list, const RandomSource& random);
 
 // Gives a dead particle its next life: at (0.5, -0.5), 3250 to 4749 ms.
-void respawnParticle(sParticle& p, const ParticleRandom& random);
+void respawnParticle(sParticle& p, const RandomSource& random);
 
 // One frame of one particle (index i in the list) with frameDelta ms: ages
 // it, respawns it when its life is over, moves it and sets its size from the
 // layer clock.
 void updateParticle(sParticle& p, int index, int32_t frameDelta, float metaballClock,
-                    const ParticleRandom& random);
+                    const RandomSource& random);
 
 // 0 at spawn and at death, 1 at half life.
 float particleStrength(const sParticle& p);

@@ -9,10 +9,17 @@
 // the show draws the very numbers it always drew:
 //     cSceneRandom random;          // seeded as rand() is at start-up
 //     int r = random.next();       // 0 .. 2^31 - 1
+// The scenes' arithmetic draws through a RandomSource, which the show
+// makes of its generator ([&] { return random.next(); }) and a test of a
+// script of its own.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
+
+// A source of non-negative random integers, as cSceneRandom::next gives.
+using RandomSource = std::function<int()>;
 
 class cSceneRandom {
 public:

@@ -79,7 +79,7 @@ namespace {
 void stepMetaballs(sSceneState& s, std::int32_t dt)
 {
     s.metaballClock = advanceMetaballClock(s.metaballClock, static_cast<float>(dt), metaballSpeed(s.cues.pulse));
-    const ParticleRandom random = [&s] { return s.random.next(); };
+    const RandomSource random = [&s] { return s.random.next(); };
     for (size_t i = 0; i < s.particles.size(); ++i)
         updateParticle(s.particles[i], static_cast<int>(i), dt, s.metaballClock, random);
 }

@@ -9,7 +9,7 @@ using vorn::vec3f;
 namespace {
 
 // 0 to 0.999, whatever sign the source's number has.
-float randomFraction(const SeedRandom& random)
+float randomFraction(const RandomSource& random)
 {
     int v = random() % 1000;
     if (v < 0)
@@ -19,7 +19,7 @@ float randomFraction(const SeedRandom& random)
 
 } // namespace
 
-std::vector<sSeedCopy> planSeedCopies(const SeedRandom& random)
+std::vector<sSeedCopy> planSeedCopies(const RandomSource& random)
 {
     std::vector<sSeedCopy> copies;
     copies.reserve(seedCopyCount);

@@ -14,15 +14,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "strobewerk/scenes/SceneRandom.h"
 #include "vorn/MeshData.h"
 #include "vorn/Vec3f.h"
-
-// A source of non-negative random integers, like std::rand.
-using SeedRandom = std::function<int()>;
 
 // One copy of the template box in the cloud.
 struct sSeedCopy {
@@ -36,7 +33,7 @@ constexpr int seedCopyCount = seedCopiesPerSide * seedCopiesPerSide;
 
 // The 100 copies, outer index i from -5 to 4, inner j from -5 to 4, drawing
 // three random numbers per copy.
-std::vector<sSeedCopy> planSeedCopies(const SeedRandom& random);
+std::vector<sSeedCopy> planSeedCopies(const RandomSource& random);
 
 // Scales every position by the copy's scale, then moves it by its offset;
 // appends the copy's seed to seeds once per position.

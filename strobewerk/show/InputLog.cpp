@@ -116,9 +116,9 @@ std::string cInputLog::load(const std::string& path)
         problem = "it is a folder";
     else if (!S_ISREG(info.st_mode))
         problem = "it is not a regular file (a pipe, a device or a socket is not a recording)";
-    else if (info.st_size > kMaxFileBytes)
+    else if (info.st_size > maxFileBytes)
         problem = "it is larger than a recording can be (" + std::to_string(info.st_size) + " bytes, at most "
-                  + std::to_string(kMaxFileBytes) + ")";
+                  + std::to_string(maxFileBytes) + ")";
     else {
         // At most one byte past the bound: a file that grows while read is
         // still refused.
@@ -134,8 +134,8 @@ std::string cInputLog::load(const std::string& path)
             if (got == 0)
                 break;
             text.append(buffer, static_cast<std::size_t>(got));
-            if (static_cast<long long>(text.size()) > kMaxFileBytes) {
-                problem = "it is larger than a recording can be (more than " + std::to_string(kMaxFileBytes)
+            if (static_cast<long long>(text.size()) > maxFileBytes) {
+                problem = "it is larger than a recording can be (more than " + std::to_string(maxFileBytes)
                           + " bytes)";
                 break;
             }
@@ -159,9 +159,9 @@ std::string cInputLog::load(const std::string& path)
     for (int number = 2; readLine(); ++number) {
         if (line.empty())
             continue;
-        if (line.size() > kMaxLineBytes)
+        if (line.size() > maxLineBytes)
             return "line " + std::to_string(number) + " is longer than a change of input can be (more than "
-                   + std::to_string(kMaxLineBytes) + " bytes)";
+                   + std::to_string(maxLineBytes) + " bytes)";
         std::istringstream fields(line);
         long long tick = 0;
         long long values[sSceneInput::axisCount + 2] = {};

@@ -13,8 +13,8 @@
 // The file is text: a first line "strobewerk input 1", then one line per
 // change: the tick, axes 0 to 3, the buttons as a number (bit i: button i)
 // and the hat. Lines may end in CRLF (a file edited on Windows). Only a
-// regular file is read, of at most kMaxFileBytes, its lines at most
-// kMaxLineBytes: a longest change line is under 70 bytes, and a log holds
+// regular file is read, of at most maxFileBytes, its lines at most
+// maxLineBytes: a longest change line is under 70 bytes, and a log holds
 // at most one change a tick, 60 a second, so an hour of song with a change
 // at every tick is about 15 MB. A pipe, a device (/dev/zero) or a larger
 // file is refused at once instead of read without end.
@@ -54,8 +54,8 @@ public:
     // Whether `text` (a file's first bytes) starts as an input recording.
     static bool looksLikeRecording(const std::string& text);
 
-    static constexpr long long kMaxFileBytes = 32LL << 20;
-    static constexpr std::size_t kMaxLineBytes = 1024;
+    static constexpr long long maxFileBytes = 32LL << 20;
+    static constexpr std::size_t maxLineBytes = 1024;
 
     // Writes the log to `path`; "" when written, otherwise the reason.
     std::string save(const std::string& path) const;

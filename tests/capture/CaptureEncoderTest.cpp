@@ -22,24 +22,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kWidth = 96;
-constexpr int kHeight = 54;
-constexpr int kFps = 25;
-constexpr int kFrames = 50;
-constexpr int kRate = 44100;
+constexpr int videoWidth = 96;
+constexpr int videoHeight = 54;
+constexpr int videoFps = 25;
+constexpr int frameTotal = 50;
+constexpr int audioRate = 44100;
 
 // Frame n as GL reads it (BGRA, bottom row first): red rising towards the
 // top, green across, blue moving with n.
 std::vector<std::uint8_t> glPicture(int n)
 {
-    std::vector<std::uint8_t> bgra(static_cast<size_t>(kWidth) * kHeight * 4);
-    for (int glRow = 0; glRow < kHeight; ++glRow) {
-        const int top = kHeight - 1 - glRow;
-        for (int x = 0; x < kWidth; ++x) {
-            std::uint8_t* p = &bgra[(static_cast<size_t>(glRow) * kWidth + x) * 4];
-            p[2] = static_cast<std::uint8_t>(255 - top * 255 / (kHeight - 1));
-            p[1] = static_cast<std::uint8_t>(x * 255 / (kWidth - 1));
-            p[0] = static_cast<std::uint8_t>((x + n * 4) % kWidth * 255 / kWidth);
+    std::vector<std::uint8_t> bgra(static_cast<size_t>(videoWidth) * videoHeight * 4);
+    for (int glRow = 0; glRow < videoHeight; ++glRow) {
+        const int top = videoHeight - 1 - glRow;
+        for (int x = 0; x < videoWidth; ++x) {
+            std::uint8_t* p = &bgra[(static_cast<size_t>(glRow) * videoWidth + x) * 4];
+            p[2] = static_cast<std::uint8_t>(255 - top * 255 / (videoHeight - 1));
+            p[1] = static_cast<std::uint8_t>(x * 255 / (videoWidth - 1));
+            p[0] = static_cast<std::uint8_t>((x + n * 4) % videoWidth * 255 / videoWidth);
             p[3] = 255;
         }
     }
@@ -50,11 +50,11 @@ std::vector<std::uint8_t> glPicture(int n)
 std::vector<std::uint8_t> expectedRgb(int n)
 {
     const std::vector<std::uint8_t> bgra = glPicture(n);
-    std::vector<std::uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x) {
-            const std::uint8_t* p = &bgra[(static_cast<size_t>(kHeight - 1 - y) * kWidth + x) * 4];
-            std::uint8_t* q = &rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
+    std::vector<std::uint8_t> rgb(static_cast<size_t>(videoWidth) * videoHeight * 3);
+    for (int y = 0; y < videoHeight; ++y)
+        for (int x = 0; x < videoWidth; ++x) {
+            const std::uint8_t* p = &bgra[(static_cast<size_t>(videoHeight - 1 - y) * videoWidth + x) * 4];
+            std::uint8_t* q = &rgb[(static_cast<size_t>(y) * videoWidth + x) * 3];
             q[0] = p[2];
             q[1] = p[1];
             q[2] = p[0];
@@ -94,10 +94,10 @@ protected:
     sEncoderSettings settings() const
     {
         sEncoderSettings s;
-        s.width = kWidth;
-        s.height = kHeight;
-        s.fps = kFps;
-        s.sampleRate = kRate;
+        s.width = videoWidth;
+        s.height = videoHeight;
+        s.fps = videoFps;
+        s.sampleRate = audioRate;
         return s;
     }
 
@@ -109,19 +109,19 @@ TEST_F(CaptureEncoderTest, ThreadedEncodeGivesAFilePlayersRead)
     const std::string path = (folder / "out.mp4.part").string();
     cCaptureEncoder encoder;
     ASSERT_TRUE(encoder.open(path, settings())) << encoder.error();
-    const size_t frameBytes = static_cast<size_t>(kWidth) * kHeight * 4;
-    const int stride = kWidth * 4;
-    std::vector<float> sound = testSound(2 * kRate);
+    const size_t frameBytes = static_cast<size_t>(videoWidth) * videoHeight * 4;
+    const int stride = videoWidth * 4;
+    std::vector<float> sound = testSound(2 * audioRate);
     {
-        cEncodeThread thread(encoder, frameBytes, 2, -stride, static_cast<std::ptrdiff_t>(kHeight - 1) * stride);
-        const size_t perFrame = kRate / kFps;
-        for (int n = 0; n < kFrames; ++n) {
+        cEncodeThread thread(encoder, frameBytes, 2, -stride, static_cast<std::ptrdiff_t>(videoHeight - 1) * stride);
+        const size_t perFrame = audioRate / videoFps;
+        for (int n = 0; n < frameTotal; ++n) {
             std::uint8_t* buffer = thread.acquire();
             ASSERT_NE(buffer, nullptr);
             const std::vector<std::uint8_t> picture = glPicture(n);
             std::copy(picture.begin(), picture.end(), buffer);
             thread.submitFrame(buffer);
-            if (n == kFrames / 2) {
+            if (n == frameTotal / 2) {
                 // Idle means every frame handed over is in the encoder.
                 thread.waitUntilIdle();
                 EXPECT_EQ(encoder.videoFrames(), n + 1);
@@ -132,8 +132,8 @@ TEST_F(CaptureEncoderTest, ThreadedEncodeGivesAFilePlayersRead)
         ASSERT_TRUE(thread.finish()) << thread.error();
         EXPECT_LE(thread.deepestQueue(), 2u) << "frames wait only in the pool's buffers";
     }
-    EXPECT_EQ(encoder.videoFrames(), kFrames);
-    EXPECT_EQ(encoder.audioSamples(), 2 * kRate);
+    EXPECT_EQ(encoder.videoFrames(), frameTotal);
+    EXPECT_EQ(encoder.audioSamples(), 2 * audioRate);
 
     const sDecodedVideo video = decodeVideoFile(path);
     ASSERT_TRUE(video.ok) << video.error;
@@ -141,24 +141,24 @@ TEST_F(CaptureEncoderTest, ThreadedEncodeGivesAFilePlayersRead)
     EXPECT_EQ(video.videoCodec, "h264");
     EXPECT_EQ(video.audioCodec, "aac");
     EXPECT_EQ(video.pixelFormat, "yuv420p");
-    EXPECT_EQ(video.width, kWidth);
-    EXPECT_EQ(video.height, kHeight);
-    EXPECT_DOUBLE_EQ(video.frameRate, kFps);
-    EXPECT_EQ(video.frameCount, kFrames);
+    EXPECT_EQ(video.width, videoWidth);
+    EXPECT_EQ(video.height, videoHeight);
+    EXPECT_DOUBLE_EQ(video.frameRate, videoFps);
+    EXPECT_EQ(video.frameCount, frameTotal);
     EXPECT_NEAR(video.videoDuration, 2.0, 1e-9);
     EXPECT_NEAR(video.formatDuration, 2.0, 0.001);
     EXPECT_DOUBLE_EQ(video.firstPictureTime, 0.0);
-    EXPECT_LE(video.longestKeyframeGap, 2 * kFps - 1) << "a keyframe at least every 2 s";
+    EXPECT_LE(video.longestKeyframeGap, 2 * videoFps - 1) << "a keyframe at least every 2 s";
     EXPECT_TRUE(video.indexAtFront);
 
-    ASSERT_EQ(video.pictures.size(), static_cast<size_t>(kFrames));
-    for (int n : {0, 17, kFrames - 1})
+    ASSERT_EQ(video.pictures.size(), static_cast<size_t>(frameTotal));
+    for (int n : {0, 17, frameTotal - 1})
         EXPECT_GE(psnr(video.pictures[static_cast<size_t>(n)], expectedRgb(n)), 35.0) << "picture " << n;
     // Upside down would put the red top row at the bottom.
     EXPECT_GT(video.pictures[0][0], 200);
 
     // The sound: the first sample heard is the first handed in.
-    EXPECT_EQ(video.sampleRate, kRate);
+    EXPECT_EQ(video.sampleRate, audioRate);
     EXPECT_EQ(video.channels, 2);
     EXPECT_DOUBLE_EQ(video.firstSampleTime, 0.0);
     ASSERT_GE(video.samples.size(), sound.size());
@@ -218,7 +218,7 @@ TEST_F(CaptureEncoderTest, AThreadWhoseEncoderFailedHandsOutNoMoreBuffers)
     ASSERT_TRUE(encoder.open((folder / "out.mp4").string(), settings()));
     // Finishing early makes every later write fail, as a full disk would.
     ASSERT_TRUE(encoder.finish());
-    cEncodeThread thread(encoder, static_cast<size_t>(kWidth) * kHeight * 4, 1, kWidth * 4, 0);
+    cEncodeThread thread(encoder, static_cast<size_t>(videoWidth) * videoHeight * 4, 1, videoWidth * 4, 0);
     std::uint8_t* buffer = thread.acquire();
     ASSERT_NE(buffer, nullptr);
     thread.submitFrame(buffer);

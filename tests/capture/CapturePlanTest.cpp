@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "strobewerk/SongClock.h"
 #include "strobewerk/capture/CapturePlan.h"
@@ -112,6 +113,54 @@ TEST(CapturePlan, ToPastTheSongsEndStopsAtTheEnd)
     options.to = 600000;
     ASSERT_TRUE(planCapture(options, 320, 180, -1, plan, problem));
     EXPECT_EQ(plan.to, 600000);
+}
+
+// The command line a capture runs itself again with (a part, or the
+// whole under a virtual X server) plans the very same frames, whatever
+// "res.conf" says where it runs.
+TEST(CapturePlan, CommandLinePlansTheSameCapture)
+{
+    auto planned = [](const std::vector<std::string>& words, int configWidth, int configHeight, sOptions& parsed) {
+        std::vector<const char*> argv;
+        for (const std::string& word : words)
+            argv.push_back(word.c_str());
+        const sOptionsResult result = parseOptions(static_cast<int>(argv.size()), argv.data());
+        EXPECT_TRUE(result.ok) << result.error;
+        parsed = result.options;
+        sCapturePlan plan;
+        std::string why;
+        EXPECT_TRUE(planCapture(parsed, configWidth, configHeight, 225500, plan, why)) << why;
+        return plan;
+    };
+    sOptions parsed;
+    const sCapturePlan plan = planned({"prog", "--capture", "out.mp4", "--fps", "30", "--size", "640x360", "--from",
+                                       "0:01.5", "--to", "1:30", "--part", "2/3"},
+                                      1280, 720, parsed);
+    auto replanned = [&](int k, int parts, const std::string& replay, sOptions& again) {
+        const std::vector<std::string> words = captureCommandLine("prog", plan, "out.mp4", k, parts, replay);
+        EXPECT_EQ(words.front(), "prog");
+        return planned(words, 800, 600, again);
+    };
+    const sCapturePlan part = replanned(2, 3, "take.txt", parsed);
+    EXPECT_EQ(parsed.captureFile, "out.mp4");
+    EXPECT_EQ(parsed.part, 2);
+    EXPECT_EQ(parsed.parts, 3);
+    EXPECT_EQ(parsed.replayInput, "take.txt");
+    EXPECT_EQ(part.width, 640);
+    EXPECT_EQ(part.height, 360);
+    EXPECT_EQ(part.fps, 30);
+    EXPECT_EQ(part.from, 1500);
+    EXPECT_EQ(part.to, 90000);
+    EXPECT_EQ(part.firstFrame, plan.firstFrame);
+    EXPECT_EQ(part.endFrame, plan.endFrame);
+
+    // The whole capture, no recording: neither --part nor --replay-input.
+    const sCapturePlan whole = replanned(0, 0, "", parsed);
+    EXPECT_EQ(parsed.part, 0);
+    EXPECT_EQ(parsed.parts, 0);
+    EXPECT_TRUE(parsed.replayInput.empty());
+    EXPECT_EQ(whole.firstFrame, 0);
+    EXPECT_EQ(whole.endFrame, plan.frameCount);
 }
 
 // Faults 6 and 8: a part's tag names the performance by its content; the

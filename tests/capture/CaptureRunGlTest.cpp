@@ -44,13 +44,13 @@ namespace {
 
 const fs::path repository = CAPTURE_TEST_REPOSITORY;
 const std::string program = STROBEWERK_PROGRAM;
-constexpr int kFps = 30;
-constexpr int kWidth = 320;
-constexpr int kHeight = 180;
-constexpr int kRate = 44100;
+constexpr int videoFps = 30;
+constexpr int videoWidth = 320;
+constexpr int videoHeight = 180;
+constexpr int audioRate = 44100;
 // The fill flash of the test note list, and the first frame at or past it.
-constexpr int kFlashMs = 2010;
-constexpr int kFlashFrame = 61; // 2033 ms; frame 60 is at 2000 ms
+constexpr int flashMs = 2010;
+constexpr int flashFrame = 61; // 2033 ms; frame 60 is at 2000 ms
 
 // The run folder: res.conf (640 x 360, so --size is what counts), the
 // production's data, the click as the soundtrack and the test note list.
@@ -66,7 +66,7 @@ const fs::path& runFolder()
                 fs::create_symlink(entry.path(), made / "data" / file);
         }
         fs::copy_file(repository / "tests" / "data" / "click_1500ms.mp3", made / "data" / "morvelane.mp3");
-        std::ofstream(made / "data" / "mvl.txt") << "5\n0\n1\nn " << kFlashMs << " 0\n0\n0\n0\n";
+        std::ofstream(made / "data" / "mvl.txt") << "5\n0\n1\nn " << flashMs << " 0\n0\n0\n0\n";
         std::ofstream(made / "res.conf") << "fullscreen:0\nwidth:640\nheight:360\n";
         return made;
     }();
@@ -252,33 +252,33 @@ TEST(CaptureRun, FileHoldsBothStreamsWithExactFramesAndDuration)
     EXPECT_EQ(video.videoCodec, "h264");
     EXPECT_EQ(video.audioCodec, "aac");
     EXPECT_EQ(video.pixelFormat, "yuv420p");
-    EXPECT_EQ(video.width, kWidth);
-    EXPECT_EQ(video.height, kHeight);
-    EXPECT_DOUBLE_EQ(video.frameRate, kFps);
+    EXPECT_EQ(video.width, videoWidth);
+    EXPECT_EQ(video.height, videoHeight);
+    EXPECT_DOUBLE_EQ(video.frameRate, videoFps);
     // To the soundtrack's end (3 s) by default: 90 frames, 3.000 s.
     EXPECT_EQ(video.frameCount, 90);
     EXPECT_NEAR(video.videoDuration, 3.0, 1e-9);
     EXPECT_NEAR(video.formatDuration, 3.0, 0.001);
     EXPECT_DOUBLE_EQ(video.firstPictureTime, 0.0);
-    EXPECT_LE(video.longestKeyframeGap, 2 * kFps - 1);
+    EXPECT_LE(video.longestKeyframeGap, 2 * videoFps - 1);
     EXPECT_TRUE(video.indexAtFront);
-    EXPECT_EQ(video.sampleRate, kRate);
+    EXPECT_EQ(video.sampleRate, audioRate);
     EXPECT_EQ(video.channels, 2);
     EXPECT_DOUBLE_EQ(video.firstSampleTime, 0.0);
-    EXPECT_GE(video.samples.size() / 2, 3u * kRate);
+    EXPECT_GE(video.samples.size() / 2, 3u * audioRate);
 }
 
 TEST(CaptureRun, SoundLinesUpWithTheSoundtrackWithinAMillisecond)
 {
     const sDecodedVideo& video = mainCapture().video;
     ASSERT_TRUE(video.ok) << video.error;
-    const std::vector<float> reference = soundtrackSamples(0, 3 * kRate);
-    const int lag = bestLag(channelOf(video.samples, 2, 0), reference, kRate / 100);
+    const std::vector<float> reference = soundtrackSamples(0, 3 * audioRate);
+    const int lag = bestLag(channelOf(video.samples, 2, 0), reference, audioRate / 100);
     RecordProperty("lag_samples", lag);
-    EXPECT_LE(std::abs(lag), kRate / 1000) << "lag " << lag << " samples";
+    EXPECT_LE(std::abs(lag), audioRate / 1000) << "lag " << lag << " samples";
     // The click itself is there, loud, at 1.5 s.
     float peak = 0.0f;
-    for (size_t i = kRate * 3 / 2; i < kRate * 3 / 2 + 200; ++i)
+    for (size_t i = audioRate * 3 / 2; i < audioRate * 3 / 2 + 200; ++i)
         peak = std::max(peak, std::abs(video.samples[i * 2]));
     EXPECT_GT(peak, 0.3f);
 }
@@ -287,12 +287,12 @@ TEST(CaptureRun, AFillFlashCueFirstShowsInTheFrameCoveringItsNote)
 {
     const sDecodedVideo& video = mainCapture().video;
     ASSERT_EQ(video.pictures.size(), 90u);
-    const double before = meanLevel(video.pictures[kFlashFrame - 1]);
-    const double earlier = meanLevel(video.pictures[kFlashFrame - 2]);
-    const double flash = meanLevel(video.pictures[kFlashFrame]);
+    const double before = meanLevel(video.pictures[flashFrame - 1]);
+    const double earlier = meanLevel(video.pictures[flashFrame - 2]);
+    const double flash = meanLevel(video.pictures[flashFrame]);
     RecordProperty("mean_levels", std::to_string(earlier) + " " + std::to_string(before) + " " + std::to_string(flash));
     EXPECT_LT(std::abs(before - earlier), 3.0) << "no flash before the note";
-    EXPECT_GT(flash - before, 20.0) << "the flash in frame " << kFlashFrame;
+    EXPECT_GT(flash - before, 20.0) << "the flash in frame " << flashFrame;
 }
 
 TEST(CaptureRun, TwoCapturesOfARangeAreAlikeAndInTime)
@@ -312,9 +312,9 @@ TEST(CaptureRun, TwoCapturesOfARangeAreAlikeAndInTime)
         EXPECT_TRUE(a.pictures[n] == b.pictures[n]) << "frame " << n;
     EXPECT_TRUE(a.samples == b.samples);
     // Started at 1 s: the click is heard 0.5 s in, as the soundtrack has it.
-    const int lag = bestLag(channelOf(a.samples, 2, 0), soundtrackSamples(kRate, kRate), kRate / 100);
+    const int lag = bestLag(channelOf(a.samples, 2, 0), soundtrackSamples(audioRate, audioRate), audioRate / 100);
     RecordProperty("lag_samples_from_1s", lag);
-    EXPECT_LE(std::abs(lag), kRate / 1000) << "lag " << lag << " samples";
+    EXPECT_LE(std::abs(lag), audioRate / 1000) << "lag " << lag << " samples";
 }
 
 TEST(CaptureRun, BadOptionsStopBeforeWritingAnything)
@@ -380,7 +380,7 @@ TEST(CaptureRun, WithoutASoundtrackTheAudioTrackIsSilent)
     ASSERT_TRUE(video.ok) << video.error;
     EXPECT_EQ(video.streamCount, 2);
     EXPECT_EQ(video.frameCount, 30);
-    EXPECT_GE(video.samples.size(), 2u * kRate);
+    EXPECT_GE(video.samples.size(), 2u * audioRate);
     EXPECT_TRUE(std::all_of(video.samples.begin(), video.samples.end(), [](float v) { return v == 0.0f; }));
 }
 
@@ -426,11 +426,12 @@ TEST(CaptureRun, InterruptedCaptureIsFinishedIntoAPlayableFile)
     ASSERT_TRUE(video.ok) << video.error;
     EXPECT_GT(video.frameCount, 0);
     EXPECT_LT(video.frameCount, 1800);
-    EXPECT_NEAR(video.videoDuration, static_cast<double>(video.frameCount) / kFps, 1e-9);
+    EXPECT_NEAR(video.videoDuration, static_cast<double>(video.frameCount) / videoFps, 1e-9);
     // The sound ends with the pictures (to within one AAC block).
-    EXPECT_NEAR(static_cast<double>(video.samples.size() / 2) / kRate, video.videoDuration, 1024.0 / kRate + 0.002);
+    EXPECT_NEAR(static_cast<double>(video.samples.size() / 2) / audioRate, video.videoDuration,
+                1024.0 / audioRate + 0.002);
     // The line names the song time of the first frame left out.
-    const std::int32_t stoppedAt = fixedStepTime(0, kFps, video.frameCount);
+    const std::int32_t stoppedAt = fixedStepTime(0, videoFps, video.frameCount);
     EXPECT_NE(run.last().find(formatSongTime(stoppedAt)), std::string::npos) << run.last();
 }
 
@@ -452,13 +453,13 @@ TEST(CaptureRun, AnImageSequenceHoldsEveryFrameAndTheRangesSoundSampleForSample)
     EXPECT_EQ(files.back(), "f00089.png");
     const sWav wav = readWav(runFolder() / "seq" / "f.wav");
     EXPECT_EQ(wav.channels, 2);
-    EXPECT_EQ(wav.rate, kRate);
+    EXPECT_EQ(wav.rate, audioRate);
     EXPECT_EQ(wav.bits, 16);
-    ASSERT_EQ(wav.samples.size(), 2u * 3 * kRate);
+    ASSERT_EQ(wav.samples.size(), 2u * 3 * audioRate);
     std::vector<std::int16_t> left;
     for (size_t i = 0; i < wav.samples.size(); i += 2)
         left.push_back(wav.samples[i]);
-    EXPECT_TRUE(left == soundtrack16(0, 3 * kRate)) << "the sound from 0";
+    EXPECT_TRUE(left == soundtrack16(0, 3 * audioRate)) << "the sound from 0";
 
     // From 1 s: the frames numbered from 0 and the sound from that sample.
     const sRun later = runProgram({"--capture", "later/g%02d.png", "--size", "160x90", "--fps", "30", "--from", "1000",
@@ -469,11 +470,11 @@ TEST(CaptureRun, AnImageSequenceHoldsEveryFrameAndTheRangesSoundSampleForSample)
     EXPECT_TRUE(fs::exists(runFolder() / "later" / "g02.png"));
     EXPECT_FALSE(fs::exists(runFolder() / "later" / "g03.png"));
     const sWav part = readWav(runFolder() / "later" / "g.wav");
-    ASSERT_EQ(part.samples.size(), 2u * kRate / 10);
+    ASSERT_EQ(part.samples.size(), 2u * audioRate / 10);
     left.clear();
     for (size_t i = 0; i < part.samples.size(); i += 2)
         left.push_back(part.samples[i]);
-    EXPECT_TRUE(left == soundtrack16(kRate, kRate / 10)) << "the sound from 1 s";
+    EXPECT_TRUE(left == soundtrack16(audioRate, audioRate / 10)) << "the sound from 1 s";
 }
 
 TEST(CaptureRun, MovAndMkvHoldTheSameStreamsInTheirContainers)
@@ -486,7 +487,7 @@ TEST(CaptureRun, MovAndMkvHoldTheSameStreamsInTheirContainers)
         EXPECT_EQ(video.videoCodec, "h264") << name;
         EXPECT_EQ(video.audioCodec, "aac") << name;
         EXPECT_EQ(video.frameCount, 30) << name;
-        EXPECT_GE(video.samples.size(), 2u * kRate) << name;
+        EXPECT_GE(video.samples.size(), 2u * audioRate) << name;
     }
     // Each in its own container, whatever the name says.
     EXPECT_EQ(readAll(runFolder() / "other.mkv").compare(0, 4, "\x1a\x45\xdf\xa3"), 0);
@@ -575,7 +576,7 @@ TEST(CaptureRun, ASplitCaptureHasTheRangesFramesAndSamplesWithNothingAtTheJoins)
     ASSERT_EQ(joined.frameCount, 90);
     EXPECT_TRUE(joined.indexAtFront);
     for (size_t n = 0; n < joined.pictureTimes.size(); ++n)
-        ASSERT_NEAR(joined.pictureTimes[n], n / double(kFps), 1e-9) << "picture " << n;
+        ASSERT_NEAR(joined.pictureTimes[n], n / double(videoFps), 1e-9) << "picture " << n;
     EXPECT_EQ(joined.keyframes, (std::vector<std::int64_t>{0, 60}));
     EXPECT_EQ(joined.keyframes, whole.keyframes);
     // The sound encoded once, as a whole capture's: the same samples.
@@ -622,20 +623,20 @@ TEST(CaptureRun, DecodedFramesMatchTheLivePathDrawnDirectly)
     setenv("SDL_VIDEODRIVER", "offscreen", 1);
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
     requestShowSurface();
-    ASSERT_NE(SDL_SetVideoMode(kWidth, kHeight, 32, SDL_OPENGL), nullptr) << SDL_GetError();
+    ASSERT_NE(SDL_SetVideoMode(videoWidth, videoHeight, 32, SDL_OPENGL), nullptr) << SDL_GetError();
     const GLenum glew = glewInit();
     ASSERT_TRUE(captureGlUsable(glew, GLEW_VERSION_2_0, GLEW_EXT_framebuffer_object));
-    onResize(kWidth, kHeight);
+    onResize(videoWidth, videoHeight);
     setUpShow("data/mvl.txt");
 
-    for (int n : {89, 15, kFlashFrame}) {
-        drawShowFrame(fixedStepTime(0, kFps, n));
-        std::vector<std::uint8_t> rgb(static_cast<size_t>(kWidth) * kHeight * 3), top(rgb.size());
+    for (int n : {89, 15, flashFrame}) {
+        drawShowFrame(fixedStepTime(0, videoFps, n));
+        std::vector<std::uint8_t> rgb(static_cast<size_t>(videoWidth) * videoHeight * 3), top(rgb.size());
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-        const size_t row = static_cast<size_t>(kWidth) * 3;
-        for (int y = 0; y < kHeight; ++y)
-            std::copy_n(&rgb[static_cast<size_t>(kHeight - 1 - y) * row], row, &top[static_cast<size_t>(y) * row]);
+        glReadPixels(0, 0, videoWidth, videoHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+        const size_t row = static_cast<size_t>(videoWidth) * 3;
+        for (int y = 0; y < videoHeight; ++y)
+            std::copy_n(&rgb[static_cast<size_t>(videoHeight - 1 - y) * row], row, &top[static_cast<size_t>(y) * row]);
         const double db = psnr(video.pictures[static_cast<size_t>(n)], top);
         RecordProperty("psnr_frame_" + std::to_string(n), std::to_string(db));
         EXPECT_GE(db, 35.0) << "frame " << n;
@@ -644,7 +645,7 @@ TEST(CaptureRun, DecodedFramesMatchTheLivePathDrawnDirectly)
         const std::vector<std::uint8_t> png =
             decodeImageFile((runFolder() / "seq" / ("f000" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".png")).string(),
                             width, height);
-        EXPECT_EQ(width, kWidth);
+        EXPECT_EQ(width, videoWidth);
         EXPECT_TRUE(png == top) << "PNG frame " << n << " differs from the frame drawn (PSNR " << psnr(png, top) << ")";
     }
     SDL_Quit();

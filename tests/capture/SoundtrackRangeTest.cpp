@@ -16,7 +16,7 @@
 namespace {
 
 const std::string clickFile = std::string(TEST_DATA_DIR) + "/click_1500ms.mp3";
-constexpr int kRate = 44100;
+constexpr int audioRate = 44100;
 
 double meanSpectrum(cSoundtrackRange& range)
 {
@@ -35,7 +35,7 @@ TEST(SoundtrackRange, SamplesFromAnyPositionAreTheSoundtracksOwn)
 
     cSoundtrackRange range;
     ASSERT_TRUE(range.open(clickFile));
-    EXPECT_EQ(range.lengthFrames(), 3 * kRate);
+    EXPECT_EQ(range.lengthFrames(), 3 * audioRate);
     EXPECT_EQ(range.lengthMs(), 3000);
     const std::int64_t first = 66000; // 1.4966 s: the click is 150 samples in
     range.start(first);
@@ -55,17 +55,17 @@ TEST(SoundtrackRange, SpectrumIsOfTheSamplesJustBeforeThePosition)
     cSoundtrackRange range;
     ASSERT_TRUE(range.open(clickFile));
     std::vector<float> discarded;
-    range.start(kRate * 1450 / 1000);
+    range.start(audioRate * 1450 / 1000);
     const double before = meanSpectrum(range);
-    range.pullTo(kRate * 1510 / 1000, discarded);
+    range.pullTo(audioRate * 1510 / 1000, discarded);
     const double during = meanSpectrum(range);
     // Started past the click: the spectrum at the first frame already has
     // it, as the live run's would.
     cSoundtrackRange later;
     ASSERT_TRUE(later.open(clickFile));
-    later.start(kRate * 1510 / 1000);
+    later.start(audioRate * 1510 / 1000);
     const double startedDuring = meanSpectrum(later);
-    later.pullTo(kRate * 1700 / 1000, discarded);
+    later.pullTo(audioRate * 1700 / 1000, discarded);
     const double after = meanSpectrum(later);
 
     EXPECT_GT(during, 0.0005);
@@ -92,9 +92,9 @@ TEST(SoundtrackRange, PastTheEndIsSilent)
 {
     cSoundtrackRange range;
     ASSERT_TRUE(range.open(clickFile));
-    range.start(3 * kRate - 100);
+    range.start(3 * audioRate - 100);
     std::vector<float> pulled;
-    range.pullTo(3 * kRate + 5000, pulled);
+    range.pullTo(3 * audioRate + 5000, pulled);
     ASSERT_EQ(pulled.size(), 5100u * 2);
     EXPECT_TRUE(std::all_of(pulled.begin() + 200, pulled.end(), [](float v) { return v == 0.0f; }));
 }

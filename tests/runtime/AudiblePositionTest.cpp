@@ -19,7 +19,7 @@ namespace {
 
 const std::string clickFile = std::string(TEST_DATA_DIR) + "/click_1500ms.mp3"; // 3 s
 
-constexpr int64_t kMs = 1000000; // nanoseconds
+constexpr int64_t nanosecondsPerMs = 1000000; // nanoseconds
 
 TEST(OutputStampTest, HeardPositionMovesInRealTimeUpToWhatWasHandedOut)
 {
@@ -27,14 +27,14 @@ TEST(OutputStampTest, HeardPositionMovesInRealTimeUpToWhatWasHandedOut)
     // The block's first frame sounds one latency (1024 frames) after it was
     // handed out.
     EXPECT_EQ(audibleFrame(block, 0, 1024), 44100 - 1024);
-    EXPECT_EQ(audibleFrame(block, 10 * kMs, 1024), 44100 - 1024 + 441);
+    EXPECT_EQ(audibleFrame(block, 10 * nanosecondsPerMs, 1024), 44100 - 1024 + 441);
     // Its last frame has sounded after latency and block: then it holds.
-    EXPECT_EQ(audibleFrame(block, 1000 * kMs, 1024), 44100 + 1024);
+    EXPECT_EQ(audibleFrame(block, 1000 * nanosecondsPerMs, 1024), 44100 + 1024);
     EXPECT_EQ(audibleFrame(block, int64_t(1) << 62, 1024), 44100 + 1024);
     // A clock read before the stamp does not run back.
-    EXPECT_EQ(audibleFrame(block, -5 * kMs, 1024), 44100 - 1024);
+    EXPECT_EQ(audibleFrame(block, -5 * nanosecondsPerMs, 1024), 44100 - 1024);
     // Paused: the position holds; near the start it never goes below 0.
-    EXPECT_EQ(audibleFrame(sOutputStamp{44100, 0, 1024, false, true}, 500 * kMs, 1024), 44100 - 1024);
+    EXPECT_EQ(audibleFrame(sOutputStamp{44100, 0, 1024, false, true}, 500 * nanosecondsPerMs, 1024), 44100 - 1024);
     EXPECT_EQ(audibleFrame(sOutputStamp{100, 0, 1024, true, true}, 0, 1024), 0);
 }
 

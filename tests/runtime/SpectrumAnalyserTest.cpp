@@ -7,28 +7,28 @@
 
 namespace {
 
-constexpr int kBins = 512;
-constexpr int kBlock = 2 * kBins;
-const double kPi = std::acos(-1.0);
+constexpr int spectrumBins = 512;
+constexpr int blockSamples = 2 * spectrumBins;
+const double pi = std::acos(-1.0);
 
 std::vector<float> sine(double bin, float amplitude, double phase = 0.0)
 {
-    std::vector<float> samples(kBlock);
-    for (int i = 0; i < kBlock; ++i)
-        samples[i] = amplitude * static_cast<float>(std::sin(2.0 * kPi * bin * i / kBlock + phase));
+    std::vector<float> samples(blockSamples);
+    for (int i = 0; i < blockSamples; ++i)
+        samples[i] = amplitude * static_cast<float>(std::sin(2.0 * pi * bin * i / blockSamples + phase));
     return samples;
 }
 
 TEST(SpectrumAnalyserTest, SineCentredOnABinReadsItsAmplitudeThereOnly)
 {
     cSpectrumAnalyser analyser;
-    std::vector<float> bins(kBins);
+    std::vector<float> bins(spectrumBins);
     for (int bin : {1, 40, 300, 511}) {
         for (float amplitude : {1.0f, 0.25f}) {
             for (double phase : {0.0, 1.0}) {
-                ASSERT_TRUE(analyser.analyse(sine(bin, amplitude, phase).data(), kBins, bins.data()));
+                ASSERT_TRUE(analyser.analyse(sine(bin, amplitude, phase).data(), spectrumBins, bins.data()));
                 EXPECT_NEAR(bins[bin], amplitude, 1e-4f) << "bin " << bin;
-                for (int k = 0; k < kBins; ++k) {
+                for (int k = 0; k < spectrumBins; ++k) {
                     if (k != bin) {
                         ASSERT_LT(bins[k], 1e-4f) << "leak into bin " << k << " from " << bin;
                     }
@@ -41,9 +41,9 @@ TEST(SpectrumAnalyserTest, SineCentredOnABinReadsItsAmplitudeThereOnly)
 TEST(SpectrumAnalyserTest, SilenceReadsZero)
 {
     cSpectrumAnalyser analyser;
-    std::vector<float> silence(kBlock, 0.0f);
-    std::vector<float> bins(kBins, 7.0f);
-    ASSERT_TRUE(analyser.analyse(silence.data(), kBins, bins.data()));
+    std::vector<float> silence(blockSamples, 0.0f);
+    std::vector<float> bins(spectrumBins, 7.0f);
+    ASSERT_TRUE(analyser.analyse(silence.data(), spectrumBins, bins.data()));
     for (float v : bins)
         EXPECT_EQ(v, 0.0f);
 }

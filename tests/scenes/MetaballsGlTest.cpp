@@ -75,7 +75,7 @@ protected:
     // sizes from the clock), then reads the field back.
     void drawAndRead()
     {
-        const ParticleRandom none = [] { return 0; };
+        const RandomSource none = [] { return 0; };
         for (size_t i = 0; i < state.particles.size(); ++i)
             updateParticle(state.particles[i], static_cast<int>(i), 0, state.metaballClock, none);
         drawMetaballs(state);

@@ -180,7 +180,7 @@ TEST(TakeFile, AReplayReadsOnlyARegularFileOfBoundedSize)
         std::ofstream big(folder / "big.txt");
         big << "strobewerk input 1\n";
     }
-    fs::resize_file(folder.path / "big.txt", static_cast<std::uintmax_t>(cInputLog::kMaxFileBytes) + 1);
+    fs::resize_file(folder.path / "big.txt", static_cast<std::uintmax_t>(cInputLog::maxFileBytes) + 1);
     EXPECT_NE(log.load(folder / "big.txt").find("it is larger than a recording can be"), std::string::npos);
     // A line longer than any change.
     std::ofstream(folder / "long.txt") << "strobewerk input 1\n5" << std::string(2000, ' ') << "0 0 0 0 0 0\n";

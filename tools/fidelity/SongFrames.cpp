@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "strobewerk/FrameState.h"
+#include "strobewerk/NoteList.h"
 #include "strobewerk/ProcessSetup.h"
 #include "strobewerk/show/Show.h"
 #include "strobewerk/scenes/SceneResources.h"
@@ -47,7 +48,7 @@ bool startUpSongFrames(int width, int height)
     if (glewInit() != GLEW_OK)
         return false;
     onResize(width, height);
-    setUpShow("data/mvl.txt");
+    setUpShow(noteListFile);
     startedUp = true;
     return true;
 }
