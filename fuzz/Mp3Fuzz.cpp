@@ -33,7 +33,7 @@ const std::string& streamFile()
 
 void pull(cAudioSystem* system, int frames)
 {
-    std::vector<float> out(size_t(frames) * kAudioOutputChannels);
+    std::vector<float> out(size_t(frames) * audioOutputChannels);
     system->mix(out.data(), frames);
     for (float v : out)
         require(std::isfinite(v) && v >= -1.0f && v <= 1.0f);

@@ -12,7 +12,7 @@ constexpr size_t historyFrames = 2 * cAudioChannel::maxSpectrum;
 } // namespace
 
 cAudioChannel::cAudioChannel()
-    : history(historyFrames * kAudioOutputChannels, 0.0f)
+    : history(historyFrames * audioOutputChannels, 0.0f)
 {
 }
 
@@ -48,7 +48,7 @@ int32_t cAudioChannel::setPosition(uint32_t position, uint32_t unit)
         return AUDIO_ERR_INVALID_HANDLE;
     int64_t frame = 0;
     if (unit == AUDIO_TIMEUNIT_MS)
-        frame = int64_t(position) * kAudioOutputRate / 1000;
+        frame = int64_t(position) * audioOutputRate / 1000;
     else if (unit == AUDIO_TIMEUNIT_PCM)
         frame = position;
     else
@@ -71,7 +71,7 @@ int32_t cAudioChannel::getPosition(uint32_t* position, uint32_t unit) const
     const int64_t frame = std::min(pending >= 0 ? pending : positionFrames.load(), sound->lengthFrames());
     int64_t value = 0;
     if (unit == AUDIO_TIMEUNIT_MS)
-        value = frame * 1000 / kAudioOutputRate;
+        value = frame * 1000 / audioOutputRate;
     else if (unit == AUDIO_TIMEUNIT_PCM)
         value = frame;
     else
@@ -121,7 +121,7 @@ int32_t cAudioChannel::getSpectrum(float* values, int count, int channelOffset, 
 {
     if (!values || count < 64 || count > maxSpectrum || (count & (count - 1)) != 0)
         return AUDIO_ERR_INVALID_PARAM;
-    if (channelOffset < 0 || channelOffset >= kAudioOutputChannels)
+    if (channelOffset < 0 || channelOffset >= audioOutputChannels)
         return AUDIO_ERR_INVALID_PARAM;
     if (window != AUDIO_FFT_WINDOW_RECT)
         return AUDIO_ERR_INVALID_PARAM;
@@ -134,7 +134,7 @@ int32_t cAudioChannel::getSpectrum(float* values, int count, int channelOffset, 
         std::lock_guard<std::mutex> hold(historyLock);
         size_t frame = (historyWrite + historyFrames - blockFrames) % historyFrames;
         for (size_t i = 0; i < blockFrames; ++i) {
-            analysed[i] = history[frame * kAudioOutputChannels + channelOffset];
+            analysed[i] = history[frame * audioOutputChannels + channelOffset];
             frame = (frame + 1) % historyFrames;
         }
     }
@@ -144,7 +144,7 @@ int32_t cAudioChannel::getSpectrum(float* values, int count, int channelOffset, 
 
 void cAudioChannel::render(float* out, int frames)
 {
-    const size_t values = static_cast<size_t>(frames) * kAudioOutputChannels;
+    const size_t values = static_cast<size_t>(frames) * audioOutputChannels;
     std::fill(out, out + values, 0.0f);
     if (!sound)
         return;
@@ -199,8 +199,8 @@ void cAudioChannel::remember(const float* samples, int frames)
 {
     std::lock_guard<std::mutex> hold(historyLock);
     for (int f = 0; f < frames; ++f) {
-        for (int c = 0; c < kAudioOutputChannels; ++c)
-            history[historyWrite * kAudioOutputChannels + c] = samples[f * kAudioOutputChannels + c];
+        for (int c = 0; c < audioOutputChannels; ++c)
+            history[historyWrite * audioOutputChannels + c] = samples[f * audioOutputChannels + c];
         historyWrite = (historyWrite + 1) % historyFrames;
     }
 }

@@ -48,5 +48,5 @@ constexpr int AUDIO_FFT_WINDOW_RECT = 0;
 
 // The one output format the layer mixes and plays in: every stream is
 // decoded to it.
-constexpr int kAudioOutputRate = 44100;
-constexpr int kAudioOutputChannels = 2;
+constexpr int audioOutputRate = 44100;
+constexpr int audioOutputChannels = 2;

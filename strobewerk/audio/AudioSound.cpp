@@ -37,7 +37,7 @@ int32_t cAudioSound::open(const std::string& path, bool accurate, cAudioSound** 
     // encoder's delay and padding are not part of the sound.
     mpg123_param(mh, MPG123_ADD_FLAGS, MPG123_QUIET | MPG123_GAPLESS, 0.0);
     mpg123_format_none(mh);
-    mpg123_format(mh, kAudioOutputRate, MPG123_STEREO, MPG123_ENC_FLOAT_32);
+    mpg123_format(mh, audioOutputRate, MPG123_STEREO, MPG123_ENC_FLOAT_32);
 
     if (mpg123_open(mh, found.c_str()) != MPG123_OK) {
         delete made;
@@ -51,7 +51,7 @@ int32_t cAudioSound::open(const std::string& path, bool accurate, cAudioSound** 
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(mh, &rate, &channels, &encoding) != MPG123_OK
-        || rate != kAudioOutputRate || channels != kAudioOutputChannels
+        || rate != audioOutputRate || channels != audioOutputChannels
         || encoding != MPG123_ENC_FLOAT_32) {
         delete made;
         return AUDIO_ERR_FORMAT;
@@ -74,7 +74,7 @@ bool cAudioSound::seekFrame(int64_t frame)
 int cAudioSound::read(float* out, int frames)
 {
     unsigned char* bytes = reinterpret_cast<unsigned char*>(out);
-    const size_t frameBytes = sizeof(float) * kAudioOutputChannels;
+    const size_t frameBytes = sizeof(float) * audioOutputChannels;
     const size_t wanted = frameBytes * static_cast<size_t>(frames);
     size_t filled = 0;
     while (filled < wanted) {

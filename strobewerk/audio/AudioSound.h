@@ -1,7 +1,7 @@
 // cAudioSound: one mp3 stream of the audio layer, decoded while it plays.
 //
 // cAudioSystem::createStream makes it; it decodes to the layer's output
-// format (kAudioOutputRate, stereo, float). Opened with accurate time, the
+// format (audioOutputRate, stereo, float). Opened with accurate time, the
 // whole file is scanned first and the encoder's delay and padding are
 // dropped, so a position in sample frames lands on the exact sample of the
 // original recording.

@@ -53,7 +53,7 @@ int32_t cAudioSystem::init(int maxChannels, uint32_t flags, void* /*extraDriverD
         return AUDIO_ERR_INVALID_PARAM;
 
     channelLimit = maxChannels;
-    mixScratch.resize(static_cast<size_t>(deviceBufferFrames) * kAudioOutputChannels);
+    mixScratch.resize(static_cast<size_t>(deviceBufferFrames) * audioOutputChannels);
     initialised = true;
     if (flags & AUDIO_INIT_NO_OUTPUT)
         return AUDIO_OK;
@@ -67,9 +67,9 @@ int32_t cAudioSystem::init(int maxChannels, uint32_t flags, void* /*extraDriverD
     }
     if (haveSdlAudio) {
         SDL_AudioSpec wanted{};
-        wanted.freq = kAudioOutputRate;
+        wanted.freq = audioOutputRate;
         wanted.format = AUDIO_S16SYS;
-        wanted.channels = kAudioOutputChannels;
+        wanted.channels = audioOutputChannels;
         wanted.samples = deviceBufferFrames;
         wanted.callback = &cAudioSystem::deviceCallback;
         wanted.userdata = this;
@@ -193,7 +193,7 @@ int64_t cAudioSystem::audibleOutputFrame(int64_t nowNs) const
 
 void cAudioSystem::mix(float* out, int frames)
 {
-    const size_t values = static_cast<size_t>(frames) * kAudioOutputChannels;
+    const size_t values = static_cast<size_t>(frames) * audioOutputChannels;
     std::fill(out, out + values, 0.0f);
     {
         std::lock_guard<std::mutex> hold(outputStampLock);
@@ -215,11 +215,11 @@ void cAudioSystem::mix(float* out, int frames)
 void cAudioSystem::deviceCallback(void* userData, uint8_t* stream, int length)
 {
     cAudioSystem* system = static_cast<cAudioSystem*>(userData);
-    const int frames = length / static_cast<int>(sizeof(int16_t) * kAudioOutputChannels);
+    const int frames = length / static_cast<int>(sizeof(int16_t) * audioOutputChannels);
     system->latencyFrames = outputDelayFrames(frames);
     // The callback's own buffer: the device asks for the same size each time.
     thread_local std::vector<float> mixed;
-    mixed.resize(static_cast<size_t>(frames) * kAudioOutputChannels);
+    mixed.resize(static_cast<size_t>(frames) * audioOutputChannels);
     system->mix(mixed.data(), frames);
     int16_t* samples = reinterpret_cast<int16_t*>(stream);
     for (size_t i = 0; i < mixed.size(); ++i) {
@@ -232,12 +232,12 @@ void cAudioSystem::runSilentOutput()
 {
     using clock = std::chrono::steady_clock;
     const clock::time_point started = clock::now();
-    std::vector<float> discarded(static_cast<size_t>(silentStepFrames) * kAudioOutputChannels);
+    std::vector<float> discarded(static_cast<size_t>(silentStepFrames) * audioOutputChannels);
     int64_t rendered = 0;
     while (silentRunning) {
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const double seconds = std::chrono::duration<double>(clock::now() - started).count();
-        const int64_t due = static_cast<int64_t>(seconds * kAudioOutputRate);
+        const int64_t due = static_cast<int64_t>(seconds * audioOutputRate);
         while (rendered < due && silentRunning) {
             const int step = static_cast<int>(std::min<int64_t>(due - rendered, silentStepFrames));
             mix(discarded.data(), step);

@@ -69,7 +69,7 @@ public:
     int64_t audibleOutputFrame(int64_t nowNs) const;
 
     // Mixes the next `frames` frames of every playing channel into `out`
-    // (interleaved, kAudioOutputChannels floats a frame). The output calls
+    // (interleaved, audioOutputChannels floats a frame). The output calls
     // it; with AUDIO_INIT_NO_OUTPUT the caller does.
     void mix(float* out, int frames);
 

@@ -57,7 +57,7 @@ bool cSoundtrack::audiblePositionMs(int32_t& ms) const
             return true;
         }
         const int64_t moved = std::max<int64_t>(0, system->audibleOutputFrame(now) - silentBaseFrame);
-        ms = static_cast<int32_t>(std::min<int64_t>(silentStartMs + moved * 1000 / kAudioOutputRate, INT32_MAX));
+        ms = static_cast<int32_t>(std::min<int64_t>(silentStartMs + moved * 1000 / audioOutputRate, INT32_MAX));
         return true;
     }
     bool playing = false;
@@ -66,7 +66,7 @@ bool cSoundtrack::audiblePositionMs(int32_t& ms) const
     int64_t frame = 0;
     if (channel->getAudibleFrame(now, system->outputLatencyFrames(), &frame) != AUDIO_OK)
         return false;
-    ms = static_cast<int32_t>(std::min<int64_t>(frame * 1000 / kAudioOutputRate, INT32_MAX));
+    ms = static_cast<int32_t>(std::min<int64_t>(frame * 1000 / audioOutputRate, INT32_MAX));
     return true;
 }
 
@@ -91,7 +91,7 @@ int32_t cSoundtrack::lengthMs() const
 {
     if (!sound || sound->lengthFrames() <= 0)
         return -1;
-    return static_cast<int32_t>(std::min<int64_t>(sound->lengthFrames() * 1000 / kAudioOutputRate, INT32_MAX));
+    return static_cast<int32_t>(std::min<int64_t>(sound->lengthFrames() * 1000 / audioOutputRate, INT32_MAX));
 }
 
 int32_t cSoundtrack::seek(int32_t ms)
@@ -161,7 +161,7 @@ std::string soundtrackBreakOff(int64_t atFrame, int64_t lengthFrames)
 {
     auto seconds = [](int64_t frames) {
         char text[32];
-        std::snprintf(text, sizeof text, "%.1f s", double(frames) / kAudioOutputRate);
+        std::snprintf(text, sizeof text, "%.1f s", double(frames) / audioOutputRate);
         return std::string(text);
     };
     return "the soundtrack breaks off at " + seconds(atFrame) + " of its " + seconds(lengthFrames)

@@ -16,7 +16,7 @@ constexpr int block = 4096;
 // The sample that ends the window of tick n.
 std::int64_t tickSample(int ticksPerSecond, std::int64_t tick)
 {
-    return sampleAtSongTime(fixedStepTime(0, ticksPerSecond, tick), kAudioOutputRate);
+    return sampleAtSongTime(fixedStepTime(0, ticksPerSecond, tick), audioOutputRate);
 }
 
 // The mean of the bands, summed in band order in single precision.

@@ -37,7 +37,7 @@ std::int32_t cSoundtrackRange::lengthMs() const
 {
     if (!playing)
         return -1;
-    return static_cast<std::int32_t>((length * 1000 + kAudioOutputRate - 1) / kAudioOutputRate);
+    return static_cast<std::int32_t>((length * 1000 + audioOutputRate - 1) / audioOutputRate);
 }
 
 void cSoundtrackRange::start(std::int64_t first)
@@ -62,17 +62,17 @@ void cSoundtrackRange::pullTo(std::int64_t end, std::vector<float>& out)
         return;
     const std::int64_t frames = end - current;
     if (!playing) {
-        out.insert(out.end(), static_cast<std::size_t>(frames) * kAudioOutputChannels, 0.0f);
+        out.insert(out.end(), static_cast<std::size_t>(frames) * audioOutputChannels, 0.0f);
         current = end;
         return;
     }
     cAudioSystem* system = soundtrack.audioSystem();
-    scratch.resize(static_cast<std::size_t>(blockFrames) * kAudioOutputChannels);
+    scratch.resize(static_cast<std::size_t>(blockFrames) * audioOutputChannels);
     for (std::int64_t left = frames; left > 0;) {
         const int step = static_cast<int>(std::min<std::int64_t>(left, blockFrames));
         std::fill(scratch.begin(), scratch.end(), 0.0f);
         system->mix(scratch.data(), step);
-        out.insert(out.end(), scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(step) * kAudioOutputChannels);
+        out.insert(out.end(), scratch.begin(), scratch.begin() + static_cast<std::ptrdiff_t>(step) * audioOutputChannels);
         left -= step;
     }
     current = end;

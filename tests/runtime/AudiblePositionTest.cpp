@@ -44,7 +44,7 @@ struct AudibleSoundtrackTest : ::testing::Test {
 
     void pull(int frames)
     {
-        std::vector<float> out(static_cast<size_t>(frames) * kAudioOutputChannels);
+        std::vector<float> out(static_cast<size_t>(frames) * audioOutputChannels);
         track.audioSystem()->mix(out.data(), frames);
     }
     int32_t heard()

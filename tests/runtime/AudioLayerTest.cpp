@@ -24,7 +24,7 @@ const std::string toneFile = dataDir + "/tone_l40_r80.mp3";   // 1 s; left bin 4
 const std::string clickFile = dataDir + "/click_1500ms.mp3";  // 3 s mono; click at 1500 ms
 const std::string silentFile = dataDir + "/silence.mp3";      // 0.5 s
 
-constexpr int audioRate = kAudioOutputRate;
+constexpr int audioRate = audioOutputRate;
 
 struct AudioLayerTest : ::testing::Test {
     cAudioSystem* system = nullptr;

@@ -37,13 +37,13 @@ TEST(CanvasSize, AScreenPastTheCeilingDrawsAt1080pKeepingItsShape)
     // never above the ceiling, the shape kept to a pixel.
     const sCanvasSize upright = canvasDrawingSize(412.0, 915.0, 3.5);
     const sCanvasSize turned = canvasDrawingSize(915.0, 412.0, 3.5);
-    EXPECT_LE(pixels(upright), kCanvasPixelCeiling);
-    EXPECT_GT(pixels(upright), kCanvasPixelCeiling * 99 / 100);
+    EXPECT_LE(pixels(upright), canvasPixelCeiling);
+    EXPECT_GT(pixels(upright), canvasPixelCeiling * 99 / 100);
     EXPECT_EQ(upright.width, turned.height);
     EXPECT_EQ(upright.height, turned.width);
     EXPECT_NEAR(double(upright.width) / upright.height, 412.0 / 915.0, 0.002);
     // A window wider than the ceiling at one device pixel is scaled too.
-    EXPECT_LE(pixels(canvasDrawingSize(5120.0, 1440.0, 1.0)), kCanvasPixelCeiling);
+    EXPECT_LE(pixels(canvasDrawingSize(5120.0, 1440.0, 1.0)), canvasPixelCeiling);
 }
 
 TEST(CanvasSize, OddInputsGiveAUsableSizeOrNone)

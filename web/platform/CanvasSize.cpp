@@ -8,7 +8,7 @@ sCanvasSize canvasDrawingSize(double cssWidth, double cssHeight, double devicePi
     if (!(cssWidth > 0.0) || !(cssHeight > 0.0) || !std::isfinite(cssWidth * cssHeight))
         return {};
     const double ratio = devicePixelRatio > 0.0 && std::isfinite(devicePixelRatio) ? devicePixelRatio : 1.0;
-    const double fit = std::sqrt(double(kCanvasPixelCeiling) / (cssWidth * cssHeight));
+    const double fit = std::sqrt(double(canvasPixelCeiling) / (cssWidth * cssHeight));
     const double scale = std::min(ratio, fit);
     // Rounded down, so the ceiling holds whatever the shape.
     const int width = std::max(1, static_cast<int>(std::floor(cssWidth * scale + 1e-6)));

@@ -13,7 +13,7 @@ struct sCanvasSize {
 };
 
 // The most pixels the canvas draws.
-constexpr long long kCanvasPixelCeiling = 1920LL * 1080LL;
+constexpr long long canvasPixelCeiling = 1920LL * 1080LL;
 
 // The drawing buffer for a layout of cssWidth x cssHeight CSS pixels at
 // devicePixelRatio device pixels to one (taken as 1 when not above 0):

@@ -18,5 +18,5 @@ int outputDelayFrames(int bufferFrames)
         var device = SDL.audioContext.outputLatency || SDL.audioContext.baseLatency || 0;
         return start - now + device;
     });
-    return seconds < 0 ? bufferFrames : static_cast<int>(seconds * kAudioOutputRate + 0.5);
+    return seconds < 0 ? bufferFrames : static_cast<int>(seconds * audioOutputRate + 0.5);
 }
