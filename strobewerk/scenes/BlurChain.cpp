@@ -21,11 +21,7 @@ namespace {
 vorn::cTexture* makeBlurTarget(int width, int height)
 {
     auto* texture = new vorn::cTexture(true);
-    texture->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    texture->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    texture->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    giveEmptyImage(texture, width, height);
     return texture;
 }
 

@@ -42,11 +42,7 @@ void followWindowSize(vorn::cTexture* copy)
 {
     if (copy->getWidth() == windowWidth && copy->getHeight() == windowHeight)
         return;
-    copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, windowWidth, windowHeight, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    copy->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    copy->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    giveEmptyImage(copy, windowWidth, windowHeight);
 }
 
 void drawBackground(float t, float energy, bool alternate)

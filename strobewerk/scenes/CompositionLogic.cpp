@@ -192,6 +192,19 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
             sampleCurve(boostCurve, mixProgress) * 0.3f};
 }
 
+std::vector<std::string> finalCompositeDefines(int variant)
+{
+    std::vector<std::string> defines;
+    const sFinalCompositeParts parts{(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
+    if (parts.overlays)
+        defines.push_back("OVERLAYS");
+    if (parts.ripple)
+        defines.push_back("RIPPLE");
+    if (parts.split)
+        defines.push_back("SPLIT");
+    return defines;
+}
+
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts)
 {
     return {s.flashLevel > 0.0f || s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f};

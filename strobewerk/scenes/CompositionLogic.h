@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "strobewerk/scenes/SceneRandom.h"
@@ -173,6 +174,8 @@ struct sFinalCompositeParts {
 };
 constexpr int finalCompositeVariants = 8;
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);
+// The names a variant's program defines: "OVERLAYS", "RIPPLE", "SPLIT".
+std::vector<std::string> finalCompositeDefines(int variant);
 
 // True while the final composite does nothing but darken the corners: no
 // distortion, no colour split and no field light (mixBoost at or below 0

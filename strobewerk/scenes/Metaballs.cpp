@@ -71,11 +71,7 @@ void prepareFieldTarget()
     const GLint format = exactField ? GL_RGBA32F_ARB : fieldFormat;
     if (metaballCopy->getWidth() != w || metaballCopy->getHeight() != h || fieldFormatNow != format ||
         fieldTargetTexture != metaballCopy) {
-        metaballCopy->setImage(GL_TEXTURE_2D, 0, format, w, h, 0, 0, GL_RGBA, GL_FLOAT, nullptr);
-        metaballCopy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        metaballCopy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        metaballCopy->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        metaballCopy->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        giveEmptyImage(metaballCopy, w, h, format);
         fieldFormatNow = format;
     }
     if (fieldTarget == nullptr) {

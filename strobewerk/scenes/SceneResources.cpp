@@ -76,12 +76,7 @@ vorn::cTexture* loadListedImage(const char* file)
 vorn::cTexture* makeWindowCopyTexture()
 {
     auto* texture = new vorn::cTexture(true);
-    texture->setImage(GL_TEXTURE_2D, 0, GL_RGBA, windowWidth, windowHeight, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE,
-                      nullptr);
-    texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    texture->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    texture->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    giveEmptyImage(texture, windowWidth, windowHeight);
     return texture;
 }
 
@@ -112,15 +107,8 @@ void setUpScene2()
     // (sFinalCompositeParts). Each reads the field, the blur, the window's
     // copy and the three overlay images from units of their own.
     for (int variant = 0; variant < finalCompositeVariants; ++variant) {
-        std::vector<std::string> defines;
-        if (variant & 1)
-            defines.push_back("OVERLAYS");
-        if (variant & 2)
-            defines.push_back("RIPPLE");
-        if (variant & 4)
-            defines.push_back("SPLIT");
         auto* program = new vorn::cShaderProgram();
-        program->load({"lolvarlay.vert"}, {"blurryHAX.frag", "lolvarlay.frag"}, defines);
+        program->load({"lolvarlay.vert"}, {"blurryHAX.frag", "lolvarlay.frag"}, finalCompositeDefines(variant));
         program->setUpUniforms([](vorn::cShaderProgram& linked) {
             for (int unit = 0; unit < finalCompositeUnits; ++unit)
                 glUniform1i(linked.getUniformLocation(finalCompositeSamplers[unit]), unit);
@@ -173,6 +161,16 @@ void drawOverlayColoured(vorn::cShaderProgram* program, const vorn::vec4f& colou
     glUniform1f(program->getUniformLocation("sizeY"), sizeY);
     glUniform4f(program->getUniformLocation("col"), colour.x, colour.y, colour.z, colour.w);
     quadMesh->draw(program, GL_TRIANGLES);
+}
+
+void giveEmptyImage(vorn::cTexture* texture, int width, int height, GLint internalFormat)
+{
+    const GLenum type = internalFormat == GL_RGBA ? GL_UNSIGNED_BYTE : GL_FLOAT;
+    texture->setImage(GL_TEXTURE_2D, 0, internalFormat, width, height, 0, 0, GL_RGBA, type, nullptr);
+    texture->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    texture->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    texture->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
 }
 
 void copyWindowInto(vorn::cTexture* target)

@@ -20,6 +20,8 @@
 // sizeX = sizeY = 1.
 #pragma once
 
+#include <GL/glew.h>
+
 #include <vector>
 
 #include "strobewerk/scenes/CompositionLogic.h"
@@ -79,3 +81,9 @@ void drawOverlayColoured(vorn::cShaderProgram* program, const vorn::vec4f& colou
 // Copies the lower-left corner of the window, of the texture's own size,
 // into the texture bound on the current unit.
 void copyWindowInto(vorn::cTexture* target);
+
+// Gives `texture` an empty image of width x height (an 8-bit RGBA one, or
+// of `internalFormat` in floats), filtered linearly and clamped at its
+// edges: what the window's copies, the metaball field and the blur's
+// targets are made of.
+void giveEmptyImage(vorn::cTexture* texture, int width, int height, GLint internalFormat = GL_RGBA);
