@@ -97,8 +97,10 @@ vec3 layCard(vec3 under, vec2 at)
 
 vec3 finishedAt(vec2 at)
 {
-    vec3 c = texture2D(frame, at).rgb;
-    vec3 blurred = texture2D(blur, at).rgb;
+    // The layers and their blur are kept upside down.
+    vec2 layersAt = vec2(at.x, 1.0 - at.y);
+    vec3 c = texture2D(frame, layersAt).rgb;
+    vec3 blurred = texture2D(blur, layersAt).rgb;
     vec2 shape = bodyAndRim(dot(fieldAt(at), vec3(0.3333)));
     vec3 glow = blurred * 0.6 + shape.y * vec3(0.45, 0.75, 1.0) * 0.8 + shape.x * vec3(0.1, 0.12, 0.2);
     float haze = clamp(dot(blurred, vec3(0.3, 0.5, 0.2)), 0.0, 1.0);

@@ -4,9 +4,10 @@
 // the colour channels apart and "mixBoost" pours the field in as coloured
 // light; then the corners are darkened.
 //
-// The ripple moves each pixel along the field's slope, taken between
-// lookups 10 pixels apart at 1280 wide. The field is kept in floating point
-// and is smooth, so the slope is too: no renderer's rounding shows in it.
+// The ripple moves each pixel along the field's slope ("slope", drawn from
+// the field by fieldSlope.frag at the field's size, with a slow wobble in
+// it). The field is kept in floating point and is smooth, so the slope is
+// too: no renderer's rounding shows in it.
 //
 // The frame is finished where it is read (finishedAt), so the whole of
 // the frame's finish is one pass: once where nothing is split, once per
@@ -16,6 +17,7 @@
 uniform float mixBoost;
 uniform float specBoost;
 uniform float distBoost;
+uniform sampler2D slope;
 
 void main()
 {
@@ -23,9 +25,11 @@ void main()
     vec2 p = uv;
 #ifdef RIPPLE
     {
-        float e = 1.0 / 256.0;
-        vec2 grad = vec2(fieldAt(uv + vec2(e, 0.0)).g - fieldAt(uv - vec2(e, 0.0)).g,
-                         fieldAt(uv + vec2(0.0, e)).g - fieldAt(uv - vec2(0.0, e)).g);
+        float g = texture2D(field, uv).g;
+        vec4 s = texture2D(slope, uv) * 0.5;
+        vec2 up = min(g + s.zw + s.xy, 1.0);
+        vec2 down = min(g + s.zw - s.xy, 1.0);
+        vec2 grad = up - down;
         p += grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
     }
 #endif

@@ -47,6 +47,22 @@ void cOffscreenFrameBuffer::attachTexture(cTexture* texture, GLenum attachment, 
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
 }
 
+void cOffscreenFrameBuffer::attachDepthBuffer(int width, int height)
+{
+    if (depthBuffer != 0 && width == depthWidth && height == depthHeight)
+        return;
+    if (depthBuffer == 0)
+        glGenRenderbuffersEXT(1, &depthBuffer);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, 0);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT, depthBuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    depthWidth = width;
+    depthHeight = height;
+}
+
 void cOffscreenFrameBuffer::setDrawReadBuffers(GLenum drawBuffer, GLenum readBuffer)
 {
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, fbo);

@@ -31,6 +31,9 @@ public:
     // Attaches a 2D texture (other targets are ignored); a mipmapped texture
     // gets its mipmaps regenerated first.
     void attachTexture(cTexture* texture, GLenum attachment, GLint level);
+    // Gives the framebuffer a depth buffer of its own, width x height (a
+    // renderbuffer, made again when asked for at another size).
+    void attachDepthBuffer(int width, int height);
     void setDrawReadBuffers(GLenum drawBuffer, GLenum readBuffer);
     // True when the framebuffer object is complete; otherwise the reason is
     // written to the console.
@@ -42,6 +45,9 @@ public:
 private:
     GLuint fbo = 0;
     std::vector<cTexture*> attached;
+    GLuint depthBuffer = 0;
+    int depthWidth = 0;
+    int depthHeight = 0;
 };
 
 } // namespace vorn

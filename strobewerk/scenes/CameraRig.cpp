@@ -2,7 +2,7 @@
 
 #include "strobewerk/FrameState.h"
 
-void loadCameraRig(const sCameraRigState& rig)
+void loadCameraRig(const sCameraRigState& rig, bool upsideDownPicture)
 {
-    loadCamera(cameraView(rig).view, projectionMatrix);
+    loadCamera(cameraView(rig).view, upsideDownPicture ? upsideDown(projectionMatrix) : projectionMatrix);
 }

@@ -192,3 +192,10 @@ bool operator==(const sCameraRigState& a, const sCameraRigState& b)
     return std::tie(aDistance, aPhase, aDirection, aVelocity, aAngle, aOrientation, aPosition)
            == std::tie(bDistance, bPhase, bDirection, bVelocity, bAngle, bOrientation, bPosition);
 }
+
+vorn::mat4f upsideDown(vorn::mat4f projection)
+{
+    for (int column = 0; column < 4; ++column)
+        projection.m[column * 4 + 1] = -projection.m[column * 4 + 1];
+    return projection;
+}

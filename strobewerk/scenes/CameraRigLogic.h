@@ -105,6 +105,10 @@ sCameraView updateCameraRig(sCameraRigState& rig, const sTurnInput& input, float
 // The view matrix and position of the rig as its last update left it.
 sCameraView cameraView(const sCameraRigState& rig);
 
+// A projection that draws the picture upside down: its y row negated,
+// exactly, so every vertex lands where the unflipped one would, mirrored.
+vorn::mat4f upsideDown(vorn::mat4f projection);
+
 // The rig a fraction `f` (0..1) of the way from `from` to `to`, two rigs
 // one update apart: the distance in a straight line, the orientation along
 // the shorter arc (normalised linear blend, near enough for one update's

@@ -12,6 +12,7 @@
 #include "strobewerk/scenes/SeedBoxes.h"
 #include "vorn/DrawState.h"
 #include "vorn/Mesh.h"
+#include "vorn/OffscreenFrameBuffer.h"
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
 
@@ -45,6 +46,37 @@ void followWindowSize(vorn::cTexture* copy)
     giveEmptyImage(copy, windowWidth, windowHeight);
 }
 
+// The layers below the blur (the background, the point lines and the seed
+// boxes) are drawn straight into screenCopy, through a framebuffer with a
+// depth buffer of its own, instead of into the window and copied out of it:
+// the blur and the final composite read them from there, and the final
+// composite is the one pass that draws into the window.
+//
+// They are drawn upside down (the background's quad mirrored, the camera's
+// projection flipped; upsideDown): a renderer draws into a window from
+// the top row down and into a texture from the bottom row up, and which
+// pixel an edge that runs exactly through a pixel's centre falls to
+// follows that direction. Drawn upside down, every edge falls as it did
+// in the window, and the picture is the same to the bit. The blur is
+// symmetric and works on it as it is; the final composite reads the layers
+// and the blur the right way up.
+vorn::cOffscreenFrameBuffer* layersTarget = nullptr;
+vorn::cTexture* layersTargetTexture = nullptr;
+
+void beginLayers()
+{
+    followWindowSize(screenCopy);
+    if (layersTarget == nullptr)
+        layersTarget = new vorn::cOffscreenFrameBuffer(windowWidth, windowHeight, 0);
+    if (layersTargetTexture != screenCopy) {
+        layersTarget->attachTexture(screenCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
+        layersTargetTexture = screenCopy;
+    }
+    layersTarget->attachDepthBuffer(windowWidth, windowHeight);
+    layersTarget->setSize(vorn::vec2f(static_cast<float>(windowWidth), static_cast<float>(windowHeight)));
+    layersTarget->begin();
+}
+
 void drawBackground(float t, float energy, bool alternate)
 {
     const sBackgroundUniforms u = backgroundUniforms(t, energy, alternate);
@@ -52,7 +84,7 @@ void drawBackground(float t, float energy, bool alternate)
     setUniform(terskelProgram, "scroller", u.scroller);
     setUniform(terskelProgram, "whiteTer", u.whiteTer);
     happyTexture->bind(0);
-    drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1.0f);
+    drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, -1.0f);
 }
 
 void applyShake(float t, float bump)
@@ -89,9 +121,12 @@ void drawPointLines(const sCompositionState& s, float t)
 // works every layer's blend out itself, clamping after each as the colour
 // buffer did, and replaces the window's pixels. An overlay whose level is
 // 0 or below adds nothing and its lookups are skipped.
-void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts)
+void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts, int variant)
 {
-    vorn::cTexture* units[finalCompositeUnits] = {metaballCopy, blurTargetA, screenCopy, nullptr, nullptr, nullptr};
+    vorn::cTexture* units[finalCompositeUnits] = {metaballCopy, blurTargetA, screenCopy, nullptr,
+                                                  nullptr,      nullptr,     nullptr};
+    if (sFinalCompositeParts::ofVariant(variant).ripple)
+        units[6] = metaballSlope;
     const float flashLevel = s.flashIndex < flashImages.size() ? s.flashLevel : 0.0f;
     if (flashLevel > 0.0f)
         units[3] = flashImages[s.flashIndex];
@@ -104,7 +139,6 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
         if (units[unit] != nullptr)
             units[unit]->bind(unit);
     vorn::useDrawState({vorn::eBlend::off, false});
-    const int variant = drawEveryLayer ? finalCompositeVariants - 1 : finalCompositeParts(s, boosts).variant();
     vorn::cShaderProgram* p = finalCompositePrograms[variant];
     setUniform(p, "col", 1.0f, 1.0f, 1.0f, 1.0f);
     setUniform(p, "fill", 0.0f, 0.0f, 0.0f, 0.0f);
@@ -156,12 +190,18 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     const sCompositionState& s = state.effects;
     const float t = static_cast<float>(songTimeMs);
 
+    const sFinalBoosts boosts = finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix);
+    const int variant = drawEveryLayer ? finalCompositeVariants - 1 : finalCompositeParts(s, boosts).variant();
+
     // Every layer states its whole blend and depth set-up (the metaballs,
     // first, take nothing the caller left as known).
     drawMetaballs(state);
+    if (sFinalCompositeParts::ofVariant(variant).ripple)
+        drawMetaballSlope();
     layerDone(eLayer::metaballs);
 
     glLoadIdentity();
+    beginLayers();
     vorn::useDrawState({vorn::eBlend::off, false});
     drawBackground(t, state.backgroundEnergy, s.alternateBackground);
     layerDone(eLayer::background);
@@ -170,7 +210,7 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     partyTexture->bind(0);
     glClear(GL_DEPTH_BUFFER_BIT);
 
-    loadCameraRig(state.camera);
+    loadCameraRig(state.camera, true);
     applyShake(t, s.bump);
     drawPointLines(s, t);
     layerDone(eLayer::pointLines);
@@ -178,15 +218,13 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     vorn::useDrawState({vorn::eBlend::over, true});
     drawSeedBoxes(state.seedBoxes, t);
     layerDone(eLayer::seedBoxes);
+    layersTarget->end();
 
     // The blur's passes are opaque and its target has no depth: they draw
     // the same whatever is set, and nothing need be.
-    followWindowSize(screenCopy);
-    screenCopy->bind(0);
-    copyWindowInto(screenCopy);
     blurTexture(screenCopy, 4);
     layerDone(eLayer::blur);
 
-    drawFinalComposite(s, t, finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix));
+    drawFinalComposite(s, t, boosts, variant);
     layerDone(eLayer::finalComposite);
 }

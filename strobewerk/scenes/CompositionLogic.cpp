@@ -195,7 +195,7 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
 std::vector<std::string> finalCompositeDefines(int variant)
 {
     std::vector<std::string> defines;
-    const sFinalCompositeParts parts{(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
+    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
     if (parts.overlays)
         defines.push_back("OVERLAYS");
     if (parts.ripple)

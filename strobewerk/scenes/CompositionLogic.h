@@ -171,6 +171,11 @@ struct sFinalCompositeParts {
 
     // 0 .. finalCompositeVariants - 1: overlays 1, ripple 2, split 4.
     int variant() const { return (overlays ? 1 : 0) | (ripple ? 2 : 0) | (split ? 4 : 0); }
+    // The parts of a variant's number.
+    static sFinalCompositeParts ofVariant(int variant)
+    {
+        return {(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
+    }
 };
 constexpr int finalCompositeVariants = 8;
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);

@@ -85,11 +85,50 @@ void prepareFieldTarget()
     fieldTarget->setSize(vorn::vec2f(static_cast<float>(w), static_cast<float>(h)));
 }
 
+// The framebuffer the slope is drawn into, with metaballSlope as its colour.
+vorn::cOffscreenFrameBuffer* slopeTarget = nullptr;
+vorn::cTexture* slopeTargetTexture = nullptr;
+GLint slopeFormatNow = 0;
+
+void prepareSlopeTarget()
+{
+    const int w = metaballCopy->getWidth();
+    const int h = metaballCopy->getHeight();
+    const GLint format = exactField ? GL_RGBA32F_ARB : slopeFormat;
+    if (metaballSlope->getWidth() != w || metaballSlope->getHeight() != h || slopeFormatNow != format ||
+        slopeTargetTexture != metaballSlope) {
+        giveEmptyImage(metaballSlope, w, h, format);
+        slopeFormatNow = format;
+    }
+    if (slopeTarget == nullptr) {
+        // Every texel is drawn: nothing to clear.
+        slopeTarget = new vorn::cOffscreenFrameBuffer(w, h, 0);
+    }
+    if (slopeTargetTexture != metaballSlope) {
+        slopeTarget->attachTexture(metaballSlope, GL_COLOR_ATTACHMENT0_EXT, 0);
+        slopeTargetTexture = metaballSlope;
+    }
+    slopeTarget->setSize(vorn::vec2f(static_cast<float>(w), static_cast<float>(h)));
+}
+
 } // namespace
 
 void setUpParticles()
 {
     prepareFieldTarget();
+}
+
+void drawMetaballSlope()
+{
+    prepareSlopeTarget();
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    slopeTarget->begin();
+    vorn::useDrawState({vorn::eBlend::off, false});
+    metaballCopy->bind(0);
+    quadMesh->draw(fieldSlopeProgram, GL_TRIANGLES);
+    slopeTarget->end();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
 void setExactMetaballField(bool on)

@@ -10,7 +10,7 @@
 // drawing only reads them. drawMetaballs draws each particle as a small
 // polygon around its blob with additive blending (metaballProgram: "size",
 // "strength", "pos") into a framebuffer object whose colour is
-// metaballCopy, at a third of the window's resolution (metaballFieldSize);
+// metaballCopy, at a quarter of the window's resolution (metaballFieldSize);
 // the later layers sample the field from there with linear filtering.
 //
 // The field is kept in floating point (fieldFormat), so it is the same sum
@@ -34,10 +34,20 @@ struct sSceneState;
 // 2000th, well below what the ripple or the glow can show.
 constexpr GLint fieldFormat = GL_RGBA16F_ARB;
 
+// The field's slope (metaballSlope): two 16-bit floats, as far as the
+// ripple moves a pixel at full strength, which may be either way.
+constexpr GLint slopeFormat = GL_RGBA16F_ARB;
+
 void setUpParticles();
 void drawMetaballs(const sSceneState& state);
 
-// Draws the field at the window's full resolution instead of a third, in
-// 32-bit floats: the exact field, the yardstick the usual field is held to
-// (the fidelity tool's reference frames, the tests). Off by default.
+// Draws the slope of the field drawMetaballs last drew into metaballSlope,
+// at the field's size: what the final composite's ripple reads. Only the
+// frames that ripple need it.
+void drawMetaballSlope();
+
+// Draws the field and its slope at the window's full resolution instead of
+// a quarter, in 32-bit floats: the exact field, the yardstick the usual
+// field is held to (the fidelity tool's reference frames, the tests). Off
+// by default.
 void setExactMetaballField(bool on);

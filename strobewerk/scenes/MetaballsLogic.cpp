@@ -83,12 +83,12 @@ float advanceMetaballClock(float clock, float dt, float speed)
 
 int metaballFieldSize(int windowSize)
 {
-    // The rim of the field is a narrow band: below some 240 texels across
+    // The rim of the field is a narrow band: below some 180 texels across
     // it frays, so small windows keep more of their resolution.
-    constexpr int fewestTexels = 240;
+    constexpr int fewestTexels = 180;
     if (windowSize <= fewestTexels)
         return windowSize < 1 ? 1 : windowSize;
-    return std::max((windowSize + 2) / 3, fewestTexels);
+    return std::max((windowSize + 3) / 4, fewestTexels);
 }
 
 std::vector<float> blobAttributes(const std::vector<sParticle>& particles)

@@ -54,11 +54,12 @@ float metaballSpeed(float heldNoteProgress);
 // The layer clock after a frame of dt ms at that speed.
 float advanceMetaballClock(float clock, float dt, float speed);
 
-// The metaball field is drawn at a third of the window's resolution
+// The metaball field is drawn at a quarter of the window's resolution
 // (rounded up) and sampled back with linear filtering: the field is soft,
-// so the frame cannot tell, and the layer costs a ninth of the fragments.
-// The field keeps at least 240 texels across (all of the window's pixels
-// below that): its rim is a narrow band that frays when coarser.
+// so the frame cannot tell, and the layer costs a sixteenth of the
+// fragments. The field keeps at least 180 texels across (all of the
+// window's pixels below that): its rim is a narrow band that frays when
+// coarser.
 int metaballFieldSize(int windowSize);
 
 // The corners of the polygon a blob is drawn as.

@@ -18,6 +18,7 @@ vorn::cShaderProgram* terskelProgram = nullptr;
 vorn::cShaderProgram* lineProgram = nullptr;
 vorn::cShaderProgram* box2Program = nullptr;
 vorn::cShaderProgram* metaballProgram = nullptr;
+vorn::cShaderProgram* fieldSlopeProgram = nullptr;
 
 vorn::cTexture* happyTexture = nullptr;
 vorn::cTexture* partyTexture = nullptr;
@@ -25,14 +26,15 @@ std::vector<vorn::cTexture*> cardImages;
 vorn::cTexture* eyeTexture = nullptr;
 vorn::cTexture* screenCopy = nullptr;
 vorn::cTexture* metaballCopy = nullptr;
+vorn::cTexture* metaballSlope = nullptr;
 vorn::cTexture* colorschemeTexture = nullptr;
 std::vector<vorn::cTexture*> flashImages;
 vorn::cTexture* grad2Texture = nullptr;
 
 vorn::cMesh* quadMesh = nullptr;
 
-const char* const finalCompositeSamplers[finalCompositeUnits] = {"field",      "blur",     "frame",
-                                                                 "flashImage", "eyeImage", "cardImage"};
+const char* const finalCompositeSamplers[finalCompositeUnits] = {"field",    "blur",      "frame", "flashImage",
+                                                                 "eyeImage", "cardImage", "slope"};
 
 namespace {
 
@@ -143,8 +145,10 @@ void setUpEyeOverlay()
 void setUpIntro()
 {
     metaballCopy = makeWindowCopyTexture();
+    metaballSlope = makeWindowCopyTexture();
     grad2Texture = loadImage("grad2.png");
     metaballProgram = loadProgram("metaball2.vert", "metaball2.frag");
+    fieldSlopeProgram = loadProgram("overlayShade.vert", "fieldSlope.frag");
     setUpParticles();
 }
 
@@ -171,9 +175,4 @@ void giveEmptyImage(vorn::cTexture* texture, int width, int height, GLint intern
     texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     texture->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     texture->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-}
-
-void copyWindowInto(vorn::cTexture* target)
-{
-    glCopyTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, 0, 0, target->getWidth(), target->getHeight(), 0);
 }

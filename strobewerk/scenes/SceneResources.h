@@ -10,8 +10,9 @@
 //                     screenCopy;
 //   setUpEyeOverlay   the seed-box program and colour scheme, the two
 //                     flash images, the seed-boxes mesh;
-//   setUpIntro        metaballCopy, the gradient, the metaball program and
-//                     the field's framebuffer.
+//   setUpIntro        metaballCopy and metaballSlope, the gradient, the
+//                     metaball and slope programs and the field's
+//                     framebuffers.
 // Missing files are reported by the engine and the set-up goes on; the
 // object exists and is drawn in whatever state it was left.
 //
@@ -38,27 +39,31 @@ class cMesh;
 // combination of the parts a frame needs, indexed by
 // sFinalCompositeParts::variant(). Their samplers, one unit each, in unit
 // order: the metaball field, the blur, the window's copy, the flash image,
-// the eye, the card.
+// the eye, the card, the field's slope.
 extern vorn::cShaderProgram* finalCompositePrograms[finalCompositeVariants];
-constexpr int finalCompositeUnits = 6;
+constexpr int finalCompositeUnits = 7;
 extern const char* const finalCompositeSamplers[finalCompositeUnits];
 extern vorn::cShaderProgram* terskelProgram;
 extern vorn::cShaderProgram* lineProgram;
 extern vorn::cShaderProgram* box2Program;
 extern vorn::cShaderProgram* metaballProgram;
+// Draws the field's slope for the ripple (fieldSlope.frag).
+extern vorn::cShaderProgram* fieldSlopeProgram;
 
 extern vorn::cTexture* happyTexture;
 extern vorn::cTexture* partyTexture;
 // Title cards (0, 1), credits (2), greetings (3 .. 8).
 extern std::vector<vorn::cTexture*> cardImages;
 extern vorn::cTexture* eyeTexture;
-// The copy of the window that the blur and the frame's finish read, and
-// the final composite's copy of the finished frame; it follows the
-// window's size.
+// The layers below the blur, drawn into it upside down (Composition.cpp),
+// which the blur and the final composite read; it follows the window's
+// size.
 extern vorn::cTexture* screenCopy;
-// The metaball field, in floating point at a third of the window's size
+// The metaball field, in floating point at a quarter of the window's size
 // (Metaballs.h).
 extern vorn::cTexture* metaballCopy;
+// The field's slope, at the field's size, in floating point (Metaballs.h).
+extern vorn::cTexture* metaballSlope;
 extern vorn::cTexture* colorschemeTexture;
 extern std::vector<vorn::cTexture*> flashImages;
 extern vorn::cTexture* grad2Texture;
@@ -77,10 +82,6 @@ void setUpIntro();
 void drawOverlay(vorn::cShaderProgram* program, float sizeX, float sizeY);
 // As drawOverlay, with "col" set to the colour as well.
 void drawOverlayColoured(vorn::cShaderProgram* program, const vorn::vec4f& colour, float sizeX, float sizeY);
-
-// Copies the lower-left corner of the window, of the texture's own size,
-// into the texture bound on the current unit.
-void copyWindowInto(vorn::cTexture* target);
 
 // Gives `texture` an empty image of width x height (an 8-bit RGBA one, or
 // of `internalFormat` in floats), filtered linearly and clamped at its

@@ -26,7 +26,7 @@ TEST_F(CameraRigGlTest, LoadsTheViewOntoTheModelviewAndTheProjection)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(1.0f, 0.0f, 0.0f);
-    loadCameraRig(rig);
+    loadCameraRig(rig, false);
 
     // Multiplied onto what the modelview held.
     vorn::mat4f modelview;

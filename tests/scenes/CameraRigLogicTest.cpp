@@ -223,3 +223,16 @@ TEST(CameraRig, LongTurnsKeepTheOrientationUnitAndTheAngleClamped)
     expectNear(view.view.transformPoint(p),
                rig.cameraOrientation.rotate(p) + vec3f(0.0f, 0.0f, -400.0f), 1e-3f);
 }
+
+TEST(UpsideDownProjection, NegatesTheYRowExactlyAndNothingElse)
+{
+    vorn::mat4f projection;
+    for (int i = 0; i < 16; ++i)
+        projection.m[i] = 0.37f * static_cast<float>(i) - 2.1f;
+    const vorn::mat4f flipped = upsideDown(projection);
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row) {
+            const float original = projection.m[column * 4 + row];
+            EXPECT_EQ(flipped.m[column * 4 + row], row == 1 ? -original : original) << row << "," << column;
+        }
+}

@@ -396,7 +396,8 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
           {{"field", s2},      {"blur", s2},      {"frame", s2},       {"flashImage", s2}, {"eyeImage", s2},
            {"cardImage", s2},  {"col", v4},       {"fill", v4},        {"flashCol", v4},   {"flashFill", v4},
            {"flashLevel", f},  {"flashDisto", f}, {"cardFlash", f},    {"cardDisto", f},   {"t", f},
-           {"mixBoost", f},    {"specBoost", f},  {"distBoost", f},    {"sizeX", f},       {"sizeY", f}}}},
+           {"mixBoost", f},    {"specBoost", f},  {"distBoost", f},    {"slope", s2},      {"sizeX", f},
+           {"sizeY", f}}}},
         {"terskel",
          {terskelProgram,
           {{"tex", s2}, {"blackTer", f}, {"scroller", f}, {"whiteTer", f}, {"sizeX", f}, {"sizeY", f},
@@ -404,6 +405,7 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
         {"line", {lineProgram, {{"tex", s2}, {"col", v4}}}},
         {"box2", {box2Program, {{"tex", s2}, {"anim", f}, {"powah", f}}}},
         {"metaball", {metaballProgram, {}}},
+        {"fieldSlope", {fieldSlopeProgram, {{"field", s2}}}},
         {"horBlur", {horBlurProgram, {{"tex", s2}}}},
         {"verBlur", {verBlurProgram, {{"tex", s2}}}},
     };
@@ -636,7 +638,7 @@ sRgbFrame rgbOf(const std::vector<rgba>& pixels)
 } // namespace
 
 // The distortion ripples the frame along the metaball field's slope. The
-// production's field (a third of the size, 16-bit floats) must ripple it
+// production's field (a quarter of the size, 16-bit floats) must ripple it
 // as the exact field (full size, 32-bit floats) does, and the ripple must
 // be there at all.
 TEST_F(CompositionFrames, ARippledFrameDrawnThroughTheCheapFieldMatchesTheExactOne)
@@ -769,9 +771,10 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(box2Program, "anim"), 2.0f, 1e-6f);
     EXPECT_NEAR(uniformValue(box2Program, "powah"), 0.3f * (std::sin(6.25f) * 1.4f + 1.4f), 1e-5f);
 
-    // Every overlay is drawn at sizeX = sizeY = 1.
-    for (vorn::cShaderProgram* program : {composite, terskelProgram}) {
-        EXPECT_EQ(uniformValue(program, "sizeX"), 1.0f);
-        EXPECT_EQ(uniformValue(program, "sizeY"), 1.0f);
-    }
+    // The final composite is drawn at sizeX = sizeY = 1; the background
+    // upside down, as every layer below the blur is.
+    EXPECT_EQ(uniformValue(composite, "sizeX"), 1.0f);
+    EXPECT_EQ(uniformValue(composite, "sizeY"), 1.0f);
+    EXPECT_EQ(uniformValue(terskelProgram, "sizeX"), 1.0f);
+    EXPECT_EQ(uniformValue(terskelProgram, "sizeY"), -1.0f);
 }

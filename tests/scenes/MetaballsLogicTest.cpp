@@ -143,16 +143,16 @@ TEST(MetaballClock, AdvancesSlowlyWithoutTheNoteAndFastAtItsPeak)
     EXPECT_GT(dip + 0.0001f, -0.0002f);
 }
 
-TEST(MetaballField, AThirdOfTheWindowButAtLeast240TexelsAcross)
+TEST(MetaballField, AQuarterOfTheWindowButAtLeast180TexelsAcross)
 {
-    EXPECT_EQ(metaballFieldSize(1280), 427);
-    EXPECT_EQ(metaballFieldSize(1920), 640);
-    // 720 / 3 = 240: the floor itself.
-    EXPECT_EQ(metaballFieldSize(720), 240);
-    EXPECT_EQ(metaballFieldSize(600), 240);
-    EXPECT_EQ(metaballFieldSize(800), 267);
+    EXPECT_EQ(metaballFieldSize(1280), 320);
+    EXPECT_EQ(metaballFieldSize(1922), 481);
+    // 720 / 4 = 180: the floor itself.
+    EXPECT_EQ(metaballFieldSize(720), 180);
+    EXPECT_EQ(metaballFieldSize(600), 180);
+    EXPECT_EQ(metaballFieldSize(800), 200);
     // Small windows keep every pixel.
-    EXPECT_EQ(metaballFieldSize(240), 240);
+    EXPECT_EQ(metaballFieldSize(180), 180);
     EXPECT_EQ(metaballFieldSize(160), 160);
     EXPECT_EQ(metaballFieldSize(1), 1);
     EXPECT_EQ(metaballFieldSize(0), 1);

@@ -16,7 +16,7 @@
 //
 // The references of the frames that the final composite's distortion
 // ripples are drawn with the exact field: the ripple moves the picture by
-// the field's slope, and the production's cheaper field (a third of the
+// the field's slope, and the production's cheaper field (a quarter of the
 // size, 16-bit floats) is held to that yardstick. A frame passes with
 // PSNR >= 40 dB and SSIM >= 0.99, or PSNR >= 38 dB and SSIM >= 0.98 while
 // it is rippled; the outermost pixels aside. The last lines name the worst

@@ -12,7 +12,7 @@
 #undef glUnmapBuffer
 #undef glTexImage2D
 #undef glTexParameteri
-#undef glCopyTexImage2D
+#undef glRenderbufferStorageEXT
 #undef glEnableClientState
 #undef glDisableClientState
 #undef glVertexPointer
@@ -294,7 +294,8 @@ constexpr GLenum halfFloatType = 0x8D61;
 
 bool isFloatFormat(GLint internalFormat)
 {
-    return internalFormat == GL_RGBA16F_ARB || internalFormat == GL_RGBA32F_ARB;
+    return internalFormat == GL_RGBA16F_ARB || internalFormat == GL_RGBA32F_ARB || internalFormat == GL_RG16F ||
+           internalFormat == GL_RG32F;
 }
 
 } // namespace
@@ -327,12 +328,11 @@ extern "C" void webglTexParameteri(GLenum target, GLenum name, GLint value)
     glTexParameteri(target, name, allowedValue(name, value, texture.width == 0 || isPowerOfTwo(texture)));
 }
 
-extern "C" void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y,
-                                    GLsizei width, GLsizei height, GLint border)
+extern "C" void webglRenderbufferStorage(GLenum target, GLenum internalFormat, GLsizei width, GLsizei height)
 {
-    const GLenum format = internalFormat == GL_RGBA ? GL_RGB : internalFormat;
-    glCopyTexImage2D(target, level, format, x, y, width, height, border);
-    noteLevel(target, level, width, height, format, GL_UNSIGNED_BYTE);
+    if (internalFormat == GL_DEPTH_COMPONENT24)
+        internalFormat = GL_DEPTH_COMPONENT16;
+    glRenderbufferStorage(target, internalFormat, width, height);
 }
 
 extern "C" void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture,

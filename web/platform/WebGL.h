@@ -19,8 +19,7 @@
 //    others are kept here, and choosing one as the draw buffer attaches it
 //    in the first place (the read buffer follows, as the engine always
 //    picks the two alike);
-//  - the canvas has no alpha: copies from it are RGB (alpha reads 1, as
-//    from the desktop window, which has no alpha either);
+//  - a depth renderbuffer is 16-bit (WebGL 1 has no 24-bit one);
 //  - meshes are drawn from buffer objects with the position as the vertex
 //    array: the emulation hands such draws to WebGL as they are, so the
 //    position goes to the attribute the emulation renames gl_Vertex to
@@ -60,8 +59,7 @@ void webglTexImage2D(GLenum target, GLint level, GLint internalFormat, GLsizei w
 void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture, GLint level);
 void webglDrawBuffer(GLenum buffer);
 void webglTexParameteri(GLenum target, GLenum name, GLint value);
-void webglCopyTexImage2D(GLenum target, GLint level, GLenum internalFormat, GLint x, GLint y, GLsizei width,
-                         GLsizei height, GLint border);
+void webglRenderbufferStorage(GLenum target, GLenum internalFormat, GLsizei width, GLsizei height);
 void webglEnableClientState(GLenum array);
 void webglDisableClientState(GLenum array);
 void webglVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer);
@@ -104,7 +102,10 @@ void webglLinkProgram(GLuint program);
 #define glUnmapBuffer webglUnmapBuffer
 #define glTexImage2D webglTexImage2D
 #define glTexParameteri webglTexParameteri
-#define glCopyTexImage2D webglCopyTexImage2D
+#define glGenRenderbuffersEXT glGenRenderbuffers
+#define glBindRenderbufferEXT glBindRenderbuffer
+#define glRenderbufferStorageEXT webglRenderbufferStorage
+#define glFramebufferRenderbufferEXT glFramebufferRenderbuffer
 #define glEnableClientState webglEnableClientState
 #define glDisableClientState webglDisableClientState
 #define glVertexPointer webglVertexPointer
