@@ -17,9 +17,10 @@
 //     slices that slide sideways while its distortion is high, laid over
 //     the frame by its alpha.
 //
-// Steps 3 and 4 are compiled in only where OVERLAYS is defined: a
-// software renderer runs both sides of a branch, so the frames without
-// overlays use a program without them.
+// The flash image is compiled in only where FLASH is defined, the eye and
+// the card only where CARD is: a software renderer runs every branch of a
+// shader, even one no pixel takes, so each frame uses a program with only
+// the overlays it shows (and those show: their levels are above 0).
 //
 // Each step is clamped to 0..1, as a colour buffer clamps a layer drawn on
 // its own. The field may run past 1 where blobs meet; it is read as white
@@ -63,7 +64,7 @@ vec4 glowLayer(vec3 glow, float haze, vec2 shape, vec4 tint, vec4 flat)
     return vec4(c * a, a);
 }
 
-#ifdef OVERLAYS
+#if defined(FLASH) || defined(CARD)
 // An image swirled around the centre by `disto`, scaled by `level` and
 // added as light that fades where it is brightest (source times one minus
 // source).
@@ -108,13 +109,12 @@ vec3 finishedAt(vec2 at)
     vec4 w = glowLayer(glow, haze, shape, flashCol, flashFill);
     c = clamp(clamp(g.rgb + 2.0 * w.rgb, 0.0, 1.0) + c * (1.0 - g.a), 0.0, 1.0);
 
-#ifdef OVERLAYS
-    if (flashLevel > 0.0)
-        c = addSwirled(c, at, flashImage, flashDisto, flashLevel);
-    if (cardFlash > 0.0) {
-        c = addSwirled(c, at, eyeImage, cardDisto, cardFlash);
-        c = layCard(c, at);
-    }
+#ifdef FLASH
+    c = addSwirled(c, at, flashImage, flashDisto, flashLevel);
+#endif
+#ifdef CARD
+    c = addSwirled(c, at, eyeImage, cardDisto, cardFlash);
+    c = layCard(c, at);
 #endif
     return c;
 }

@@ -1,11 +1,12 @@
 #version 120
-// The metaball field's slope, as the final composite's ripple moves a pixel
-// by it: the green level's difference between lookups 10 pixels apart at
-// 1280 wide, four times over, plus a slow wobble of the screen. Drawn at
-// the field's own size into floats (negative where the field falls), so
-// the composite makes one lookup here instead of four in the field and
-// takes the sine and cosine from here too; it scales the move by the
-// ripple's strength.
+// How the metaball field's green level rises and bends between lookups 10
+// pixels apart at 1280 wide, for the final composite's ripple: along x and
+// y, the difference of the levels either side (xy) and their sum less
+// twice the level at the texel (zw). Drawn at the field's own size
+// into floats (either may be negative). The composite works out from these
+// and the field at its pixel what the two levels either side read once
+// each is taken as white past 1, which is the slope it moves the pixel by:
+// one lookup here instead of four in the field.
 uniform sampler2D field;
 varying vec2 uv;
 

@@ -4,46 +4,56 @@
 // the colour channels apart and "mixBoost" pours the field in as coloured
 // light; then the corners are darkened.
 //
-// The ripple moves each pixel along the field's slope ("slope", drawn from
-// the field by fieldSlope.frag at the field's size, with a slow wobble in
-// it). The field is kept in floating point and is smooth, so the slope is
-// too: no renderer's rounding shows in it.
+// The ripple moves each pixel along the field's slope, taken between
+// lookups 10 pixels apart at 1280 wide (fieldSlope.frag keeps, at the
+// field's size, how the field rises and bends over that distance; the
+// slope is worked out here from that and the field at the pixel, so the
+// field's bright bodies, which read as white, stay as still as they did).
+// The field is kept in floating point and is smooth, so the slope is too:
+// no renderer's rounding shows in it.
 //
-// The frame is finished where it is read (finishedAt), so the whole of
-// the frame's finish is one pass: once where nothing is split, once per
-// colour channel while "specBoost" splits them. The ripple is compiled in
-// only where RIPPLE is defined and the split only where SPLIT is: a
-// software renderer runs both sides of a branch.
+// Where nothing is split the frame is finished where it is read
+// (finishedAt), all in this one pass. A split frame is finished first, by
+// this program's FINISH variant, into "finished", and the split reads that
+// once per colour channel. The ripple is compiled in only where RIPPLE is
+// defined and the split only where SPLIT is: a software renderer runs
+// every branch.
 uniform float mixBoost;
 uniform float specBoost;
 uniform float distBoost;
 uniform sampler2D slope;
+uniform sampler2D finished;
 
+#ifdef FINISH
 void main()
 {
-    vec3 here = fieldAt(uv);
+    gl_FragColor = vec4(finishedAt(uv), 1.0);
+}
+#else
+void main()
+{
+    vec4 fieldHere = texture2D(field, uv);
     vec2 p = uv;
 #ifdef RIPPLE
     {
-        float g = texture2D(field, uv).g;
         vec4 s = texture2D(slope, uv) * 0.5;
-        vec2 up = min(g + s.zw + s.xy, 1.0);
-        vec2 down = min(g + s.zw - s.xy, 1.0);
-        vec2 grad = up - down;
-        p += grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
+        vec2 up = min(fieldHere.g + s.zw + s.xy, 1.0);
+        vec2 down = min(fieldHere.g + s.zw - s.xy, 1.0);
+        p += (up - down) * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
     }
 #endif
 #ifdef SPLIT
     vec2 spread = (uv - 0.5) * specBoost * 0.08;
-    vec3 c = vec3(finishedAt(p + spread).r, finishedAt(p).g, finishedAt(p - spread).b);
+    vec3 c = vec3(texture2D(finished, p + spread).r, texture2D(finished, p).g, texture2D(finished, p - spread).b);
 #else
     vec3 c = finishedAt(p);
 #endif
     // The field's edge as coloured light, its bodies as a faint wash.
-    vec2 shape = bodyAndRim(dot(here, vec3(0.3333)));
+    vec2 shape = bodyAndRim(dot(min(fieldHere.rgb, 1.0), vec3(0.3333)));
     float m = max(mixBoost, 0.0);
     c += (shape.y * vec3(1.0, 0.5, 0.9) * 2.5 + shape.x * vec3(0.2, 0.3, 0.5)) * m;
     vec2 d = uv - 0.5;
     c *= 1.0 - dot(d, d) * 0.5;
     gl_FragColor = vec4(c, 1.0);
 }
+#endif

@@ -129,7 +129,7 @@ sCostRow measureCosts(int ms, int width, int height)
     const sSceneState& state = showTimeline.stateAt(benchMs);
     sCostRow row;
     const sFinalBoosts boosts = finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix);
-    row.overlaysOff = !finalCompositeParts(state.effects, boosts).overlays;
+    row.overlaysOff = !finalCompositeParts(state.effects, boosts).overlays();
     row.boostsZero = finalCompositeIsVignetteOnly(boosts);
     row.rippled = boosts.distBoost != 0.0f;
     drawNextFrame(); // the first frame at a new size settles the copies

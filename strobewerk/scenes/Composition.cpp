@@ -111,35 +111,30 @@ void drawPointLines(const sCompositionState& s, float t)
     glEnd();
 }
 
-// The final composite, which finishes the frame in the same pass: it
-// reads the window as the layers below left it from screenCopy (copied for
-// the blur) and draws, where it reads it, the glow, the warm fill flash,
-// the flash image, the eye and the card (blurryHAX.frag); then ripples,
-// splits and lights that through the boosts and darkens the corners
-// (lolvarlay.frag). Each overlay used to be a pass of its own blended onto
-// the window and the composite read a second copy of it; the program now
-// works every layer's blend out itself, clamping after each as the colour
-// buffer did, and replaces the window's pixels. An overlay whose level is
-// 0 or below adds nothing and its lookups are skipped.
-void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts, int variant)
+// A split frame's finished frame (its first pass draws it; the split
+// reads it), the window's size, through a framebuffer of its own.
+vorn::cTexture* finishedCopy = nullptr;
+vorn::cOffscreenFrameBuffer* finishTarget = nullptr;
+
+// Gives finishedCopy the window's size (before the composite's textures
+// are bound: making its image binds it).
+void prepareFinishTarget()
 {
-    vorn::cTexture* units[finalCompositeUnits] = {metaballCopy, blurTargetA, screenCopy, nullptr,
-                                                  nullptr,      nullptr,     nullptr};
-    if (sFinalCompositeParts::ofVariant(variant).ripple)
-        units[6] = metaballSlope;
-    const float flashLevel = s.flashIndex < flashImages.size() ? s.flashLevel : 0.0f;
-    if (flashLevel > 0.0f)
-        units[3] = flashImages[s.flashIndex];
-    const float cardFlash = s.cardIndex < cardImages.size() ? s.cardFlash : 0.0f;
-    if (cardFlash > 0.0f) {
-        units[4] = eyeTexture;
-        units[5] = cardImages[s.cardIndex];
+    if (finishedCopy == nullptr) {
+        finishedCopy = new vorn::cTexture(true);
+        finishTarget = new vorn::cOffscreenFrameBuffer(windowWidth, windowHeight, 0);
     }
-    for (int unit = finalCompositeUnits - 1; unit >= 0; --unit)
-        if (units[unit] != nullptr)
-            units[unit]->bind(unit);
-    vorn::useDrawState({vorn::eBlend::off, false});
-    vorn::cShaderProgram* p = finalCompositePrograms[variant];
+    if (finishedCopy->getWidth() != windowWidth || finishedCopy->getHeight() != windowHeight) {
+        giveEmptyImage(finishedCopy, windowWidth, windowHeight);
+        if (finishTarget->getAttachedTextures().empty())
+            finishTarget->attachTexture(finishedCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
+    }
+    finishTarget->setSize(vorn::vec2f(static_cast<float>(windowWidth), static_cast<float>(windowHeight)));
+}
+
+void setCompositeUniforms(vorn::cShaderProgram* p, const sCompositionState& s, float t, const sFinalBoosts& boosts,
+                          float flashLevel, float cardFlash)
+{
     setUniform(p, "col", 1.0f, 1.0f, 1.0f, 1.0f);
     setUniform(p, "fill", 0.0f, 0.0f, 0.0f, 0.0f);
     setUniform(p, "flashCol", 1.0f, 0.95f, 0.6f, s.fillFlash + 0.4f);
@@ -152,6 +147,49 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
     setUniform(p, "mixBoost", boosts.mixBoost);
     setUniform(p, "specBoost", boosts.specBoost);
     setUniform(p, "distBoost", boosts.distBoost);
+}
+
+// The final composite, which finishes the frame: it reads the layers below
+// from screenCopy and draws, where it reads them, the glow, the warm fill
+// flash, the flash image, the eye and the card (blurryHAX.frag); then
+// ripples, splits and lights that through the boosts and darkens the
+// corners (lolvarlay.frag). Each overlay used to be a pass of its own
+// blended onto the window, and the composite read a copy of the window;
+// the program works every layer's blend out itself, clamping after each as
+// the colour buffer did, and replaces the window's pixels. A frame that is
+// split is finished in a first pass into finishedCopy, which the split
+// reads once per colour channel (the window's copy, as it used to be).
+void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts, int variant)
+{
+    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
+    vorn::cTexture* units[finalCompositeUnits] = {metaballCopy, blurTargetA, screenCopy, nullptr,
+                                                  nullptr,      nullptr,     nullptr,    nullptr};
+    if (parts.split)
+        prepareFinishTarget();
+    if (parts.ripple)
+        units[6] = metaballSlope;
+    const float flashLevel = s.flashIndex < flashImages.size() ? s.flashLevel : 0.0f;
+    if (parts.flash && flashLevel > 0.0f)
+        units[3] = flashImages[s.flashIndex];
+    const float cardFlash = s.cardIndex < cardImages.size() ? s.cardFlash : 0.0f;
+    if (parts.card && cardFlash > 0.0f) {
+        units[4] = eyeTexture;
+        units[5] = cardImages[s.cardIndex];
+    }
+    for (int unit = finalCompositeUnits - 1; unit >= 0; --unit)
+        if (units[unit] != nullptr)
+            units[unit]->bind(unit);
+    vorn::useDrawState({vorn::eBlend::off, false});
+    if (parts.split) {
+        vorn::cShaderProgram* finish = finalFinishPrograms[variant & (finalFinishVariants - 1)];
+        finishTarget->begin();
+        setCompositeUniforms(finish, s, t, boosts, flashLevel, cardFlash);
+        drawOverlay(finish, 1.0f, 1.0f);
+        finishTarget->end();
+        finishedCopy->bind(7);
+    }
+    vorn::cShaderProgram* p = finalCompositePrograms[variant];
+    setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
     drawOverlay(p, 1.0f, 1.0f);
 }
 

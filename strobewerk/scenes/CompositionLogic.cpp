@@ -192,12 +192,20 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
             sampleCurve(boostCurve, mixProgress) * 0.3f};
 }
 
+int finalCompositeProgramVariant(int variant)
+{
+    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
+    return parts.split ? sFinalCompositeParts{false, false, parts.ripple, true}.variant() : variant;
+}
+
 std::vector<std::string> finalCompositeDefines(int variant)
 {
     std::vector<std::string> defines;
-    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
-    if (parts.overlays)
-        defines.push_back("OVERLAYS");
+    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(finalCompositeProgramVariant(variant));
+    if (parts.flash)
+        defines.push_back("FLASH");
+    if (parts.card)
+        defines.push_back("CARD");
     if (parts.ripple)
         defines.push_back("RIPPLE");
     if (parts.split)
@@ -205,9 +213,20 @@ std::vector<std::string> finalCompositeDefines(int variant)
     return defines;
 }
 
+std::vector<std::string> finalFinishDefines(int variant)
+{
+    std::vector<std::string> defines{"FINISH"};
+    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
+    if (parts.flash)
+        defines.push_back("FLASH");
+    if (parts.card)
+        defines.push_back("CARD");
+    return defines;
+}
+
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts)
 {
-    return {s.flashLevel > 0.0f || s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f};
+    return {s.flashLevel > 0.0f, s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f};
 }
 
 bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts)

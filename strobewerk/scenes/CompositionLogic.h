@@ -154,33 +154,48 @@ struct sFinalBoosts {
 // From the progress of the held notes (4, 0), (4, 1) and (4, 2).
 sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgress);
 
-// What the final composite's pass has to draw besides the glow and the
-// vignette, and so which of its programs draws it (a software renderer
-// runs every branch of a shader, so each combination has a program of its
-// own that leaves the rest out):
-//  - overlays: the flash image (flashLevel) or the eye and card
-//    (cardFlash) can change the picture; at a level of 0 or below (a
-//    decay may overshoot below 0 for one frame) an overlay adds black or
-//    is fully transparent;
+// What the final composite has to draw besides the glow and the vignette,
+// and so which of its programs draws it (a software renderer runs every
+// branch of a shader, even one that no pixel takes, so each combination
+// has a program of its own that leaves the rest out):
+//  - flash: the flash image (flashLevel) can change the picture;
+//  - card: the eye and the card (cardFlash) can; at a level of 0 or below
+//    (a decay may overshoot below 0 for one frame) an overlay adds black
+//    or is fully transparent;
 //  - ripple: the distortion boost is on;
-//  - split: the colour-split boost is on.
+//  - split: the colour-split boost is on. A split frame is finished in
+//    two passes: the frame with its glow and overlays into a texture, then
+//    the split reads that three times (once per colour channel) instead of
+//    finishing the frame three times over.
 struct sFinalCompositeParts {
-    bool overlays;
+    bool flash;
+    bool card;
     bool ripple;
     bool split;
 
-    // 0 .. finalCompositeVariants - 1: overlays 1, ripple 2, split 4.
-    int variant() const { return (overlays ? 1 : 0) | (ripple ? 2 : 0) | (split ? 4 : 0); }
+    // 0 .. finalCompositeVariants - 1: flash 1, card 2, ripple 4, split 8.
+    int variant() const { return (flash ? 1 : 0) | (card ? 2 : 0) | (ripple ? 4 : 0) | (split ? 8 : 0); }
     // The parts of a variant's number.
     static sFinalCompositeParts ofVariant(int variant)
     {
-        return {(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0};
+        return {(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0, (variant & 8) != 0};
     }
+    bool overlays() const { return flash || card; }
 };
-constexpr int finalCompositeVariants = 8;
+constexpr int finalCompositeVariants = 16;
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);
-// The names a variant's program defines: "OVERLAYS", "RIPPLE", "SPLIT".
+// The names a variant's program defines: "FLASH", "CARD", "RIPPLE",
+// "SPLIT". A split variant's program only splits (and ripples): the
+// overlays are drawn by the first pass, so the split variants with and
+// without them are one program.
 std::vector<std::string> finalCompositeDefines(int variant);
+// The names the program of a split frame's first pass defines for the
+// overlays of `variant`: "FINISH", with "FLASH" and "CARD" as the variant
+// has them.
+std::vector<std::string> finalFinishDefines(int variant);
+// The variant whose program draws `variant`'s last pass (a split variant
+// with overlays is drawn by the one without).
+int finalCompositeProgramVariant(int variant);
 
 // True while the final composite does nothing but darken the corners: no
 // distortion, no colour split and no field light (mixBoost at or below 0

@@ -14,6 +14,7 @@
 #include "vorn/Texture.h"
 
 vorn::cShaderProgram* finalCompositePrograms[finalCompositeVariants] = {};
+vorn::cShaderProgram* finalFinishPrograms[finalFinishVariants] = {};
 vorn::cShaderProgram* terskelProgram = nullptr;
 vorn::cShaderProgram* lineProgram = nullptr;
 vorn::cShaderProgram* box2Program = nullptr;
@@ -34,7 +35,7 @@ vorn::cTexture* grad2Texture = nullptr;
 vorn::cMesh* quadMesh = nullptr;
 
 const char* const finalCompositeSamplers[finalCompositeUnits] = {"field",    "blur",      "frame", "flashImage",
-                                                                 "eyeImage", "cardImage", "slope"};
+                                                                 "eyeImage", "cardImage", "slope", "finished"};
 
 namespace {
 
@@ -106,17 +107,25 @@ void setUpScene2()
     // The final composite finishes the frame where it reads it: the glow
     // and the overlays (blurryHAX.frag) are functions it calls. One program
     // for each combination of the parts a frame may need
-    // (sFinalCompositeParts). Each reads the field, the blur, the window's
-    // copy and the three overlay images from units of their own.
-    for (int variant = 0; variant < finalCompositeVariants; ++variant) {
+    // (sFinalCompositeParts), and one for each combination of overlays in
+    // a split frame's first pass. Each reads what it needs from units of
+    // their own.
+    const auto loadComposite = [](const std::vector<std::string>& defines) {
         auto* program = new vorn::cShaderProgram();
-        program->load({"lolvarlay.vert"}, {"blurryHAX.frag", "lolvarlay.frag"}, finalCompositeDefines(variant));
+        program->load({"lolvarlay.vert"}, {"blurryHAX.frag", "lolvarlay.frag"}, defines);
         program->setUpUniforms([](vorn::cShaderProgram& linked) {
             for (int unit = 0; unit < finalCompositeUnits; ++unit)
                 glUniform1i(linked.getUniformLocation(finalCompositeSamplers[unit]), unit);
         });
-        finalCompositePrograms[variant] = program;
+        return program;
+    };
+    for (int variant = 0; variant < finalCompositeVariants; ++variant) {
+        const int own = finalCompositeProgramVariant(variant);
+        finalCompositePrograms[variant] =
+            own == variant ? loadComposite(finalCompositeDefines(variant)) : finalCompositePrograms[own];
     }
+    for (int overlays = 0; overlays < finalFinishVariants; ++overlays)
+        finalFinishPrograms[overlays] = loadComposite(finalFinishDefines(overlays));
 
     quadMesh = makeQuadMesh();
 

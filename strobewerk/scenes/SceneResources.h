@@ -37,11 +37,17 @@ class cMesh;
 // The final composite, which also draws the glow, the fill flash and the
 // flash, eye and card overlays (see Composition.cpp): one program for each
 // combination of the parts a frame needs, indexed by
-// sFinalCompositeParts::variant(). Their samplers, one unit each, in unit
-// order: the metaball field, the blur, the window's copy, the flash image,
-// the eye, the card, the field's slope.
+// sFinalCompositeParts::variant() (the split variants with and without
+// overlays share one; finalCompositeProgramVariant), and the programs of a
+// split frame's first pass, indexed by the variant's overlay bits
+// (variant & 3). Their samplers, one unit each, in unit order: the
+// metaball field, the blur, the layers (screenCopy), the flash image, the
+// eye, the card, the field's slope and the finished frame of a split
+// frame's first pass.
 extern vorn::cShaderProgram* finalCompositePrograms[finalCompositeVariants];
-constexpr int finalCompositeUnits = 7;
+constexpr int finalFinishVariants = 4;
+extern vorn::cShaderProgram* finalFinishPrograms[finalFinishVariants];
+constexpr int finalCompositeUnits = 8;
 extern const char* const finalCompositeSamplers[finalCompositeUnits];
 extern vorn::cShaderProgram* terskelProgram;
 extern vorn::cShaderProgram* lineProgram;

@@ -391,13 +391,24 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
          {finalCompositePrograms[0],
           {{"field", s2}, {"blur", s2}, {"frame", s2}, {"col", v4}, {"fill", v4}, {"flashCol", v4},
            {"flashFill", v4}, {"mixBoost", f}, {"sizeX", f}, {"sizeY", f}}}},
-        {"finalCompositeWithAll",
-         {finalCompositePrograms[finalCompositeVariants - 1],
+        {"finalCompositeWithOverlaysAndRipple",
+         {finalCompositePrograms[1 | 2 | 4],
           {{"field", s2},      {"blur", s2},      {"frame", s2},       {"flashImage", s2}, {"eyeImage", s2},
            {"cardImage", s2},  {"col", v4},       {"fill", v4},        {"flashCol", v4},   {"flashFill", v4},
            {"flashLevel", f},  {"flashDisto", f}, {"cardFlash", f},    {"cardDisto", f},   {"t", f},
-           {"mixBoost", f},    {"specBoost", f},  {"distBoost", f},    {"slope", s2},      {"sizeX", f},
-           {"sizeY", f}}}},
+           {"mixBoost", f},    {"distBoost", f},  {"slope", s2},       {"sizeX", f},       {"sizeY", f}}}},
+        // A split frame: the first pass finishes the frame with every
+        // overlay, the last ripples, splits and lights what it drew.
+        {"finalFinishWithOverlays",
+         {finalFinishPrograms[finalFinishVariants - 1],
+          {{"field", s2},      {"blur", s2},      {"frame", s2},       {"flashImage", s2}, {"eyeImage", s2},
+           {"cardImage", s2},  {"col", v4},       {"fill", v4},        {"flashCol", v4},   {"flashFill", v4},
+           {"flashLevel", f},  {"flashDisto", f}, {"cardFlash", f},    {"cardDisto", f},   {"t", f},
+           {"sizeX", f},       {"sizeY", f}}}},
+        {"finalCompositeWithAll",
+         {finalCompositePrograms[finalCompositeVariants - 1],
+          {{"field", s2}, {"finished", s2}, {"slope", s2}, {"mixBoost", f}, {"specBoost", f}, {"distBoost", f},
+           {"sizeX", f}, {"sizeY", f}}}},
         {"terskel",
          {terskelProgram,
           {{"tex", s2}, {"blackTer", f}, {"scroller", f}, {"whiteTer", f}, {"sizeX", f}, {"sizeY", f},
@@ -608,7 +619,8 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
 // The final composite's program leaves out the overlays while their level
 // is 0 and the ripple and split while their boosts are 0: those parts must
 // be ones that could not have changed the picture. The same frame drawn
-// again with the program that has every part shows the same picture.
+// again with every part shows the same picture (to within the one level
+// that a split frame's finished frame, kept in 8 bits, may round off).
 TEST_F(CompositionFrames, PartsLeftOutOfTheFinalCompositeWouldNotHaveChangedThePicture)
 {
     renderAt(5090);
@@ -622,7 +634,7 @@ TEST_F(CompositionFrames, PartsLeftOutOfTheFinalCompositeWouldNotHaveChangedTheP
     setDrawEveryLayer(true);
     renderAt(5090);
     setDrawEveryLayer(false);
-    EXPECT_EQ(largestDifference(partsLeftOut, finalFrame()), 0);
+    EXPECT_LE(largestDifference(partsLeftOut, finalFrame()), 1);
 }
 
 namespace {
@@ -736,7 +748,9 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(composite, "specBoost"), 0.53125f * 0.3f, 1e-5f);
     EXPECT_NEAR(uniformValue(composite, "mixBoost"), 0.5f * 0.3f, 1e-5f);
 
-    // Flash image, eye and card layers, drawn by the same program.
+    // Flash image, eye and card layers: the frame is split, so they are
+    // drawn by its first pass.
+    composite = finalFinishPrograms[finalFinishVariants - 1];
     EXPECT_NEAR(uniformValue(composite, "flashLevel"), flashLevel, 1e-4f);
     EXPECT_NEAR(uniformValue(composite, "flashDisto"), flashDisto, 1e-4f);
     EXPECT_NEAR(uniformValue(composite, "cardFlash"), cardFlash, 1e-4f);

@@ -252,22 +252,48 @@ TEST(LeftOutLayers, TheFinalCompositesProgramLeavesOutOnlyWhatCannotShow)
     // A decay that overshoots below 0 still adds nothing.
     s.flashLevel = -0.01f;
     s.cardFlash = -0.015f;
-    EXPECT_FALSE(finalCompositeParts(s, none).overlays);
-    // The faintest level of either overlay shows.
+    EXPECT_FALSE(finalCompositeParts(s, none).overlays());
+    // The faintest level of either overlay shows, and only that overlay.
     s.flashLevel = 1e-6f;
-    EXPECT_TRUE(finalCompositeParts(s, none).overlays);
+    EXPECT_EQ(finalCompositeParts(s, none).variant(), 1);
     s.flashLevel = 0.0f;
     s.cardFlash = 1e-6f;
-    EXPECT_TRUE(finalCompositeParts(s, none).overlays);
+    EXPECT_EQ(finalCompositeParts(s, none).variant(), 2);
     // Distortion and colour split act at either sign; the field's light
     // needs no program of its own.
     s.cardFlash = 0.0f;
-    EXPECT_EQ(finalCompositeParts(s, {-0.001f, 0.0f, 0.0f}).variant(), 2);
-    EXPECT_EQ(finalCompositeParts(s, {0.0f, -0.001f, 0.0f}).variant(), 4);
+    EXPECT_EQ(finalCompositeParts(s, {-0.001f, 0.0f, 0.0f}).variant(), 4);
+    EXPECT_EQ(finalCompositeParts(s, {0.0f, -0.001f, 0.0f}).variant(), 8);
     EXPECT_EQ(finalCompositeParts(s, {0.0f, 0.0f, 0.3f}).variant(), 0);
-    // Every combination has a program of its own.
+    // Every combination has a number of its own.
     s.flashLevel = 1.0f;
+    s.cardFlash = 1.0f;
     EXPECT_EQ(finalCompositeParts(s, {0.2f, 0.3f, 0.3f}).variant(), finalCompositeVariants - 1);
+}
+
+TEST(LeftOutLayers, ASplitFramesOverlaysAreDrawnByItsFirstPassAlone)
+{
+    const auto defines = [](int variant) {
+        std::string all;
+        for (const std::string& name : finalCompositeDefines(variant))
+            all += name + " ";
+        return all;
+    };
+    // Without a split, a variant's program has exactly its own parts.
+    EXPECT_EQ(defines(0), "");
+    EXPECT_EQ(defines(1 | 2 | 4), "FLASH CARD RIPPLE ");
+    EXPECT_EQ(finalCompositeProgramVariant(1 | 4), 1 | 4);
+    // With one, its last pass only ripples and splits, whatever overlays
+    // its first pass draws.
+    for (int overlays = 0; overlays < 4; ++overlays) {
+        EXPECT_EQ(finalCompositeProgramVariant(8 | overlays), 8) << overlays;
+        EXPECT_EQ(finalCompositeProgramVariant(8 | 4 | overlays), 8 | 4) << overlays;
+        EXPECT_EQ(defines(8 | 4 | overlays), "RIPPLE SPLIT ") << overlays;
+    }
+    std::vector<std::string> finish = finalFinishDefines(1 | 2 | 4 | 8);
+    EXPECT_EQ(finish, (std::vector<std::string>{"FINISH", "FLASH", "CARD"}));
+    finish = finalFinishDefines(2 | 8);
+    EXPECT_EQ(finish, (std::vector<std::string>{"FINISH", "CARD"}));
 }
 
 TEST(LeftOutLayers, FinalCompositeShortensOnlyWithoutDistortionSplitOrLight)
