@@ -129,7 +129,10 @@ void setUpScene2()
 
     quadMesh = makeQuadMesh();
 
-    happyTexture = loadImage("happy.png");
+    // The background tiles its image at about its own size: never smaller
+    // than a texel a pixel, so mipmaps showed nothing, and choosing between
+    // them cost the background a third of its pass.
+    happyTexture = loadImage("happy.png", false);
     partyTexture = loadImage("party.png");
     for (const char* card : {"OST.png", "oc.png", "cred.png", "greets1.png", "greets2.png", "greets3.png",
                              "greets4.png", "greets5.png", "greets6.png"})
@@ -145,7 +148,9 @@ void setUpScene2()
 void setUpEyeOverlay()
 {
     box2Program = loadProgram("box2.vert", "box2.frag");
-    colorschemeTexture = loadImage("colorscheme.png");
+    // A box reads one colour of the scheme, the same over the whole box:
+    // mipmaps show nothing there either.
+    colorschemeTexture = loadImage("colorscheme.png", false);
     flashImages.push_back(loadListedImage("f1.png"));
     flashImages.push_back(loadListedImage("f2.png"));
     buildSeedBoxesMesh();

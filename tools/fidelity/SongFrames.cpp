@@ -87,7 +87,12 @@ void drawPlainPass(int width, int height)
     glViewport(0, 0, width, height);
     glDisable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
-    happyTexture->bind(0);
+    static vorn::cTexture* const image = [] {
+        auto* texture = new vorn::cTexture(false);
+        texture->load("happy.png", GL_TEXTURE_2D, true);
+        return texture;
+    }();
+    image->bind(0);
     drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, 1.0f);
 }
 

@@ -42,7 +42,9 @@ void drawSongFrame(int ms, int width, int height);
 sRgbFrame readWindowFrame(int width, int height);
 
 // One plain textured full-screen pass: the background's program and image,
-// no blending, no depth test. The yardstick of the frame-cost figures.
+// the image with its mipmaps (as the background had them when the frame
+// costs were first measured, so the unit stays the same), no blending, no
+// depth test. The yardstick of the frame-cost figures.
 void drawPlainPass(int width, int height);
 
 bool savePngFrame(const std::string& path, const sRgbFrame& frame);
