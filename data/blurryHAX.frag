@@ -24,7 +24,7 @@
 //
 // Each step is clamped to 0..1, as a colour buffer clamps a layer drawn on
 // its own. The field may run past 1 where blobs meet; it is read as white
-// there.
+// there (levelAt).
 uniform sampler2D field;
 uniform sampler2D blur;
 uniform sampler2D frame;
@@ -42,9 +42,12 @@ uniform float cardDisto;
 uniform float t;
 varying vec2 uv;
 
-vec3 fieldAt(vec2 at)
+// The field's level: the mean of its tint (red; green is the tint's
+// green, which the ripple follows), read as white (0.9999, three levels
+// of 0.3333) where blobs meet and it runs past that.
+float levelAt(vec2 at)
 {
-    return min(texture2D(field, at).rgb, 1.0);
+    return min(texture2D(field, at).r, 0.9999);
 }
 
 // How much of a field body and of its rim a field level shows.
@@ -102,7 +105,7 @@ vec3 finishedAt(vec2 at)
     vec2 layersAt = vec2(at.x, 1.0 - at.y);
     vec3 c = texture2D(frame, layersAt).rgb;
     vec3 blurred = texture2D(blur, layersAt).rgb;
-    vec2 shape = bodyAndRim(dot(fieldAt(at), vec3(0.3333)));
+    vec2 shape = bodyAndRim(levelAt(at));
     vec3 glow = blurred * 0.6 + shape.y * vec3(0.45, 0.75, 1.0) * 0.8 + shape.x * vec3(0.1, 0.12, 0.2);
     float haze = clamp(dot(blurred, vec3(0.3, 0.5, 0.2)), 0.0, 1.0);
     vec4 g = glowLayer(glow, haze, shape, col, fill);

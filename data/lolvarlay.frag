@@ -32,13 +32,13 @@ void main()
 #else
 void main()
 {
-    vec4 fieldHere = texture2D(field, uv);
     vec2 p = uv;
 #ifdef RIPPLE
     {
+        float green = texture2D(field, uv).g;
         vec4 s = texture2D(slope, uv) * 0.5;
-        vec2 up = min(fieldHere.g + s.zw + s.xy, 1.0);
-        vec2 down = min(fieldHere.g + s.zw - s.xy, 1.0);
+        vec2 up = min(green + s.zw + s.xy, 1.0);
+        vec2 down = min(green + s.zw - s.xy, 1.0);
         p += (up - down) * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
     }
 #endif
@@ -49,7 +49,7 @@ void main()
     vec3 c = finishedAt(p);
 #endif
     // The field's edge as coloured light, its bodies as a faint wash.
-    vec2 shape = bodyAndRim(dot(min(fieldHere.rgb, 1.0), vec3(0.3333)));
+    vec2 shape = bodyAndRim(levelAt(uv));
     float m = max(mixBoost, 0.0);
     c += (shape.y * vec3(1.0, 0.5, 0.9) * 2.5 + shape.x * vec3(0.2, 0.3, 0.5)) * m;
     vec2 d = uv - 0.5;

@@ -10,6 +10,10 @@
 // distance: a texture lookup per fragment cost most of the layer on a
 // software renderer, the series a few multiply-adds. It follows the ramp
 // to within a few levels of 255 where the bump is bright enough to show.
+//
+// The field keeps two numbers of the tint: its mean level (red), which is
+// what the glow and the field's light show, and its green, which the
+// final composite's ripple follows.
 varying vec2 local;
 varying float strength;
 
@@ -39,5 +43,5 @@ void main()
         discard;
     float bump = (1.0 - r2) * (1.0 - r2);
     vec3 tint = tintAt(sqrt(r2));
-    gl_FragColor = vec4(tint, bump * strength * blobPeak);
+    gl_FragColor = vec4(dot(tint, vec3(0.3333)), tint.g, 0.0, bump * strength * blobPeak);
 }

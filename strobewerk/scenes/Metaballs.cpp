@@ -68,7 +68,7 @@ void prepareFieldTarget()
 {
     const int w = exactField ? windowWidth : metaballFieldSize(windowWidth);
     const int h = exactField ? windowHeight : metaballFieldSize(windowHeight);
-    const GLint format = exactField ? GL_RGBA32F_ARB : fieldFormat;
+    const GLint format = exactField ? GL_RG32F : fieldFormat;
     if (metaballCopy->getWidth() != w || metaballCopy->getHeight() != h || fieldFormatNow != format ||
         fieldTargetTexture != metaballCopy) {
         giveEmptyImage(metaballCopy, w, h, format);

@@ -29,10 +29,11 @@
 
 struct sSceneState;
 
-// The field's texel format: four 16-bit floats. Each blob adds at most
-// half a level to a texel, and a 16-bit float carries the sum to about a
-// 2000th, well below what the ripple or the glow can show.
-constexpr GLint fieldFormat = GL_RGBA16F_ARB;
+// The field's texel format: two 16-bit floats, the sums of the blobs' mean
+// level and of their green. Each blob adds at most half a level to a
+// texel, and a 16-bit float carries the sum to about a 2000th, well below
+// what the ripple or the glow can show.
+constexpr GLint fieldFormat = GL_RG16F;
 
 // The field's slope (metaballSlope): two 16-bit floats, as far as the
 // ripple moves a pixel at full strength, which may be either way.
