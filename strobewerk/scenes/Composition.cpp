@@ -253,7 +253,9 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     drawPointLines(s, t);
     layerDone(eLayer::pointLines);
 
-    vorn::useDrawState({vorn::eBlend::over, true});
+    // The boxes are opaque (alpha 1): blending them over would give their
+    // own colour to the bit, at the cost of reading every pixel back.
+    vorn::useDrawState({vorn::eBlend::off, true});
     drawSeedBoxes(state.seedBoxes, t);
     layerDone(eLayer::seedBoxes);
     layersTarget->end();

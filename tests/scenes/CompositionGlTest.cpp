@@ -597,12 +597,10 @@ TEST_F(CompositionFrames, EachLayerLeavesTheGlStateTheNextOneDrawsWith)
     EXPECT_EQ(lines.program, programOf(lineProgram));
     EXPECT_EQ(lines.textureOnUnit[0], textureOf(partyTexture));
 
-    // The seed boxes are drawn with depth testing on and the same blending.
+    // The seed boxes are drawn opaque with depth testing on.
     const sLayerGlState& boxes = glStateAfter[eLayer::seedBoxes];
     EXPECT_TRUE(boxes.depthTest);
-    EXPECT_TRUE(boxes.blend);
-    EXPECT_EQ(boxes.blendSource, GL_SRC_ALPHA);
-    EXPECT_EQ(boxes.blendDestination, GL_ONE_MINUS_SRC_ALPHA);
+    EXPECT_FALSE(boxes.blend);
 
     // The final composite replaces the window's pixels: no blending, no
     // depth test; it reads the field, the blur and the window's copy, and
