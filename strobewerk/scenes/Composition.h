@@ -2,16 +2,17 @@
 // layers every frame, from the metaball field at the back to the final
 // composite at the front.
 //
-// The show calls it once per frame with the window target begun (cleared,
-// depth testing on, identity modelview) and the show's state at the
-// frame's song time (SceneState.h): cues (notes of the note list, joystick
-// inputs) have pushed up its effect values and time has decayed them. The
-// frame only reads the state.
+// The show calls it once per frame with the window target begun (its
+// colour cleared, depth testing on, identity modelview) and the show's
+// state at the frame's song time (SceneState.h): cues (notes of the note
+// list, joystick inputs) have pushed up its effect values and time has
+// decayed them. The frame only reads the state.
 //
-// The layers in order: metaballs; background; camera, shake and point
-// lines; seed boxes; screen copy and blur; the final composite, which
-// draws the glow, the fill flash and the flash image, eye and card
-// overlays in the same pass.
+// The layers in order: metaballs (and the field's slope while the
+// distortion ripples); background, camera, shake, point lines and seed
+// boxes, drawn into screenCopy; the blur; the final composite, which draws
+// the glow, the fill flash and the flash image, eye and card overlays in
+// the same pass (a frame with its colours split in two) into the window.
 #pragma once
 
 #include <cstdint>
