@@ -13,6 +13,7 @@
 #undef glTexImage2D
 #undef glTexParameteri
 #undef glRenderbufferStorageEXT
+#undef glFramebufferRenderbufferEXT
 #undef glEnableClientState
 #undef glDisableClientState
 #undef glVertexPointer
@@ -331,8 +332,16 @@ extern "C" void webglTexParameteri(GLenum target, GLenum name, GLint value)
 extern "C" void webglRenderbufferStorage(GLenum target, GLenum internalFormat, GLsizei width, GLsizei height)
 {
     if (internalFormat == GL_DEPTH_COMPONENT24)
-        internalFormat = GL_DEPTH_COMPONENT16;
+        internalFormat = GL_DEPTH_STENCIL;
     glRenderbufferStorage(target, internalFormat, width, height);
+}
+
+extern "C" void webglFramebufferRenderbuffer(GLenum target, GLenum attachment, GLenum renderbufferTarget,
+                                             GLuint renderbuffer)
+{
+    if (attachment == GL_DEPTH_ATTACHMENT)
+        attachment = GL_DEPTH_STENCIL_ATTACHMENT;
+    glFramebufferRenderbuffer(target, attachment, renderbufferTarget, renderbuffer);
 }
 
 extern "C" void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureTarget, GLuint texture,

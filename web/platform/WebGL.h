@@ -19,7 +19,9 @@
 //    others are kept here, and choosing one as the draw buffer attaches it
 //    in the first place (the read buffer follows, as the engine always
 //    picks the two alike);
-//  - a depth renderbuffer is 16-bit (WebGL 1 has no 24-bit one);
+//  - a depth renderbuffer is a depth-and-stencil one (WebGL 1's only
+//    depth format with more than 16 bits, which the seed boxes' range of
+//    depths needs);
 //  - meshes are drawn from buffer objects with the position as the vertex
 //    array: the emulation hands such draws to WebGL as they are, so the
 //    position goes to the attribute the emulation renames gl_Vertex to
@@ -60,6 +62,7 @@ void webglFramebufferTexture2D(GLenum target, GLenum attachment, GLenum textureT
 void webglDrawBuffer(GLenum buffer);
 void webglTexParameteri(GLenum target, GLenum name, GLint value);
 void webglRenderbufferStorage(GLenum target, GLenum internalFormat, GLsizei width, GLsizei height);
+void webglFramebufferRenderbuffer(GLenum target, GLenum attachment, GLenum renderbufferTarget, GLuint renderbuffer);
 void webglEnableClientState(GLenum array);
 void webglDisableClientState(GLenum array);
 void webglVertexPointer(GLint size, GLenum type, GLsizei stride, const void* pointer);
@@ -105,7 +108,7 @@ void webglLinkProgram(GLuint program);
 #define glGenRenderbuffersEXT glGenRenderbuffers
 #define glBindRenderbufferEXT glBindRenderbuffer
 #define glRenderbufferStorageEXT webglRenderbufferStorage
-#define glFramebufferRenderbufferEXT glFramebufferRenderbuffer
+#define glFramebufferRenderbufferEXT webglFramebufferRenderbuffer
 #define glEnableClientState webglEnableClientState
 #define glDisableClientState webglDisableClientState
 #define glVertexPointer webglVertexPointer
