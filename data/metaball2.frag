@@ -19,20 +19,23 @@ varying float strength;
 
 const float blobPeak = 0.5;
 
-vec3 tintAt(float r)
+// The ramp's mean level and its green, each a polynomial in the distance
+// (the mean's coefficients are 0.3333 of the sum of the three channels',
+// the weight the field's readers gave each channel).
+vec2 tintAt(float r)
 {
     float x = 2.0 * r - 1.0;
-    vec3 c = vec3(13.2321559, 8.6939262, 4.8396840);
-    c = c * x + vec3(24.0148253, 13.7928585, 9.1782835);
-    c = c * x + vec3(-25.5466675, -18.6997311, -8.8681140);
-    c = c * x + vec3(-52.5609151, -29.3473335, -20.2737735);
-    c = c * x + vec3(15.8358963, 14.9634015, 4.6561486);
-    c = c * x + vec3(39.9919933, 21.1922748, 15.6879356);
-    c = c * x + vec3(-2.3974791, -5.3542535, 0.0626375);
-    c = c * x + vec3(-12.0416930, -5.6543689, -4.8984564);
-    c = c * x + vec3(-1.0423553, 0.5461832, -0.6830850);
-    c = c * x + vec3(0.6555782, -0.1689627, 0.1991126);
-    c = c * x + vec3(0.9436245, 0.6426358, 0.8729511);
+    vec2 c = vec2(8.9210298, 8.6939262);
+    c = c * x + vec2(15.6604229, 13.7928585);
+    c = c * x + vec2(-17.7030670, -18.6997311);
+    c = c * x + vec2(-34.0572680, -29.3473335);
+    c = c * x + vec2(11.8173003, 14.9634015);
+    c = c * x + vec2(25.6215055, 21.1922748);
+    c = c * x + vec2(-2.5627754, -5.3542535);
+    c = c * x + vec2(-7.5307529, -5.6543689);
+    c = c * x + vec2(-0.3930464, 0.5461832);
+    c = c * x + vec2(0.2285532, -0.1689627);
+    c = c * x + vec2(0.8196552, 0.6426358);
     return clamp(c, 0.0, 1.0);
 }
 
@@ -42,6 +45,6 @@ void main()
     if (r2 >= 1.0)
         discard;
     float bump = (1.0 - r2) * (1.0 - r2);
-    vec3 tint = tintAt(sqrt(r2));
-    gl_FragColor = vec4(dot(tint, vec3(0.3333)), tint.g, 0.0, bump * strength * blobPeak);
+    vec2 tint = tintAt(sqrt(r2));
+    gl_FragColor = vec4(tint, 0.0, bump * strength * blobPeak);
 }
