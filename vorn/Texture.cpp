@@ -117,7 +117,8 @@ void cTexture::uploadCurrentImage(GLenum levelTarget, GLint level, bool inPlace)
     const GLenum format = GLenum(ilGetInteger(IL_IMAGE_FORMAT));
     if (inPlace) {
         glBindTexture(levelTarget, id);
-        record(levelTarget, w, h, 0);
+        if (level == 0)
+            record(levelTarget, w, h, 0);
         glTexSubImage2D(levelTarget, level, 0, 0, w, h, format, GL_UNSIGNED_BYTE, ilGetData());
     } else if (levelTarget >= GL_TEXTURE_CUBE_MAP_POSITIVE_X && levelTarget <= GL_TEXTURE_CUBE_MAP_NEGATIVE_Z)
         setCubeFace(levelTarget, level, bpp, w, h, 0, 0, format, GL_UNSIGNED_BYTE, ilGetData());
@@ -216,7 +217,9 @@ void cTexture::setImage(GLenum imageTarget, GLint level, GLint internalFormat, G
                         GLint border, GLenum format, GLenum type, const void* pixels)
 {
     glBindTexture(imageTarget, id);
-    record(imageTarget, w, h, d);
+    // The texture's size is its first level's.
+    if (level == 0)
+        record(imageTarget, w, h, d);
     if (imageTarget == GL_TEXTURE_3D || imageTarget == GL_TEXTURE_1D)
         return;
     glTexImage2D(imageTarget, level, internalFormat, w, h, border, format, type, pixels);

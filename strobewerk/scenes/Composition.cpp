@@ -83,6 +83,12 @@ void drawBackground(float t, float energy, bool alternate)
     setUniform(terskelProgram, "blackTer", u.blackTer);
     setUniform(terskelProgram, "scroller", u.scroller);
     setUniform(terskelProgram, "whiteTer", u.whiteTer);
+    const GLint minFilter =
+        backgroundNeedsMipmaps(windowWidth, windowHeight, happyTexture->getWidth(), happyTexture->getHeight())
+            ? GL_LINEAR_MIPMAP_LINEAR
+            : GL_LINEAR;
+    if (happyTexture->isMipmapped() != (minFilter == GL_LINEAR_MIPMAP_LINEAR))
+        happyTexture->setParameter(GL_TEXTURE_MIN_FILTER, minFilter);
     happyTexture->bind(0);
     drawOverlayColoured(terskelProgram, {1.0f, 1.0f, 1.0f, 1.0f}, 1.0f, -1.0f);
 }

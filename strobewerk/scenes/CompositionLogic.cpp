@@ -185,6 +185,13 @@ std::vector<sLineSegment> pointLineSegments(const std::vector<vorn::vec3f>& poin
     return segments;
 }
 
+bool backgroundNeedsMipmaps(int windowWidth, int windowHeight, int imageWidth, int imageHeight)
+{
+    constexpr float mostTexelsAPixel = 1.1f;
+    return 2.0f * static_cast<float>(imageWidth) > mostTexelsAPixel * static_cast<float>(windowWidth) ||
+           1.5f * static_cast<float>(imageHeight) > mostTexelsAPixel * static_cast<float>(windowHeight);
+}
+
 sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgress)
 {
     return {sampleCurve(boostCurve, distProgress) * 0.2f,

@@ -130,6 +130,13 @@ struct sBackgroundUniforms {
 // t in ms; `alternate` while joystick button 10 is held.
 sBackgroundUniforms backgroundUniforms(float t, float energy, bool alternate);
 
+// The background tiles its image twice across the window and one and a
+// half times up it. Its mipmaps show only where that puts more than 1.1
+// texels on a pixel (a smaller window); elsewhere it is read without them,
+// which spares a software renderer a third of the pass (choosing a level
+// for every pixel) and shows the same picture.
+bool backgroundNeedsMipmaps(int windowWidth, int windowHeight, int imageWidth, int imageHeight);
+
 struct sShakeTransform {
     vorn::vec3f translation;
     float angleDegrees;

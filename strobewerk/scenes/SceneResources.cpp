@@ -129,10 +129,9 @@ void setUpScene2()
 
     quadMesh = makeQuadMesh();
 
-    // The background tiles its image at about its own size: never smaller
-    // than a texel a pixel, so mipmaps showed nothing, and choosing between
-    // them cost the background a third of its pass.
-    happyTexture = loadImage("happy.png", false);
+    // With its mipmaps; the background reads them only where the window
+    // needs them (backgroundNeedsMipmaps).
+    happyTexture = loadImage("happy.png");
     partyTexture = loadImage("party.png");
     for (const char* card : {"OST.png", "oc.png", "cred.png", "greets1.png", "greets2.png", "greets3.png",
                              "greets4.png", "greets5.png", "greets6.png"})

@@ -309,3 +309,17 @@ TEST(LeftOutLayers, FinalCompositeShortensOnlyWithoutDistortionSplitOrLight)
     // Between held notes the boosts come out exactly 0.
     EXPECT_TRUE(finalCompositeIsVignetteOnly(finalBoosts(0.0f, 0.0f, 0.0f)));
 }
+
+TEST(Background, ReadsItsMipmapsOnlyWhereTheWindowShrinksItsImage)
+{
+    // 512 x 512 tiled twice across and one and a half times up: 1280 x 720
+    // puts 0.8 and 1.07 texels on a pixel.
+    EXPECT_FALSE(backgroundNeedsMipmaps(1280, 720, 512, 512));
+    EXPECT_FALSE(backgroundNeedsMipmaps(1920, 1080, 512, 512));
+    EXPECT_FALSE(backgroundNeedsMipmaps(1024, 768, 512, 512));
+    // Smaller windows, along either side.
+    EXPECT_TRUE(backgroundNeedsMipmaps(800, 600, 512, 512));
+    EXPECT_TRUE(backgroundNeedsMipmaps(480, 270, 512, 512));
+    EXPECT_TRUE(backgroundNeedsMipmaps(1280, 640, 512, 512));
+    EXPECT_TRUE(backgroundNeedsMipmaps(900, 1080, 512, 512));
+}

@@ -83,6 +83,9 @@ TEST_F(GlTest, MipmapChainOfPowerOfTwoImage)
         EXPECT_EQ(levelHeight(GL_TEXTURE_2D, level), expected[level][1]) << "level " << level;
     }
     EXPECT_EQ(levelWidth(GL_TEXTURE_2D, 9), 0);
+    // The texture's size is its first level's, not its last's.
+    EXPECT_EQ(texture.getWidth(), 256);
+    EXPECT_EQ(texture.getHeight(), 128);
     EXPECT_TRUE(texels(GL_TEXTURE_2D, 8)[0].near(rgba(200, 100, 50, 255), 2));
     GLint minFilter = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &minFilter);
