@@ -68,7 +68,7 @@ void prepareFieldTarget()
 {
     const int w = exactField ? windowWidth : metaballFieldSize(windowWidth);
     const int h = exactField ? windowHeight : metaballFieldSize(windowHeight);
-    const GLint format = exactField ? GL_RG32F : fieldFormat;
+    const GLint format = fieldFormat;
     if (metaballCopy->getWidth() != w || metaballCopy->getHeight() != h || fieldFormatNow != format ||
         fieldTargetTexture != metaballCopy) {
         giveEmptyImage(metaballCopy, w, h, format);
@@ -94,7 +94,7 @@ void prepareSlopeTarget()
 {
     const int w = metaballCopy->getWidth();
     const int h = metaballCopy->getHeight();
-    const GLint format = exactField ? GL_RGBA32F_ARB : slopeFormat;
+    const GLint format = slopeFormat;
     if (metaballSlope->getWidth() != w || metaballSlope->getHeight() != h || slopeFormatNow != format ||
         slopeTargetTexture != metaballSlope) {
         giveEmptyImage(metaballSlope, w, h, format);

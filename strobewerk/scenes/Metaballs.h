@@ -29,15 +29,16 @@
 
 struct sSceneState;
 
-// The field's texel format: two 16-bit floats, the sums of the blobs' mean
-// level and of their green. Each blob adds at most half a level to a
-// texel, and a 16-bit float carries the sum to about a 2000th, well below
-// what the ripple or the glow can show.
-constexpr GLint fieldFormat = GL_RG16F;
+// The field's texel format: two 32-bit floats, the sums of the blobs' mean
+// level and of their green. The ripple follows differences between
+// neighbouring levels, which 16-bit floats (a 2000th of the sum) rounded
+// enough to move it by a fraction of a pixel; 32-bit ones cost a software
+// renderer no more.
+constexpr GLint fieldFormat = GL_RG32F;
 
-// The field's slope (metaballSlope): two 16-bit floats, as far as the
-// ripple moves a pixel at full strength, which may be either way.
-constexpr GLint slopeFormat = GL_RGBA16F_ARB;
+// The field's slope (metaballSlope, fieldSlope.frag): four 32-bit floats,
+// either side of zero.
+constexpr GLint slopeFormat = GL_RGBA32F_ARB;
 
 void setUpParticles();
 void drawMetaballs(const sSceneState& state);
@@ -48,7 +49,6 @@ void drawMetaballs(const sSceneState& state);
 void drawMetaballSlope();
 
 // Draws the field and its slope at the window's full resolution instead of
-// a quarter, in 32-bit floats: the exact field, the yardstick the usual
-// field is held to (the fidelity tool's reference frames, the tests). Off
-// by default.
+// a quarter: the exact field, the yardstick the usual field is held to (the
+// fidelity tool's reference frames, the tests). Off by default.
 void setExactMetaballField(bool on);

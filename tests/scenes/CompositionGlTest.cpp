@@ -648,9 +648,8 @@ sRgbFrame rgbOf(const std::vector<rgba>& pixels)
 } // namespace
 
 // The distortion ripples the frame along the metaball field's slope. The
-// production's field (a quarter of the size, 16-bit floats) must ripple it
-// as the exact field (full size, 32-bit floats) does, and the ripple must
-// be there at all.
+// production's field (a quarter of the size) must ripple it as the exact
+// field (full size) does, and the ripple must be there at all.
 TEST_F(CompositionFrames, ARippledFrameDrawnThroughTheCheapFieldMatchesTheExactOne)
 {
     renderAt(6250);

@@ -12,12 +12,12 @@
 // references instead of comparing; --keep=DIR also writes the frames drawn
 // now into DIR, for looking at; --replay-input=FILE draws the show with a
 // recorded performance instead of an idle joystick; --exact-field draws
-// every frame with the exact metaball field (full size, 32-bit floats).
+// every frame with the exact metaball field (full size).
 //
 // The references of the frames that the final composite's distortion
 // ripples are drawn with the exact field: the ripple moves the picture by
 // the field's slope, and the production's cheaper field (a quarter of the
-// size, 16-bit floats) is held to that yardstick. A frame passes with
+// size) is held to that yardstick. A frame passes with
 // PSNR >= 40 dB and SSIM >= 0.99, or PSNR >= 38 dB and SSIM >= 0.98 while
 // it is rippled; the outermost pixels aside. The last lines name the worst
 // frame of each kind. The exit code is 0 when all pass, 1 when one does
