@@ -5,10 +5,10 @@
 // light; then the corners are darkened.
 //
 // The ripple moves each pixel along the field's slope, taken between
-// lookups 10 pixels apart at 1280 wide (fieldSlope.frag keeps, at the
-// field's size, how the field rises and bends over that distance; the
-// slope is worked out here from that and the field at the pixel, so the
-// field's bright bodies, which read as white, stay as still as they did).
+// lookups 10 pixels apart at 1280 wide, plus a slow wobble
+// (fieldSlope.frag keeps both at the field's size; the slope is worked out
+// here from that and the field at the pixel, so the field's bright bodies,
+// which read as white, stay as still as they did).
 // The field is kept in floating point and is smooth, so the slope is too:
 // no renderer's rounding shows in it.
 //
@@ -36,10 +36,9 @@ void main()
 #ifdef RIPPLE
     {
         float green = texture2D(field, uv).g;
-        vec4 s = texture2D(slope, uv) * 0.5;
-        vec2 up = min(green + s.zw + s.xy, 1.0);
-        vec2 down = min(green + s.zw - s.xy, 1.0);
-        p += (up - down) * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
+        vec4 s = texture2D(slope, uv);
+        vec2 grad = min(green + s.xy * 0.5, 1.0) - min(green - s.xy * 0.5, 1.0);
+        p += grad * distBoost * 4.0 + s.zw * distBoost * 0.02;
     }
 #endif
 #ifdef SPLIT
