@@ -16,8 +16,8 @@
 // (finishedAt), all in this one pass. A split frame is finished first, by
 // this program's FINISH variant, into "finished", and the split reads that
 // once per colour channel. The ripple is compiled in only where RIPPLE is
-// defined and the split only where SPLIT is: a software renderer runs
-// every branch.
+// defined, the split only where SPLIT is and the light only where LIGHT
+// is: a software renderer runs every branch.
 uniform float mixBoost;
 uniform float specBoost;
 uniform float distBoost;
@@ -47,10 +47,12 @@ void main()
 #else
     vec3 c = finishedAt(p);
 #endif
+#ifdef LIGHT
     // The field's edge as coloured light, its bodies as a faint wash.
     vec2 shape = bodyAndRim(levelAt(uv));
     float m = max(mixBoost, 0.0);
     c += (shape.y * vec3(1.0, 0.5, 0.9) * 2.5 + shape.x * vec3(0.2, 0.3, 0.5)) * m;
+#endif
     vec2 d = uv - 0.5;
     c *= 1.0 - dot(d, d) * 0.5;
     gl_FragColor = vec4(c, 1.0);

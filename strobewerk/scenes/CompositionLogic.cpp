@@ -202,7 +202,9 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
 int finalCompositeProgramVariant(int variant)
 {
     const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
-    return parts.split ? sFinalCompositeParts{false, false, parts.ripple, true}.variant() : variant;
+    if (parts.split)
+        return sFinalCompositeParts{false, false, parts.ripple, true, parts.light}.variant();
+    return sFinalCompositeParts{parts.flash, parts.card, parts.ripple, false, true}.variant();
 }
 
 std::vector<std::string> finalCompositeDefines(int variant)
@@ -217,6 +219,8 @@ std::vector<std::string> finalCompositeDefines(int variant)
         defines.push_back("RIPPLE");
     if (parts.split)
         defines.push_back("SPLIT");
+    if (parts.light)
+        defines.push_back("LIGHT");
     return defines;
 }
 
@@ -233,7 +237,8 @@ std::vector<std::string> finalFinishDefines(int variant)
 
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts)
 {
-    return {s.flashLevel > 0.0f, s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f};
+    return {s.flashLevel > 0.0f, s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f,
+            boosts.mixBoost > 0.0f};
 }
 
 bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts)

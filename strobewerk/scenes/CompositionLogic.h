@@ -173,35 +173,45 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
 //  - split: the colour-split boost is on. A split frame is finished in
 //    two passes: the frame with its glow and overlays into a texture, then
 //    the split reads that three times (once per colour channel) instead of
-//    finishing the frame three times over.
+//    finishing the frame three times over;
+//  - light: the field's light is poured in (mixBoost above 0). Only a
+//    split frame's last pass has a program without it: elsewhere the
+//    light reads the field where the glow or the ripple already does.
 struct sFinalCompositeParts {
     bool flash;
     bool card;
     bool ripple;
     bool split;
+    bool light;
 
-    // 0 .. finalCompositeVariants - 1: flash 1, card 2, ripple 4, split 8.
-    int variant() const { return (flash ? 1 : 0) | (card ? 2 : 0) | (ripple ? 4 : 0) | (split ? 8 : 0); }
+    // 0 .. finalCompositeVariants - 1: flash 1, card 2, ripple 4, split 8,
+    // light 16.
+    int variant() const
+    {
+        return (flash ? 1 : 0) | (card ? 2 : 0) | (ripple ? 4 : 0) | (split ? 8 : 0) | (light ? 16 : 0);
+    }
     // The parts of a variant's number.
     static sFinalCompositeParts ofVariant(int variant)
     {
-        return {(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0, (variant & 8) != 0};
+        return {(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0, (variant & 8) != 0,
+                (variant & 16) != 0};
     }
     bool overlays() const { return flash || card; }
 };
-constexpr int finalCompositeVariants = 16;
+constexpr int finalCompositeVariants = 32;
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);
 // The names a variant's program defines: "FLASH", "CARD", "RIPPLE",
-// "SPLIT". A split variant's program only splits (and ripples): the
-// overlays are drawn by the first pass, so the split variants with and
-// without them are one program.
+// "SPLIT", "LIGHT". A split variant's program only splits (and ripples and
+// lights): the overlays are drawn by the first pass, so the split variants
+// with and without them are one program; the other variants all light.
 std::vector<std::string> finalCompositeDefines(int variant);
 // The names the program of a split frame's first pass defines for the
 // overlays of `variant`: "FINISH", with "FLASH" and "CARD" as the variant
 // has them.
 std::vector<std::string> finalFinishDefines(int variant);
 // The variant whose program draws `variant`'s last pass (a split variant
-// with overlays is drawn by the one without).
+// with overlays is drawn by the one without, a variant that is not split by
+// the one with the light).
 int finalCompositeProgramVariant(int variant);
 
 // True while the final composite does nothing but darken the corners: no

@@ -119,11 +119,11 @@ void setUpScene2()
         });
         return program;
     };
-    for (int variant = 0; variant < finalCompositeVariants; ++variant) {
-        const int own = finalCompositeProgramVariant(variant);
-        finalCompositePrograms[variant] =
-            own == variant ? loadComposite(finalCompositeDefines(variant)) : finalCompositePrograms[own];
-    }
+    for (int variant = 0; variant < finalCompositeVariants; ++variant)
+        if (finalCompositeProgramVariant(variant) == variant)
+            finalCompositePrograms[variant] = loadComposite(finalCompositeDefines(variant));
+    for (int variant = 0; variant < finalCompositeVariants; ++variant)
+        finalCompositePrograms[variant] = finalCompositePrograms[finalCompositeProgramVariant(variant)];
     for (int overlays = 0; overlays < finalFinishVariants; ++overlays)
         finalFinishPrograms[overlays] = loadComposite(finalFinishDefines(overlays));
 

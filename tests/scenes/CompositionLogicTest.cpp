@@ -259,12 +259,13 @@ TEST(LeftOutLayers, TheFinalCompositesProgramLeavesOutOnlyWhatCannotShow)
     s.flashLevel = 0.0f;
     s.cardFlash = 1e-6f;
     EXPECT_EQ(finalCompositeParts(s, none).variant(), 2);
-    // Distortion and colour split act at either sign; the field's light
-    // needs no program of its own.
+    // Distortion and colour split act at either sign, the field's light
+    // only above 0.
     s.cardFlash = 0.0f;
     EXPECT_EQ(finalCompositeParts(s, {-0.001f, 0.0f, 0.0f}).variant(), 4);
     EXPECT_EQ(finalCompositeParts(s, {0.0f, -0.001f, 0.0f}).variant(), 8);
-    EXPECT_EQ(finalCompositeParts(s, {0.0f, 0.0f, 0.3f}).variant(), 0);
+    EXPECT_EQ(finalCompositeParts(s, {0.0f, 0.0f, 0.3f}).variant(), 16);
+    EXPECT_EQ(finalCompositeParts(s, {0.0f, 0.0f, -0.01f}).variant(), 0);
     // Every combination has a number of its own.
     s.flashLevel = 1.0f;
     s.cardFlash = 1.0f;
@@ -279,16 +280,20 @@ TEST(LeftOutLayers, ASplitFramesOverlaysAreDrawnByItsFirstPassAlone)
             all += name + " ";
         return all;
     };
-    // Without a split, a variant's program has exactly its own parts.
-    EXPECT_EQ(defines(0), "");
-    EXPECT_EQ(defines(1 | 2 | 4), "FLASH CARD RIPPLE ");
-    EXPECT_EQ(finalCompositeProgramVariant(1 | 4), 1 | 4);
-    // With one, its last pass only ripples and splits, whatever overlays
-    // its first pass draws.
+    // Without a split, a variant's program has its own parts and the
+    // light, light or not.
+    EXPECT_EQ(defines(0), "LIGHT ");
+    EXPECT_EQ(defines(1 | 2 | 4), "FLASH CARD RIPPLE LIGHT ");
+    EXPECT_EQ(finalCompositeProgramVariant(1 | 4), 1 | 4 | 16);
+    EXPECT_EQ(finalCompositeProgramVariant(1 | 4 | 16), 1 | 4 | 16);
+    // With one, its last pass only ripples, splits and lights as the frame
+    // does, whatever overlays its first pass draws.
     for (int overlays = 0; overlays < 4; ++overlays) {
         EXPECT_EQ(finalCompositeProgramVariant(8 | overlays), 8) << overlays;
         EXPECT_EQ(finalCompositeProgramVariant(8 | 4 | overlays), 8 | 4) << overlays;
+        EXPECT_EQ(finalCompositeProgramVariant(8 | 16 | overlays), 8 | 16) << overlays;
         EXPECT_EQ(defines(8 | 4 | overlays), "RIPPLE SPLIT ") << overlays;
+        EXPECT_EQ(defines(8 | 4 | 16 | overlays), "RIPPLE SPLIT LIGHT ") << overlays;
     }
     std::vector<std::string> finish = finalFinishDefines(1 | 2 | 4 | 8);
     EXPECT_EQ(finish, (std::vector<std::string>{"FINISH", "FLASH", "CARD"}));
