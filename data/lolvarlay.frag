@@ -6,9 +6,10 @@
 //
 // The ripple moves each pixel along the field's slope, taken between
 // lookups 10 pixels apart at 1280 wide, plus a slow wobble
-// (fieldSlope.frag keeps both at the field's size; the slope is worked out
-// here from that and the field at the pixel, so the field's bright bodies,
-// which read as white, stay as still as they did).
+// (fieldSlope.frag keeps how the field rises and falls either side at the
+// field's size; the slope is worked out here from that and the field at
+// the pixel, so the field's bright bodies, which read as white, stay as
+// still as they did).
 // The field is kept in floating point and is smooth, so the slope is too:
 // no renderer's rounding shows in it.
 //
@@ -37,8 +38,8 @@ void main()
     {
         float green = texture2D(field, uv).g;
         vec4 s = texture2D(slope, uv);
-        vec2 grad = min(green + s.xy * 0.5, 1.0) - min(green - s.xy * 0.5, 1.0);
-        p += grad * distBoost * 4.0 + s.zw * distBoost * 0.02;
+        vec2 grad = min(green + s.xy, 1.0) - min(green - s.zw, 1.0);
+        p += grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
     }
 #endif
 #ifdef SPLIT
