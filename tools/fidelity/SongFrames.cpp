@@ -55,14 +55,9 @@ bool startUpSongFrames(int width, int height)
 
 void useSize(int width, int height)
 {
+    // The layers' texture and the metaball field follow the window's size
+    // themselves, each in its own format.
     onResize(width, height);
-    for (vorn::cTexture* copy : {screenCopy, metaballCopy}) {
-        if (copy->getWidth() == width && copy->getHeight() == height)
-            continue;
-        copy->setImage(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        copy->setParameter(GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        copy->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    }
 }
 
 void drawSongFrame(int ms, int width, int height)

@@ -29,8 +29,9 @@ const std::vector<int>& songFrameTimes();
 // working folder. False (with a line on standard output) on failure.
 bool startUpSongFrames(int width, int height);
 
-// Draws at width x height from now on: the window target and the two window
-// copies take that size, as when the production starts at that size.
+// Draws at width x height from now on: the window target takes that size,
+// and the frame's own textures follow it at the next frame, as when the
+// production starts at that size.
 void useSize(int width, int height);
 
 // Draws the frame at song time `ms` at width x height, left unswapped in
