@@ -55,60 +55,40 @@ void makeBlobMesh(std::size_t particles)
     blobMeshParticles = particles;
 }
 
-// The framebuffer the blobs are drawn into, with metaballCopy as its colour.
-vorn::cOffscreenFrameBuffer* fieldTarget = nullptr;
-vorn::cTexture* fieldTargetTexture = nullptr;
+// A texture of the field's size and the framebuffer that draws into it:
+// prepare gives the texture (which a test or a resize may have replaced) an
+// empty image of that size and format when it has another, and makes it
+// the framebuffer's colour.
+struct sFieldTarget {
+    vorn::cOffscreenFrameBuffer* frameBuffer = nullptr;
+    vorn::cTexture* attached = nullptr;
 
-GLint fieldFormatNow = 0;
+    void prepare(vorn::cTexture* texture, int w, int h, GLint format, GLbitfield clearMask)
+    {
+        if (texture->getWidth() != w || texture->getHeight() != h || attached != texture)
+            giveEmptyImage(texture, w, h, format);
+        if (frameBuffer == nullptr) {
+            frameBuffer = new vorn::cOffscreenFrameBuffer(w, h, static_cast<int>(clearMask));
+            frameBuffer->setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
+        }
+        if (attached != texture) {
+            frameBuffer->attachTexture(texture, GL_COLOR_ATTACHMENT0_EXT, 0);
+            attached = texture;
+        }
+        frameBuffer->setSize(vorn::vec2f(static_cast<float>(w), static_cast<float>(h)));
+    }
+};
 
-// Gives metaballCopy the field's size and format for the current window
-// and makes it the field target's colour (again, when a test or a resize
-// replaced it).
+// The blobs are added up into metaballCopy (cleared first); the slope is
+// drawn into metaballSlope (every texel, nothing to clear).
+sFieldTarget fieldTarget;
+sFieldTarget slopeTarget;
+
 void prepareFieldTarget()
 {
     const int w = exactField ? windowWidth : metaballFieldSize(windowWidth);
     const int h = exactField ? windowHeight : metaballFieldSize(windowHeight);
-    const GLint format = fieldFormat;
-    if (metaballCopy->getWidth() != w || metaballCopy->getHeight() != h || fieldFormatNow != format ||
-        fieldTargetTexture != metaballCopy) {
-        giveEmptyImage(metaballCopy, w, h, format);
-        fieldFormatNow = format;
-    }
-    if (fieldTarget == nullptr) {
-        fieldTarget = new vorn::cOffscreenFrameBuffer(w, h, GL_COLOR_BUFFER_BIT);
-        fieldTarget->setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
-    }
-    if (fieldTargetTexture != metaballCopy) {
-        fieldTarget->attachTexture(metaballCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
-        fieldTargetTexture = metaballCopy;
-    }
-    fieldTarget->setSize(vorn::vec2f(static_cast<float>(w), static_cast<float>(h)));
-}
-
-// The framebuffer the slope is drawn into, with metaballSlope as its colour.
-vorn::cOffscreenFrameBuffer* slopeTarget = nullptr;
-vorn::cTexture* slopeTargetTexture = nullptr;
-GLint slopeFormatNow = 0;
-
-void prepareSlopeTarget()
-{
-    const int w = metaballCopy->getWidth();
-    const int h = metaballCopy->getHeight();
-    const GLint format = slopeFormat;
-    if (metaballSlope->getWidth() != w || metaballSlope->getHeight() != h || slopeFormatNow != format ||
-        slopeTargetTexture != metaballSlope) {
-        giveEmptyImage(metaballSlope, w, h, format);
-        slopeFormatNow = format;
-    }
-    if (slopeTarget == nullptr) {
-        // Every texel is drawn: nothing to clear.
-        slopeTarget = new vorn::cOffscreenFrameBuffer(w, h, 0);
-    }
-    if (slopeTargetTexture != metaballSlope) {
-        slopeTarget->attachTexture(metaballSlope, GL_COLOR_ATTACHMENT0_EXT, 0);
-        slopeTargetTexture = metaballSlope;
-    }
-    slopeTarget->setSize(vorn::vec2f(static_cast<float>(w), static_cast<float>(h)));
+    fieldTarget.prepare(metaballCopy, w, h, fieldFormat, GL_COLOR_BUFFER_BIT);
 }
 
 } // namespace
@@ -120,14 +100,14 @@ void setUpParticles()
 
 void drawMetaballSlope()
 {
-    prepareSlopeTarget();
+    slopeTarget.prepare(metaballSlope, metaballCopy->getWidth(), metaballCopy->getHeight(), slopeFormat, 0);
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    slopeTarget->begin();
+    slopeTarget.frameBuffer->begin();
     vorn::useDrawState({vorn::eBlend::off, false});
     metaballCopy->bind(0);
     quadMesh->draw(fieldSlopeProgram, GL_TRIANGLES);
-    slopeTarget->end();
+    slopeTarget.frameBuffer->end();
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
 }
 
@@ -152,11 +132,11 @@ void drawMetaballs(const sSceneState& state)
     // a caller without one gets its own viewport back all the same).
     GLint viewport[4] = {};
     glGetIntegerv(GL_VIEWPORT, viewport);
-    fieldTarget->begin();
+    fieldTarget.frameBuffer->begin();
     vorn::useDrawState({vorn::eBlend::add, false});
     if (!state.particles.empty())
         blobMesh->draw(metaballProgram, GL_TRIANGLES);
-    fieldTarget->end();
+    fieldTarget.frameBuffer->end();
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     vorn::useDrawState({vorn::eBlend::off, false});
 }
