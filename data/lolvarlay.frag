@@ -5,11 +5,10 @@
 // light; then the corners are darkened.
 //
 // The ripple moves each pixel along the field's slope, taken between
-// lookups 10 pixels apart at 1280 wide, plus a slow wobble
-// (fieldSlope.frag keeps how the field rises and falls either side at the
-// field's size; the slope is worked out here from that and the field at
-// the pixel, so the field's bright bodies, which read as white, stay as
-// still as they did).
+// lookups 10 pixels apart at 1280 wide (fieldSlope.frag keeps the levels
+// either side at the field's size; each is read as white past 1 here, so
+// the field's bright bodies stay as still as they did), plus a slow
+// wobble.
 // The field is kept in floating point and is smooth, so the slope is too:
 // no renderer's rounding shows in it.
 //
@@ -36,9 +35,8 @@ void main()
     vec2 p = uv;
 #ifdef RIPPLE
     {
-        float green = texture2D(field, uv).g;
         vec4 s = texture2D(slope, uv);
-        vec2 grad = min(green + s.xy, 1.0) - min(green - s.zw, 1.0);
+        vec2 grad = min(s.xy, 1.0) - min(s.zw, 1.0);
         p += grad * distBoost * 4.0 + vec2(sin(uv.y * 30.0), cos(uv.x * 30.0)) * distBoost * 0.02;
     }
 #endif

@@ -204,7 +204,8 @@ int finalCompositeProgramVariant(int variant)
     const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
     if (parts.split)
         return sFinalCompositeParts{false, false, parts.ripple, true, parts.light}.variant();
-    return sFinalCompositeParts{parts.flash, parts.card, parts.ripple, false, true}.variant();
+    return sFinalCompositeParts{parts.flash, parts.card, parts.ripple, false, parts.light || !parts.ripple}
+        .variant();
 }
 
 std::vector<std::string> finalCompositeDefines(int variant)

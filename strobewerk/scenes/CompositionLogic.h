@@ -174,9 +174,9 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
 //    two passes: the frame with its glow and overlays into a texture, then
 //    the split reads that three times (once per colour channel) instead of
 //    finishing the frame three times over;
-//  - light: the field's light is poured in (mixBoost above 0). Only a
-//    split frame's last pass has a program without it: elsewhere the
-//    light reads the field where the glow or the ripple already does.
+//  - light: the field's light is poured in (mixBoost above 0). A frame
+//    that is neither split nor rippled has it in its program whether it
+//    shows or not: the light reads the field where the glow does.
 struct sFinalCompositeParts {
     bool flash;
     bool card;
@@ -203,15 +203,16 @@ sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFina
 // The names a variant's program defines: "FLASH", "CARD", "RIPPLE",
 // "SPLIT", "LIGHT". A split variant's program only splits (and ripples and
 // lights): the overlays are drawn by the first pass, so the split variants
-// with and without them are one program; the other variants all light.
+// with and without them are one program; a variant neither split nor
+// rippled always lights.
 std::vector<std::string> finalCompositeDefines(int variant);
 // The names the program of a split frame's first pass defines for the
 // overlays of `variant`: "FINISH", with "FLASH" and "CARD" as the variant
 // has them.
 std::vector<std::string> finalFinishDefines(int variant);
 // The variant whose program draws `variant`'s last pass (a split variant
-// with overlays is drawn by the one without, a variant that is not split by
-// the one with the light).
+// with overlays is drawn by the one without, a variant neither split nor
+// rippled by the one with the light).
 int finalCompositeProgramVariant(int variant);
 
 // True while the final composite does nothing but darken the corners: no

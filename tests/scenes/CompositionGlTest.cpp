@@ -396,7 +396,7 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
           {{"field", s2},      {"blur", s2},      {"frame", s2},       {"flashImage", s2}, {"eyeImage", s2},
            {"cardImage", s2},  {"col", v4},       {"fill", v4},        {"flashCol", v4},   {"flashFill", v4},
            {"flashLevel", f},  {"flashDisto", f}, {"cardFlash", f},    {"cardDisto", f},   {"t", f},
-           {"mixBoost", f},    {"distBoost", f},  {"slope", s2},       {"sizeX", f},       {"sizeY", f}}}},
+           {"distBoost", f},   {"slope", s2},     {"sizeX", f},        {"sizeY", f}}}},
         // A split frame: the first pass finishes the frame with every
         // overlay, the last ripples, splits and lights what it drew.
         {"finalFinishWithOverlays",

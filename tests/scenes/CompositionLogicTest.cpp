@@ -280,11 +280,13 @@ TEST(LeftOutLayers, ASplitFramesOverlaysAreDrawnByItsFirstPassAlone)
             all += name + " ";
         return all;
     };
-    // Without a split, a variant's program has its own parts and the
-    // light, light or not.
+    // Neither split nor rippled, a variant's program has its own parts and
+    // the light, light or not; rippled, exactly its own parts.
     EXPECT_EQ(defines(0), "LIGHT ");
-    EXPECT_EQ(defines(1 | 2 | 4), "FLASH CARD RIPPLE LIGHT ");
-    EXPECT_EQ(finalCompositeProgramVariant(1 | 4), 1 | 4 | 16);
+    EXPECT_EQ(defines(1 | 2), "FLASH CARD LIGHT ");
+    EXPECT_EQ(finalCompositeProgramVariant(1), 1 | 16);
+    EXPECT_EQ(defines(1 | 2 | 4), "FLASH CARD RIPPLE ");
+    EXPECT_EQ(finalCompositeProgramVariant(1 | 4), 1 | 4);
     EXPECT_EQ(finalCompositeProgramVariant(1 | 4 | 16), 1 | 4 | 16);
     // With one, its last pass only ripples, splits and lights as the frame
     // does, whatever overlays its first pass draws.
