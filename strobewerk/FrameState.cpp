@@ -8,7 +8,7 @@
 std::int32_t windowWidth = 800;
 std::int32_t windowHeight = 600;
 vorn::mat4f projectionMatrix;
-vorn::cDirectFrameBuffer windowFrameBuffer(800, 600, GL_COLOR_BUFFER_BIT);
+vorn::cDirectFrameBuffer windowFrameBuffer(800, 600, 0);
 
 void makePerspective(vorn::mat4f& matrix, float fovDegrees, float aspect, float zNear, float zFar)
 {

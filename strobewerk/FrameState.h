@@ -19,11 +19,11 @@ extern std::int32_t windowWidth;
 extern std::int32_t windowHeight;
 // Perspective projection of the scenes (identity until the first onResize).
 extern vorn::mat4f projectionMatrix;
-// The render target that stands for the window. Each frame begins by
-// clearing its colour (a frame whose programs failed to load shows black);
-// its depth is not cleared, as only the final composite draws into the
-// window, without depth testing (the layers that test depth have a depth
-// buffer of their own).
+// The render target that stands for the window. Nothing of it is cleared
+// when a frame begins: the final composite draws every pixel of the window,
+// without depth testing (the layers that test depth have a depth buffer of
+// their own), and clears it to black itself when its program could not be
+// built.
 extern vorn::cDirectFrameBuffer windowFrameBuffer;
 
 // Fills `matrix` with gluPerspective(fov, aspect, zNear, zFar), computed on

@@ -195,6 +195,12 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
         finishedCopy->bind(7);
     }
     vorn::cShaderProgram* p = finalCompositePrograms[variant];
+    if (p->generation() == 0) {
+        // Without its program (its files missing or broken) the window
+        // shows black rather than whatever it held.
+        glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
     setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
     drawOverlay(p, 1.0f, 1.0f);
 }

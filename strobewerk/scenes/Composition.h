@@ -2,11 +2,11 @@
 // layers every frame, from the metaball field at the back to the final
 // composite at the front.
 //
-// The show calls it once per frame with the window target begun (its
-// colour cleared, depth testing on, identity modelview) and the show's
-// state at the frame's song time (SceneState.h): cues (notes of the note
-// list, joystick inputs) have pushed up its effect values and time has
-// decayed them. The frame only reads the state.
+// The show calls it once per frame with the window target begun (depth
+// testing on, identity modelview) and the show's state at the frame's song
+// time (SceneState.h): cues (notes of the note list, joystick inputs) have
+// pushed up its effect values and time has decayed them. The frame only
+// reads the state.
 //
 // The layers in order: metaballs (and the field's slope while the
 // distortion ripples); background, camera, shake, point lines and seed
