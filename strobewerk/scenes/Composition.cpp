@@ -37,13 +37,14 @@ void setUniform(vorn::cShaderProgram* program, const char* name, float x, float 
     glUniform4f(program->getUniformLocation(name), x, y, z, w);
 }
 
-// Gives a window copy the window's current size (the window may have been
-// resized since the copy was made or last used).
-void followWindowSize(vorn::cTexture* copy)
+// Gives one of the frame's window-sized textures (the layers', a split
+// frame's finished frame) the window's current size (the window may have
+// been resized since it was made or last used).
+void followWindowSize(vorn::cTexture* texture)
 {
-    if (copy->getWidth() == windowWidth && copy->getHeight() == windowHeight)
+    if (texture->getWidth() == windowWidth && texture->getHeight() == windowHeight)
         return;
-    giveEmptyImage(copy, windowWidth, windowHeight);
+    giveEmptyImage(texture, windowWidth, windowHeight);
 }
 
 // The layers below the blur (the background, the point lines and the seed
@@ -130,11 +131,9 @@ void prepareFinishTarget()
         finishedCopy = new vorn::cTexture(true);
         finishTarget = new vorn::cOffscreenFrameBuffer(windowWidth, windowHeight, 0);
     }
-    if (finishedCopy->getWidth() != windowWidth || finishedCopy->getHeight() != windowHeight) {
-        giveEmptyImage(finishedCopy, windowWidth, windowHeight);
-        if (finishTarget->getAttachedTextures().empty())
-            finishTarget->attachTexture(finishedCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
-    }
+    followWindowSize(finishedCopy);
+    if (finishTarget->getAttachedTextures().empty())
+        finishTarget->attachTexture(finishedCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
     finishTarget->setSize(vorn::vec2f(static_cast<float>(windowWidth), static_cast<float>(windowHeight)));
 }
 
