@@ -37,16 +37,6 @@ void setUniform(vorn::cShaderProgram* program, const char* name, float x, float 
     glUniform4f(program->getUniformLocation(name), x, y, z, w);
 }
 
-// Gives one of the frame's window-sized textures (the layers', a split
-// frame's finished frame) the window's current size (the window may have
-// been resized since it was made or last used).
-void followWindowSize(vorn::cTexture* texture)
-{
-    if (texture->getWidth() == windowWidth && texture->getHeight() == windowHeight)
-        return;
-    giveEmptyImage(texture, windowWidth, windowHeight);
-}
-
 // The layers below the blur (the background, the point lines and the seed
 // boxes) are drawn straight into screenCopy, through a framebuffer with a
 // depth buffer of its own, instead of into the window and copied out of it:
@@ -61,21 +51,12 @@ void followWindowSize(vorn::cTexture* texture)
 // in the window, and the picture is the same to the bit. The blur is
 // symmetric and works on it as it is; the final composite reads the layers
 // and the blur the right way up.
-vorn::cOffscreenFrameBuffer* layersTarget = nullptr;
-vorn::cTexture* layersTargetTexture = nullptr;
+sTextureTarget layersTarget;
 
 void beginLayers()
 {
-    followWindowSize(screenCopy);
-    if (layersTarget == nullptr)
-        layersTarget = new vorn::cOffscreenFrameBuffer(windowWidth, windowHeight, 0);
-    if (layersTargetTexture != screenCopy) {
-        layersTarget->attachTexture(screenCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
-        layersTargetTexture = screenCopy;
-    }
-    layersTarget->attachDepthBuffer(windowWidth, windowHeight);
-    layersTarget->setSize(vorn::vec2f(static_cast<float>(windowWidth), static_cast<float>(windowHeight)));
-    layersTarget->begin();
+    layersTarget.prepare(screenCopy, windowWidth, windowHeight, GL_RGBA, 0, true);
+    layersTarget.frameBuffer->begin();
 }
 
 void drawBackground(float t, float energy, bool alternate)
@@ -121,20 +102,15 @@ void drawPointLines(const sCompositionState& s, float t)
 // A split frame's finished frame (its first pass draws it; the split
 // reads it), the window's size, through a framebuffer of its own.
 vorn::cTexture* finishedCopy = nullptr;
-vorn::cOffscreenFrameBuffer* finishTarget = nullptr;
+sTextureTarget finishTarget;
 
 // Gives finishedCopy the window's size (before the composite's textures
 // are bound: making its image binds it).
 void prepareFinishTarget()
 {
-    if (finishedCopy == nullptr) {
+    if (finishedCopy == nullptr)
         finishedCopy = new vorn::cTexture(true);
-        finishTarget = new vorn::cOffscreenFrameBuffer(windowWidth, windowHeight, 0);
-    }
-    followWindowSize(finishedCopy);
-    if (finishTarget->getAttachedTextures().empty())
-        finishTarget->attachTexture(finishedCopy, GL_COLOR_ATTACHMENT0_EXT, 0);
-    finishTarget->setSize(vorn::vec2f(static_cast<float>(windowWidth), static_cast<float>(windowHeight)));
+    finishTarget.prepare(finishedCopy, windowWidth, windowHeight, GL_RGBA, 0);
 }
 
 void setCompositeUniforms(vorn::cShaderProgram* p, const sCompositionState& s, float t, const sFinalBoosts& boosts,
@@ -187,10 +163,10 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
     vorn::useDrawState({vorn::eBlend::off, false});
     if (parts.split) {
         vorn::cShaderProgram* finish = finalFinishPrograms[variant & (finalFinishVariants - 1)];
-        finishTarget->begin();
+        finishTarget.frameBuffer->begin();
         setCompositeUniforms(finish, s, t, boosts, flashLevel, cardFlash);
         drawOverlay(finish, 1.0f, 1.0f);
-        finishTarget->end();
+        finishTarget.frameBuffer->end();
         finishedCopy->bind(7);
     }
     vorn::cShaderProgram* p = finalCompositePrograms[variant];
@@ -269,7 +245,7 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     vorn::useDrawState({vorn::eBlend::off, true});
     drawSeedBoxes(state.seedBoxes, t);
     layerDone(eLayer::seedBoxes);
-    layersTarget->end();
+    layersTarget.frameBuffer->end();
 
     // The blur's passes are opaque and its target has no depth: they draw
     // the same whatever is set, and nothing need be.

@@ -55,34 +55,10 @@ void makeBlobMesh(std::size_t particles)
     blobMeshParticles = particles;
 }
 
-// A texture of the field's size and the framebuffer that draws into it:
-// prepare gives the texture (which a test or a resize may have replaced) an
-// empty image of that size and format when it has another, and makes it
-// the framebuffer's colour.
-struct sFieldTarget {
-    vorn::cOffscreenFrameBuffer* frameBuffer = nullptr;
-    vorn::cTexture* attached = nullptr;
-
-    void prepare(vorn::cTexture* texture, int w, int h, GLint format, GLbitfield clearMask)
-    {
-        if (texture->getWidth() != w || texture->getHeight() != h || attached != texture)
-            giveEmptyImage(texture, w, h, format);
-        if (frameBuffer == nullptr) {
-            frameBuffer = new vorn::cOffscreenFrameBuffer(w, h, static_cast<int>(clearMask));
-            frameBuffer->setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
-        }
-        if (attached != texture) {
-            frameBuffer->attachTexture(texture, GL_COLOR_ATTACHMENT0_EXT, 0);
-            attached = texture;
-        }
-        frameBuffer->setSize(vorn::vec2f(static_cast<float>(w), static_cast<float>(h)));
-    }
-};
-
 // The blobs are added up into metaballCopy (cleared first); the slope is
 // drawn into metaballSlope (every texel, nothing to clear).
-sFieldTarget fieldTarget;
-sFieldTarget slopeTarget;
+sTextureTarget fieldTarget;
+sTextureTarget slopeTarget;
 
 void prepareFieldTarget()
 {

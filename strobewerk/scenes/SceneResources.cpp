@@ -10,6 +10,7 @@
 #include "strobewerk/scenes/SeedBoxes.h"
 #include "vorn/ConsoleLog.h"
 #include "vorn/Mesh.h"
+#include "vorn/OffscreenFrameBuffer.h"
 #include "vorn/ShaderProgram.h"
 #include "vorn/Texture.h"
 
@@ -188,4 +189,22 @@ void giveEmptyImage(vorn::cTexture* texture, int width, int height, GLint intern
     texture->setParameter(GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     texture->setParameter(GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     texture->setParameter(GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+}
+
+void sTextureTarget::prepare(vorn::cTexture* texture, int width, int height, GLint internalFormat,
+                             GLbitfield clearMask, bool depth)
+{
+    if (texture->getWidth() != width || texture->getHeight() != height || attached != texture)
+        giveEmptyImage(texture, width, height, internalFormat);
+    if (frameBuffer == nullptr) {
+        frameBuffer = new vorn::cOffscreenFrameBuffer(width, height, static_cast<int>(clearMask));
+        frameBuffer->setClearColour(vorn::vec4f(0.0f, 0.0f, 0.0f, 0.0f));
+    }
+    if (attached != texture) {
+        frameBuffer->attachTexture(texture, GL_COLOR_ATTACHMENT0_EXT, 0);
+        attached = texture;
+    }
+    if (depth)
+        frameBuffer->attachDepthBuffer(width, height);
+    frameBuffer->setSize(vorn::vec2f(static_cast<float>(width), static_cast<float>(height)));
 }

@@ -32,6 +32,7 @@ namespace vorn {
 class cShaderProgram;
 class cTexture;
 class cMesh;
+class cOffscreenFrameBuffer;
 }
 
 // The final composite, which also draws the glow, the fill flash and the
@@ -94,3 +95,19 @@ void drawOverlayColoured(vorn::cShaderProgram* program, const vorn::vec4f& colou
 // edges: what the window's copies, the metaball field and the blur's
 // targets are made of.
 void giveEmptyImage(vorn::cTexture* texture, int width, int height, GLint internalFormat = GL_RGBA);
+
+// A texture the frame draws into through a framebuffer object of its own,
+// kept at the size each frame asks for (the layers', a split frame's
+// finished frame, the metaball field and its slope). prepare gives the
+// texture (which a resize or a test may have replaced) an empty image of
+// that size and format when it has another, makes it the framebuffer's
+// colour, gives the framebuffer a depth buffer of that size when asked,
+// and sizes its viewport; frameBuffer->begin() then draws into it, clearing
+// what clearMask says to black.
+struct sTextureTarget {
+    vorn::cOffscreenFrameBuffer* frameBuffer = nullptr;
+    vorn::cTexture* attached = nullptr;
+
+    void prepare(vorn::cTexture* texture, int width, int height, GLint internalFormat, GLbitfield clearMask,
+                 bool depth = false);
+};
