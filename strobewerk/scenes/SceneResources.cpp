@@ -158,8 +158,11 @@ void setUpEyeOverlay()
 
 void setUpIntro()
 {
-    metaballCopy = makeWindowCopyTexture();
-    metaballSlope = makeWindowCopyTexture();
+    // The field's textures get their images, of the field's size and
+    // format, from the field's targets (setUpParticles, the slope's first
+    // draw), not a window-sized one first.
+    metaballCopy = new vorn::cTexture(true);
+    metaballSlope = new vorn::cTexture(true);
     grad2Texture = loadImage("grad2.png");
     metaballProgram = loadProgram("metaball2.vert", "metaball2.frag");
     fieldSlopeProgram = loadProgram("overlayShade.vert", "fieldSlope.frag");
