@@ -142,6 +142,9 @@ void cTexture::loadImage(const std::string& path, const std::string& name, GLenu
 
     const int w = ilGetInteger(IL_IMAGE_WIDTH);
     const int h = ilGetInteger(IL_IMAGE_HEIGHT);
+    const ILint format = ilGetInteger(IL_IMAGE_FORMAT);
+    covered = (format == IL_RGBA || format == IL_BGRA) ? imageCoverage(ilGetData(), w, h)
+                                                          : sImageCoverage::everywhere();
     // mipmapLevelSizes gives GL's own level sizes, so levels allocated
     // together take them as they are.
     const std::vector<mipmapLevelSize> levels =

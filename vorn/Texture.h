@@ -23,6 +23,8 @@
 
 #include <string>
 
+#include "vorn/ImageCoverage.h"
+
 namespace vorn {
 
 class cTexture {
@@ -44,6 +46,9 @@ public:
     int getHeight() const { return height; }
     int getDepth() const { return depth; }
     bool isMipmapped() const { return mipmapped; }
+    // Where the image loaded into it can show anything (everywhere for a
+    // texture given its images by setImage).
+    const sImageCoverage& coverage() const { return covered; }
 
 private:
     void loadImage(const std::string& path, const std::string& name, GLenum target, bool buildMipmaps);
@@ -60,6 +65,7 @@ private:
     int height = 0;
     int depth = 0;
     bool mipmapped = false;
+    sImageCoverage covered;
 };
 
 } // namespace vorn

@@ -21,6 +21,7 @@ typedef unsigned char ILboolean;
 #define IL_RGBA 0x1908
 #define IL_LUMINANCE 0x1909
 #define IL_LUMINANCE_ALPHA 0x190A
+#define IL_BGRA 0x80E1
 #define IL_UNSIGNED_BYTE 0x1401
 
 #define IL_PAL_RGBA32 0x0404
