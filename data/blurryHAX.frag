@@ -17,10 +17,13 @@
 //     slices that slide sideways while its distortion is high, laid over
 //     the frame by its alpha.
 //
-// The flash image is compiled in only where FLASH is defined, the eye and
-// the card only where CARD is: a software renderer runs every branch of a
-// shader, even one no pixel takes, so each frame uses a program with only
-// the overlays it shows (and those show: their levels are above 0).
+// The flash image is compiled in only where FLASH is defined, the eye only
+// where EYE is and the card only where CARD is: a software renderer runs
+// every branch of a shader, even one no pixel takes, so each part of the
+// screen is drawn by a program with only the overlays that show there
+// (their levels are above 0, and their images reach that far). Where the
+// flash image and the eye swirl alike (the same distortion),
+// SHARED_SWIRL has them read their images at one swirled point.
 //
 // Each step is clamped to 0..1, as a colour buffer clamps a layer drawn on
 // its own. The field may run past 1 where blobs meet; it is read as white
@@ -67,22 +70,28 @@ vec4 glowLayer(vec3 glow, float haze, vec2 shape, vec4 tint, vec4 flat)
     return vec4(c * a, a);
 }
 
-#if defined(FLASH) || defined(CARD)
-// An image swirled around the centre by `disto`, scaled by `level` and
-// added as light that fades where it is brightest (source times one minus
-// source).
-vec3 addSwirled(vec3 under, vec2 at, sampler2D image, float disto, float level)
+#if defined(FLASH) || defined(EYE)
+// Where an image swirled around the centre by `disto` is read at `at`.
+vec2 swirledAt(vec2 at, float disto)
 {
     vec2 d = at - 0.5;
     float r = length(d);
     float a = disto * 0.6 * (1.0 - smoothstep(0.0, 0.7, r)) + sin(t * 2.0 + r * 12.0) * disto * 0.05;
     float s = sin(a), c = cos(a);
     vec2 p = vec2(c * d.x - s * d.y, s * d.x + c * d.y) * (1.0 + disto * 0.15) + 0.5;
-    vec4 img = texture2D(image, vec2(p.x, 1.0 - p.y));
+    return vec2(p.x, 1.0 - p.y);
+}
+
+// An image's texel scaled by `level` and added as light that fades where
+// it is brightest (source times one minus source).
+vec3 addLight(vec3 under, vec4 img, float level)
+{
     vec3 light = clamp(img.rgb * img.a * level, 0.0, 1.0);
     return clamp(under + light * (1.0 - light), 0.0, 1.0);
 }
+#endif
 
+#ifdef CARD
 // The card torn into 24 slices, with colour fringes while it is torn.
 vec3 layCard(vec3 under, vec2 at)
 {
@@ -112,11 +121,20 @@ vec3 finishedAt(vec2 at)
     vec4 w = glowLayer(glow, haze, shape, flashCol, flashFill);
     c = clamp(clamp(g.rgb + 2.0 * w.rgb, 0.0, 1.0) + c * (1.0 - g.a), 0.0, 1.0);
 
+#ifdef SHARED_SWIRL
+    // Kicked together, the flash image and the eye swirl alike.
+    vec2 swirled = swirledAt(at, flashDisto);
+    c = addLight(c, texture2D(flashImage, swirled), flashLevel);
+    c = addLight(c, texture2D(eyeImage, swirled), cardFlash);
+#else
 #ifdef FLASH
-    c = addSwirled(c, at, flashImage, flashDisto, flashLevel);
+    c = addLight(c, texture2D(flashImage, swirledAt(at, flashDisto)), flashLevel);
+#endif
+#ifdef EYE
+    c = addLight(c, texture2D(eyeImage, swirledAt(at, cardDisto)), cardFlash);
+#endif
 #endif
 #ifdef CARD
-    c = addSwirled(c, at, eyeImage, cardDisto, cardFlash);
     c = layCard(c, at);
 #endif
     return c;

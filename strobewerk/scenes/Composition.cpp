@@ -2,6 +2,9 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
+#include <vector>
+
 #include "strobewerk/FrameState.h"
 #include "strobewerk/scenes/BlurChain.h"
 #include "strobewerk/scenes/CameraRig.h"
@@ -130,6 +133,25 @@ void setCompositeUniforms(vorn::cShaderProgram* p, const sCompositionState& s, f
     setUniform(p, "distBoost", boosts.distBoost);
 }
 
+// How far the frame's eye and card reach (from where their images show
+// anything), so that the parts of the screen they cannot reach are drawn
+// without them.
+sOverlayReach overlayReach(const sCompositionState& s, const sFinalCompositeParts& parts, vorn::cTexture* card)
+{
+    sOverlayReach reach;
+    reach.eye = parts.eye;
+    if (parts.eye) {
+        reach.eyeLitRadius = eyeTexture->coverage().litRadius;
+        reach.eyeScale = 1.0f + s.cardDisto * 0.15f; // as blurryHAX.frag's addSwirled shrinks it
+    }
+    reach.card = parts.card && card != nullptr;
+    if (reach.card) {
+        reach.cardOpaqueFromT = card->coverage().opaqueFromT;
+        reach.cardOpaqueToT = card->coverage().opaqueToT;
+    }
+    return reach;
+}
+
 // The final composite, which finishes the frame: it reads the layers below
 // from screenCopy and draws, where it reads them, the glow, the warm fill
 // flash, the flash image, the eye and the card (blurryHAX.frag); then
@@ -140,6 +162,12 @@ void setCompositeUniforms(vorn::cShaderProgram* p, const sCompositionState& s, f
 // the colour buffer did, and replaces the window's pixels. A frame that is
 // split is finished in a first pass into finishedCopy, which the split
 // reads once per colour channel (the window's copy, as it used to be).
+//
+// The pass that draws the overlays is drawn in cells (compositeCells),
+// each through the scissor by the program without the eye or the card
+// where they cannot reach: those programs leave out lookups that could
+// only read nothing, and draw the same pixels. With every layer drawn
+// (setDrawEveryLayer) it is one cell with everything.
 void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts, int variant)
 {
     const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
@@ -153,19 +181,49 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
     if (parts.flash && flashLevel > 0.0f)
         units[3] = flashImages[s.flashIndex];
     const float cardFlash = s.cardIndex < cardImages.size() ? s.cardFlash : 0.0f;
-    if (parts.card && cardFlash > 0.0f) {
+    vorn::cTexture* card = s.cardIndex < cardImages.size() ? cardImages[s.cardIndex] : nullptr;
+    if ((parts.eye || parts.card) && cardFlash > 0.0f) {
         units[4] = eyeTexture;
-        units[5] = cardImages[s.cardIndex];
+        units[5] = card;
     }
     for (int unit = finalCompositeUnits - 1; unit >= 0; --unit)
         if (units[unit] != nullptr)
             units[unit]->bind(unit);
     vorn::useDrawState({vorn::eBlend::off, false});
+
+    const std::vector<sCompositeCell> cells =
+        drawEveryLayer ? std::vector<sCompositeCell>{{0, 0, windowWidth, windowHeight, true, true}}
+                       : compositeCells(windowWidth, windowHeight, overlayReach(s, parts, card));
+    // The program that draws a cell: the frame's, less the eye and the card
+    // where they cannot show.
+    const auto cellProgram = [&](const sCompositeCell& cell, vorn::cShaderProgram* const* programs, int mask) {
+        sFinalCompositeParts here = parts;
+        here.eye = here.eye && cell.eye;
+        here.card = here.card && cell.card;
+        return programs[here.variant() & mask];
+    };
+    const auto drawCells = [&](vorn::cShaderProgram* const* programs, int mask) {
+        std::vector<vorn::cShaderProgram*> given;
+        const bool scissor = cells.size() > 1;
+        if (scissor)
+            glEnable(GL_SCISSOR_TEST);
+        for (const sCompositeCell& cell : cells) {
+            vorn::cShaderProgram* p = cellProgram(cell, programs, mask);
+            if (std::find(given.begin(), given.end(), p) == given.end()) {
+                setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
+                given.push_back(p);
+            }
+            if (scissor)
+                glScissor(cell.x, cell.y, cell.width, cell.height);
+            drawOverlay(p, 1.0f, 1.0f);
+        }
+        if (scissor)
+            glDisable(GL_SCISSOR_TEST);
+    };
+
     if (parts.split) {
-        vorn::cShaderProgram* finish = finalFinishPrograms[variant & (finalFinishVariants - 1)];
         finishTarget.frameBuffer->begin();
-        setCompositeUniforms(finish, s, t, boosts, flashLevel, cardFlash);
-        drawOverlay(finish, 1.0f, 1.0f);
+        drawCells(finalFinishPrograms, finalFinishVariants - 1);
         finishTarget.frameBuffer->end();
         finishedCopy->bind(7);
     }
@@ -176,8 +234,12 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
         glClear(GL_COLOR_BUFFER_BIT);
         return;
     }
-    setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
-    drawOverlay(p, 1.0f, 1.0f);
+    if (parts.split) {
+        setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
+        drawOverlay(p, 1.0f, 1.0f);
+    } else {
+        drawCells(finalCompositePrograms, finalCompositeVariants - 1);
+    }
 }
 
 } // namespace
@@ -216,12 +278,20 @@ void composeFrame(const sSceneState& state, std::int32_t songTimeMs)
     const float t = static_cast<float>(songTimeMs);
 
     const sFinalBoosts boosts = finalBoosts(state.cues.distortion, state.cues.colourSplit, state.cues.fieldMix);
-    const int variant = drawEveryLayer ? finalCompositeVariants - 1 : finalCompositeParts(s, boosts).variant();
+    sFinalCompositeParts parts = finalCompositeParts(s, boosts);
+    if (drawEveryLayer) {
+        // Every part that shows nothing where it is not needed; the shared
+        // swirl is a different picture unless its images swirl alike.
+        const bool sharedSwirl = parts.sharedSwirl;
+        parts = sFinalCompositeParts::ofVariant(finalCompositeVariants - 1);
+        parts.sharedSwirl = sharedSwirl;
+    }
+    const int variant = parts.variant();
 
     // Every layer states its whole blend and depth set-up (the metaballs,
     // first, take nothing the caller left as known).
     drawMetaballs(state);
-    if (sFinalCompositeParts::ofVariant(variant).ripple)
+    if (parts.ripple)
         drawMetaballSlope();
     layerDone(eLayer::metaballs);
 

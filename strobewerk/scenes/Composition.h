@@ -45,6 +45,8 @@ sSceneCounts sceneCounts();
 
 // The final composite's program leaves out the parts a frame does not
 // need (the overlays at level 0 or below, the ripple and the colour split
-// while their boosts are 0). With this set every frame is drawn with the
-// program that has them all (tests compare the two pictures).
+// while their boosts are 0, the eye and the card where they cannot
+// reach). With this set every frame is drawn in one pass with the program
+// that has them all (tests compare the two pictures); the flash image and
+// the eye still share their swirl only where they swirl alike.
 void setDrawEveryLayer(bool on);

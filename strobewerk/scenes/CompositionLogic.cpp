@@ -1,5 +1,6 @@
 #include "strobewerk/scenes/CompositionLogic.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <tuple>
@@ -199,23 +200,50 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
             sampleCurve(boostCurve, mixProgress) * 0.3f};
 }
 
+namespace {
+
+// The overlays of `parts` as their program has them: the shared swirl
+// only with both of the images that share it.
+sFinalCompositeParts programOverlays(sFinalCompositeParts parts)
+{
+    parts.sharedSwirl = parts.sharedSwirl && parts.flash && parts.eye;
+    return parts;
+}
+
+void addOverlayDefines(std::vector<std::string>& defines, const sFinalCompositeParts& parts)
+{
+    if (parts.flash)
+        defines.push_back("FLASH");
+    if (parts.eye)
+        defines.push_back("EYE");
+    if (parts.card)
+        defines.push_back("CARD");
+    if (parts.sharedSwirl)
+        defines.push_back("SHARED_SWIRL");
+}
+
+} // namespace
+
 int finalCompositeProgramVariant(int variant)
 {
-    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
+    const sFinalCompositeParts parts = programOverlays(sFinalCompositeParts::ofVariant(variant));
     if (parts.split)
-        return sFinalCompositeParts{false, false, parts.ripple, true, parts.light}.variant();
-    return sFinalCompositeParts{parts.flash, parts.card, parts.ripple, false, parts.light || !parts.ripple}
+        return sFinalCompositeParts{false, false, false, false, parts.ripple, true, parts.light}.variant();
+    return sFinalCompositeParts{parts.flash,  parts.eye, parts.card, parts.sharedSwirl,
+                                parts.ripple, false,     parts.light || !parts.ripple}
         .variant();
+}
+
+int finalFinishProgramVariant(int variant)
+{
+    return programOverlays(sFinalCompositeParts::ofVariant(variant)).overlayBits();
 }
 
 std::vector<std::string> finalCompositeDefines(int variant)
 {
     std::vector<std::string> defines;
     const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(finalCompositeProgramVariant(variant));
-    if (parts.flash)
-        defines.push_back("FLASH");
-    if (parts.card)
-        defines.push_back("CARD");
+    addOverlayDefines(defines, parts);
     if (parts.ripple)
         defines.push_back("RIPPLE");
     if (parts.split)
@@ -228,18 +256,125 @@ std::vector<std::string> finalCompositeDefines(int variant)
 std::vector<std::string> finalFinishDefines(int variant)
 {
     std::vector<std::string> defines{"FINISH"};
-    const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
-    if (parts.flash)
-        defines.push_back("FLASH");
-    if (parts.card)
-        defines.push_back("CARD");
+    addOverlayDefines(defines, sFinalCompositeParts::ofVariant(finalFinishProgramVariant(variant)));
     return defines;
 }
 
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts)
 {
-    return {s.flashLevel > 0.0f, s.cardFlash > 0.0f, boosts.distBoost != 0.0f, boosts.specBoost != 0.0f,
+    const bool flash = s.flashLevel > 0.0f, cards = s.cardFlash > 0.0f;
+    return {flash,
+            cards,
+            cards,
+            flash && cards && s.flashDisto == s.cardDisto,
+            boosts.distBoost != 0.0f,
+            boosts.specBoost != 0.0f,
             boosts.mixBoost > 0.0f};
+}
+
+namespace {
+
+// Kept around the overlays' reach, in screen coordinates (0..1 across):
+// about 4 pixels at 1280 wide, far more than the float arithmetic of the
+// shader and of the tests here can disagree by.
+constexpr double reachMargin = 0.003;
+
+// A run of columns in a band, and whether the eye can show in it.
+struct sColumnRun {
+    int x, width;
+    bool eye;
+    bool operator==(const sColumnRun& o) const { return x == o.x && width == o.width && eye == o.eye; }
+};
+
+// The distances from the screen's centre between which the eye cannot
+// show: its image's light around the image's centre reaches out to
+// litRadius, and that around the nearest repeats (distance 1) in to
+// 1 - litRadius; both shrink by the scale. Empty (from > to) where no
+// such ring exists.
+struct sEyeRing {
+    double from, to;
+};
+
+sEyeRing eyeFreeRing(const sOverlayReach& reach)
+{
+    if (!(reach.eyeScale > 0.01f) || !std::isfinite(reach.eyeLitRadius))
+        return {1.0, 0.0};
+    const double r = reach.eyeLitRadius, s = reach.eyeScale;
+    return {r / s + reachMargin, (1.0 - r) / s - reachMargin};
+}
+
+// The column runs of a band of rows [firstRow, endRow).
+std::vector<sColumnRun> bandRuns(int width, int height, int firstRow, int endRow, bool eye, const sEyeRing& ring)
+{
+    std::vector<sColumnRun> runs;
+    // The rows' centres' distances from the middle, nearest and farthest.
+    const double dyLow = (firstRow + 0.5) / height - 0.5, dyHigh = (endRow - 0.5) / height - 0.5;
+    const double dyNear = (dyLow <= 0.0 && dyHigh >= 0.0) ? 0.0 : std::min(std::fabs(dyLow), std::fabs(dyHigh));
+    const double dyFar = std::max(std::fabs(dyLow), std::fabs(dyHigh));
+    // A column is clear of the eye when its centre is outside the inner
+    // disc at the nearest row and inside the outer edge at the farthest.
+    const double innerSquared = ring.from * ring.from - dyNear * dyNear;
+    const double outerSquared = ring.to * ring.to - dyFar * dyFar;
+    for (int x = 0; x < width; ++x) {
+        const double dx = (x + 0.5) / width - 0.5;
+        const bool clear = ring.from < ring.to && dx * dx > innerSquared && dx * dx < outerSquared;
+        const bool eyeHere = eye && !clear;
+        if (!runs.empty() && runs.back().eye == eyeHere)
+            ++runs.back().width;
+        else
+            runs.push_back({x, 1, eyeHere});
+    }
+    return runs;
+}
+
+} // namespace
+
+std::vector<sCompositeCell> compositeCells(int width, int height, const sOverlayReach& reach, int bandCount)
+{
+    std::vector<sCompositeCell> cells;
+    if (width <= 0 || height <= 0)
+        return cells;
+    bandCount = std::max(1, std::min(bandCount, height));
+    const sEyeRing ring = eyeFreeRing(reach);
+    // An image without light adds nothing anywhere.
+    const bool eyeAnywhere = reach.eye && reach.eyeLitRadius >= 0.0f;
+    // The card shows in row y (from the bottom) when its image row 1 - y,
+    // at the row's centre, lies in the opaque range (with the margin).
+    auto cardAt = [&](int row) {
+        const double t = 1.0 - (row + 0.5) / height;
+        return reach.card && t > reach.cardOpaqueFromT - reachMargin && t < reach.cardOpaqueToT + reachMargin;
+    };
+    std::vector<sColumnRun> lastRuns;
+    bool lastCard = false;
+    size_t lastBandCells = 0;
+    int row = 0;
+    while (row < height) {
+        // The band ends at the next of the even band edges or where the
+        // card starts or stops showing.
+        const int band = row * bandCount / height;
+        int end = std::min(height, ((band + 1) * height + bandCount - 1) / bandCount);
+        if (end <= row)
+            end = row + 1;
+        const bool card = cardAt(row);
+        for (int r = row + 1; r < end; ++r)
+            if (cardAt(r) != card) {
+                end = r;
+                break;
+            }
+        std::vector<sColumnRun> runs = bandRuns(width, height, row, end, eyeAnywhere, ring);
+        if (!cells.empty() && card == lastCard && runs == lastRuns) {
+            for (size_t i = cells.size() - lastBandCells; i < cells.size(); ++i)
+                cells[i].height += end - row;
+        } else {
+            for (const sColumnRun& run : runs)
+                cells.push_back({run.x, row, run.width, end - row, run.eye, card});
+            lastBandCells = runs.size();
+            lastRuns = std::move(runs);
+            lastCard = card;
+        }
+        row = end;
+    }
+    return cells;
 }
 
 bool finalCompositeIsVignetteOnly(const sFinalBoosts& boosts)

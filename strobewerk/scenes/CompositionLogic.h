@@ -166,9 +166,14 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
 // branch of a shader, even one that no pixel takes, so each combination
 // has a program of its own that leaves the rest out):
 //  - flash: the flash image (flashLevel) can change the picture;
-//  - card: the eye and the card (cardFlash) can; at a level of 0 or below
-//    (a decay may overshoot below 0 for one frame) an overlay adds black
-//    or is fully transparent;
+//  - eye, card: the eye and the card (both at cardFlash) can; at a level
+//    of 0 or below (a decay may overshoot below 0 for one frame) an overlay
+//    adds black or is fully transparent. A frame has both or neither; the
+//    parts of the screen one cannot reach are drawn without it
+//    (compositeCells);
+//  - sharedSwirl: the flash image and the eye swirl alike (the same
+//    distortion: they were kicked together), so both are read at one
+//    swirled point; only with both;
 //  - ripple: the distortion boost is on;
 //  - split: the colour-split boost is on. A split frame is finished in
 //    two passes: the frame with its glow and overlays into a texture, then
@@ -179,41 +184,87 @@ sFinalBoosts finalBoosts(float distProgress, float specProgress, float mixProgre
 //    shows or not: the light reads the field where the glow does.
 struct sFinalCompositeParts {
     bool flash;
+    bool eye;
     bool card;
+    bool sharedSwirl;
     bool ripple;
     bool split;
     bool light;
 
-    // 0 .. finalCompositeVariants - 1: flash 1, card 2, ripple 4, split 8,
-    // light 16.
+    // 0 .. finalCompositeVariants - 1: flash 1, eye 2, card 4, sharedSwirl
+    // 8, ripple 16, split 32, light 64.
     int variant() const
     {
-        return (flash ? 1 : 0) | (card ? 2 : 0) | (ripple ? 4 : 0) | (split ? 8 : 0) | (light ? 16 : 0);
+        return (flash ? 1 : 0) | (eye ? 2 : 0) | (card ? 4 : 0) | (sharedSwirl ? 8 : 0) | (ripple ? 16 : 0) |
+               (split ? 32 : 0) | (light ? 64 : 0);
     }
     // The parts of a variant's number.
     static sFinalCompositeParts ofVariant(int variant)
     {
-        return {(variant & 1) != 0, (variant & 2) != 0, (variant & 4) != 0, (variant & 8) != 0,
-                (variant & 16) != 0};
+        return {(variant & 1) != 0,  (variant & 2) != 0,  (variant & 4) != 0, (variant & 8) != 0,
+                (variant & 16) != 0, (variant & 32) != 0, (variant & 64) != 0};
     }
-    bool overlays() const { return flash || card; }
+    bool overlays() const { return flash || eye || card; }
+    // The overlays' bits of the variant (flash, eye, card, sharedSwirl):
+    // 0 .. 15.
+    int overlayBits() const { return variant() & 15; }
 };
-constexpr int finalCompositeVariants = 32;
+constexpr int finalCompositeVariants = 128;
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);
-// The names a variant's program defines: "FLASH", "CARD", "RIPPLE",
-// "SPLIT", "LIGHT". A split variant's program only splits (and ripples and
+// The names a variant's program defines: "FLASH", "EYE", "CARD",
+// "SHARED_SWIRL", "RIPPLE", "SPLIT", "LIGHT". A split variant's program only splits (and ripples and
 // lights): the overlays are drawn by the first pass, so the split variants
 // with and without them are one program; a variant neither split nor
 // rippled always lights.
 std::vector<std::string> finalCompositeDefines(int variant);
 // The names the program of a split frame's first pass defines for the
-// overlays of `variant`: "FINISH", with "FLASH" and "CARD" as the variant
-// has them.
+// overlays of `variant`: "FINISH", with "FLASH", "EYE", "CARD" and
+// "SHARED_SWIRL" as the variant has them.
 std::vector<std::string> finalFinishDefines(int variant);
+// The variant whose program draws the overlays of `variant`'s split frame
+// in its first pass: its overlay bits, without the shared swirl unless it
+// has both the flash image and the eye.
+int finalFinishProgramVariant(int variant);
 // The variant whose program draws `variant`'s last pass (a split variant
 // with overlays is drawn by the one without, a variant neither split nor
-// rippled by the one with the light).
+// rippled by the one with the light, the shared swirl left out unless the
+// variant has both the flash image and the eye).
 int finalCompositeProgramVariant(int variant);
+
+// How far the eye and the card can reach on the screen in a frame, from
+// where their images show anything (vorn::sImageCoverage):
+//  - the eye is its image swirled about the screen's centre and shrunk by
+//    eyeScale (1 + its distortion x 0.15): a point at distance r from the
+//    centre (in screen coordinates, 0..1 across) reads the image at
+//    distance r x eyeScale from the image's centre, whatever the swirl's
+//    angle; the image repeats, so it also reads the light around the
+//    centres of the repeats (distance 1 and beyond);
+//  - the card reads its image's row 1 - y at the screen's height y (its
+//    tear only moves it sideways), so it shows only in the rows whose
+//    image rows are opaque.
+struct sOverlayReach {
+    bool eye = false;
+    float eyeLitRadius = 0.0f; // sImageCoverage::litRadius
+    float eyeScale = 1.0f;
+    bool card = false;
+    float cardOpaqueFromT = 0.0f; // sImageCoverage::opaqueFromT, opaqueToT
+    float cardOpaqueToT = 0.0f;
+};
+// A rectangle of the screen in pixels (x from the left, y from the bottom,
+// as the scissor takes it), and whether the eye and the card can show in it.
+struct sCompositeCell {
+    int x, y, width, height;
+    bool eye, card;
+};
+// The screen cut into rectangles that cover it once, each marked with the
+// overlays that can show in it, so each can be drawn by the program that
+// leaves the others out. The pixels are tested at their centres, with a
+// margin of a few thousandths of the screen kept around the eye's and the
+// card's reach. Horizontal bands follow the eye's disc (bandCount of them)
+// and the card's rows; within a band the ring where the eye cannot reach
+// is cut out on either side. Cells next to each other in a band with the
+// same marks are one cell; so are bands cut alike.
+std::vector<sCompositeCell> compositeCells(int width, int height, const sOverlayReach& reach, int bandCount = 12);
 
 // True while the final composite does nothing but darken the corners: no
 // distortion, no colour split and no field light (mixBoost at or below 0

@@ -126,7 +126,10 @@ void setUpScene2()
     for (int variant = 0; variant < finalCompositeVariants; ++variant)
         finalCompositePrograms[variant] = finalCompositePrograms[finalCompositeProgramVariant(variant)];
     for (int overlays = 0; overlays < finalFinishVariants; ++overlays)
-        finalFinishPrograms[overlays] = loadComposite(finalFinishDefines(overlays));
+        if (finalFinishProgramVariant(overlays) == overlays)
+            finalFinishPrograms[overlays] = loadComposite(finalFinishDefines(overlays));
+    for (int overlays = 0; overlays < finalFinishVariants; ++overlays)
+        finalFinishPrograms[overlays] = finalFinishPrograms[finalFinishProgramVariant(overlays)];
 
     quadMesh = makeQuadMesh();
 

@@ -41,12 +41,13 @@ class cOffscreenFrameBuffer;
 // sFinalCompositeParts::variant() (the split variants with and without
 // overlays share one; finalCompositeProgramVariant), and the programs of a
 // split frame's first pass, indexed by the variant's overlay bits
-// (variant & 3). Their samplers, one unit each, in unit order: the
+// (sFinalCompositeParts::overlayBits; those without both images of the
+// shared swirl share the program without it). Their samplers, one unit each, in unit order: the
 // metaball field, the blur, the layers (screenCopy), the flash image, the
 // eye, the card, the field's slope and the finished frame of a split
 // frame's first pass.
 extern vorn::cShaderProgram* finalCompositePrograms[finalCompositeVariants];
-constexpr int finalFinishVariants = 4;
+constexpr int finalFinishVariants = 16;
 extern vorn::cShaderProgram* finalFinishPrograms[finalFinishVariants];
 constexpr int finalCompositeUnits = 8;
 extern const char* const finalCompositeSamplers[finalCompositeUnits];

@@ -26,8 +26,8 @@ wait_for_exit Escape
 expected=("hello world!" "hahah HAI" "ait:10"
   "Data/morvelane.mp3: cannot be opened (missing or unreadable), playing without sound"
   "initing scene1" "initing scene2")
-# One line for each of the final composite's 20 programs.
-for _ in $(seq 20); do
+# One line for each of the final composite's 44 programs.
+for _ in $(seq 44); do
   expected+=("file error:lolvarlay.vert")
 done
 expected+=("OH SHIT. the devil fails:happy.png" "OH SHIT. the devil fails:party.png"

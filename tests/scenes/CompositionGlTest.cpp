@@ -255,6 +255,7 @@ protected:
             return;
         const fs::path data = repositoryData();
         ASSERT_FALSE(data.empty()) << "the repository's data folder was not found";
+        productionData = data;
         folder = std::make_unique<gltest::TempDataFolder>();
         for (const auto& entry : fs::directory_iterator(data)) {
             const auto ext = entry.path().extension();
@@ -287,9 +288,12 @@ protected:
     }
 
     static std::vector<std::string> setUpLines;
+    // The repository's data folder (the tests run in a folder of their own).
+    static fs::path productionData;
 };
 
 std::vector<std::string> CompositionFrames::setUpLines;
+fs::path CompositionFrames::productionData;
 
 } // namespace
 
@@ -392,7 +396,7 @@ TEST_F(CompositionFrames, EveryProgramReadsExactlyTheUniformsTheFrameSets)
           {{"field", s2}, {"blur", s2}, {"frame", s2}, {"col", v4}, {"fill", v4}, {"flashCol", v4},
            {"flashFill", v4}, {"mixBoost", f}, {"sizeX", f}, {"sizeY", f}}}},
         {"finalCompositeWithOverlaysAndRipple",
-         {finalCompositePrograms[1 | 2 | 4],
+         {finalCompositePrograms[sFinalCompositeParts{true, true, true, false, true, false, false}.variant()],
           {{"field", s2},      {"blur", s2},      {"frame", s2},       {"flashImage", s2}, {"eyeImage", s2},
            {"cardImage", s2},  {"col", v4},       {"fill", v4},        {"flashCol", v4},   {"flashFill", v4},
            {"flashLevel", f},  {"flashDisto", f}, {"cardFlash", f},    {"cardDisto", f},   {"t", f},
@@ -635,6 +639,59 @@ TEST_F(CompositionFrames, PartsLeftOutOfTheFinalCompositeWouldNotHaveChangedTheP
     EXPECT_LE(largestDifference(partsLeftOut, finalFrame()), 1);
 }
 
+// The eye and the card are left out of the parts of the screen their
+// images cannot reach, and the flash image and the eye kicked together
+// share their swirl: with the production's own eye and a greetings card,
+// the frame drawn that way is the one drawn in one pass with every part,
+// split or not, and with the two swirls apart. (An eye or a card left out
+// where it shows would be tens of levels off.)
+TEST_F(CompositionFrames, OverlaysLeftOutWhereTheyCannotReachWouldNotHaveChangedThePicture)
+{
+    for (const char* name : {"eye.png", "greets1.png"})
+        fs::copy_file(productionData / name, fs::path(folder->root()) / "data" / (std::string("real-") + name),
+                      fs::copy_options::overwrite_existing);
+    vorn::cTexture eye(false), card(false);
+    eye.load("real-eye.png", GL_TEXTURE_2D, false);
+    card.load("real-greets1.png", GL_TEXTURE_2D, false);
+    // Both reach only part of the screen, or nothing is left out.
+    ASSERT_EQ(eye.getWidth(), 1024) << "the production's eye did not load";
+    ASSERT_GT(eye.coverage().litRadius, 0.2f);
+    ASSERT_LT(eye.coverage().litRadius, 0.45f);
+    ASSERT_GT(card.coverage().opaqueFromT, 0.1f);
+    ASSERT_LT(card.coverage().opaqueToT, 0.9f);
+    vorn::cTexture* const keptEye = eyeTexture;
+    vorn::cTexture* const keptCard = cardImages[3];
+    eyeTexture = &eye;
+    cardImages[3] = &card;
+
+    sSceneState made = showTimeline.stateAt(5090);
+    made.effects.flashIndex = 1;
+    made.effects.flashLevel = 1.4f;
+    made.effects.cardIndex = 3;
+    made.effects.cardFlash = 1.4f;
+    made.effects.flashDisto = 1.3f;
+    for (float cardDisto : {1.3f, 0.6f})
+        for (float split : {0.0f, 0.25f}) {
+            made.effects.cardDisto = cardDisto;
+            made.cues.colourSplit = split;
+            ASSERT_EQ(finalCompositeParts(made.effects, finalBoosts(0.0f, split, 0.0f)).sharedSwirl,
+                      cardDisto == made.effects.flashDisto);
+            renderState(made, 5090);
+            const std::vector<rgba> inCells = finalFrame();
+            setDrawEveryLayer(true);
+            renderState(made, 5090);
+            setDrawEveryLayer(false);
+            const std::vector<rgba> everything = finalFrame();
+            // A frame drawn with everything is split, so finished in 8 bits
+            // first: one level off, or two where the frame itself is not
+            // split and is rounded only once.
+            EXPECT_LE(largestDifference(inCells, everything), split > 0.0f ? 1 : 2)
+                << cardDisto << ", split " << split;
+        }
+    eyeTexture = keptEye;
+    cardImages[3] = keptCard;
+}
+
 namespace {
 
 sRgbFrame rgbOf(const std::vector<rgba>& pixels)
@@ -746,8 +803,9 @@ TEST_F(CompositionFrames, UniformsCarryTheFramesEffectValues)
     EXPECT_NEAR(uniformValue(composite, "mixBoost"), 0.5f * 0.3f, 1e-5f);
 
     // Flash image, eye and card layers: the frame is split, so they are
-    // drawn by its first pass.
-    composite = finalFinishPrograms[finalFinishVariants - 1];
+    // drawn by its first pass (the flash image and the eye were kicked
+    // apart: each swirls on its own).
+    composite = finalFinishPrograms[sFinalCompositeParts{true, true, true, false, false, true, false}.overlayBits()];
     EXPECT_NEAR(uniformValue(composite, "flashLevel"), flashLevel, 1e-4f);
     EXPECT_NEAR(uniformValue(composite, "flashDisto"), flashDisto, 1e-4f);
     EXPECT_NEAR(uniformValue(composite, "cardFlash"), cardFlash, 1e-4f);
