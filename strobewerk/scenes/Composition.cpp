@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <functional>
 #include <vector>
 
 #include "strobewerk/FrameState.h"
@@ -142,7 +143,7 @@ sOverlayReach overlayReach(const sCompositionState& s, const sFinalCompositePart
     reach.eye = parts.eye;
     if (parts.eye) {
         reach.eyeLitRadius = eyeTexture->coverage().litRadius;
-        reach.eyeScale = 1.0f + s.cardDisto * 0.15f; // as blurryHAX.frag's addSwirled shrinks it
+        reach.eyeScale = 1.0f + s.cardDisto * 0.15f; // as blurryHAX.frag's swirledAt shrinks it
     }
     reach.card = parts.card && card != nullptr;
     if (reach.card) {
@@ -150,6 +151,35 @@ sOverlayReach overlayReach(const sCompositionState& s, const sFinalCompositePart
         reach.cardOpaqueToT = card->coverage().opaqueToT;
     }
     return reach;
+}
+
+// Draws a pass of the final composite once per cell, through the scissor
+// where there is more than one, each with the program of `parts` less the
+// eye and the card where the cell cannot show them (programs[variant &
+// mask]); each program drawn with is given the frame's uniforms once.
+void drawInCells(const std::vector<sCompositeCell>& cells, const sFinalCompositeParts& parts,
+                 vorn::cShaderProgram* const* programs, int mask,
+                 const std::function<void(vorn::cShaderProgram*)>& setUniforms)
+{
+    std::vector<vorn::cShaderProgram*> given;
+    const bool scissor = cells.size() > 1;
+    if (scissor)
+        glEnable(GL_SCISSOR_TEST);
+    for (const sCompositeCell& cell : cells) {
+        sFinalCompositeParts here = parts;
+        here.eye = here.eye && cell.eye;
+        here.card = here.card && cell.card;
+        vorn::cShaderProgram* p = programs[here.variant() & mask];
+        if (std::find(given.begin(), given.end(), p) == given.end()) {
+            setUniforms(p);
+            given.push_back(p);
+        }
+        if (scissor)
+            glScissor(cell.x, cell.y, cell.width, cell.height);
+        drawOverlay(p, 1.0f, 1.0f);
+    }
+    if (scissor)
+        glDisable(GL_SCISSOR_TEST);
 }
 
 // The final composite, which finishes the frame: it reads the layers below
@@ -167,7 +197,8 @@ sOverlayReach overlayReach(const sCompositionState& s, const sFinalCompositePart
 // each through the scissor by the program without the eye or the card
 // where they cannot reach: those programs leave out lookups that could
 // only read nothing, and draw the same pixels. With every layer drawn
-// (setDrawEveryLayer) it is one cell with everything.
+// (setDrawEveryLayer) it is one cell with everything. The flash image and
+// the eye kicked together are read at one swirled point (sharedSwirl).
 void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts& boosts, int variant)
 {
     const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(variant);
@@ -194,36 +225,13 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
     const std::vector<sCompositeCell> cells =
         drawEveryLayer ? std::vector<sCompositeCell>{{0, 0, windowWidth, windowHeight, true, true}}
                        : compositeCells(windowWidth, windowHeight, overlayReach(s, parts, card));
-    // The program that draws a cell: the frame's, less the eye and the card
-    // where they cannot show.
-    const auto cellProgram = [&](const sCompositeCell& cell, vorn::cShaderProgram* const* programs, int mask) {
-        sFinalCompositeParts here = parts;
-        here.eye = here.eye && cell.eye;
-        here.card = here.card && cell.card;
-        return programs[here.variant() & mask];
-    };
-    const auto drawCells = [&](vorn::cShaderProgram* const* programs, int mask) {
-        std::vector<vorn::cShaderProgram*> given;
-        const bool scissor = cells.size() > 1;
-        if (scissor)
-            glEnable(GL_SCISSOR_TEST);
-        for (const sCompositeCell& cell : cells) {
-            vorn::cShaderProgram* p = cellProgram(cell, programs, mask);
-            if (std::find(given.begin(), given.end(), p) == given.end()) {
-                setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
-                given.push_back(p);
-            }
-            if (scissor)
-                glScissor(cell.x, cell.y, cell.width, cell.height);
-            drawOverlay(p, 1.0f, 1.0f);
-        }
-        if (scissor)
-            glDisable(GL_SCISSOR_TEST);
+    const auto setUniforms = [&](vorn::cShaderProgram* p) {
+        setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
     };
 
     if (parts.split) {
         finishTarget.frameBuffer->begin();
-        drawCells(finalFinishPrograms, finalFinishVariants - 1);
+        drawInCells(cells, parts, finalFinishPrograms, finalFinishVariants - 1, setUniforms);
         finishTarget.frameBuffer->end();
         finishedCopy->bind(7);
     }
@@ -235,10 +243,10 @@ void drawFinalComposite(const sCompositionState& s, float t, const sFinalBoosts&
         return;
     }
     if (parts.split) {
-        setCompositeUniforms(p, s, t, boosts, flashLevel, cardFlash);
+        setUniforms(p);
         drawOverlay(p, 1.0f, 1.0f);
     } else {
-        drawCells(finalCompositePrograms, finalCompositeVariants - 1);
+        drawInCells(cells, parts, finalCompositePrograms, finalCompositeVariants - 1, setUniforms);
     }
 }
 

@@ -210,16 +210,25 @@ sFinalCompositeParts programOverlays(sFinalCompositeParts parts)
     return parts;
 }
 
-void addOverlayDefines(std::vector<std::string>& defines, const sFinalCompositeParts& parts)
+// The name each part defines in its program.
+struct sPartDefine {
+    bool sFinalCompositeParts::*part;
+    const char* name;
+};
+constexpr sPartDefine overlayDefines[] = {{&sFinalCompositeParts::flash, "FLASH"},
+                                          {&sFinalCompositeParts::eye, "EYE"},
+                                          {&sFinalCompositeParts::card, "CARD"},
+                                          {&sFinalCompositeParts::sharedSwirl, "SHARED_SWIRL"}};
+constexpr sPartDefine lastPassDefines[] = {{&sFinalCompositeParts::ripple, "RIPPLE"},
+                                           {&sFinalCompositeParts::split, "SPLIT"},
+                                           {&sFinalCompositeParts::light, "LIGHT"}};
+
+template <size_t N>
+void addDefines(std::vector<std::string>& defines, const sFinalCompositeParts& parts, const sPartDefine (&table)[N])
 {
-    if (parts.flash)
-        defines.push_back("FLASH");
-    if (parts.eye)
-        defines.push_back("EYE");
-    if (parts.card)
-        defines.push_back("CARD");
-    if (parts.sharedSwirl)
-        defines.push_back("SHARED_SWIRL");
+    for (const sPartDefine& entry : table)
+        if (parts.*entry.part)
+            defines.push_back(entry.name);
 }
 
 } // namespace
@@ -243,20 +252,15 @@ std::vector<std::string> finalCompositeDefines(int variant)
 {
     std::vector<std::string> defines;
     const sFinalCompositeParts parts = sFinalCompositeParts::ofVariant(finalCompositeProgramVariant(variant));
-    addOverlayDefines(defines, parts);
-    if (parts.ripple)
-        defines.push_back("RIPPLE");
-    if (parts.split)
-        defines.push_back("SPLIT");
-    if (parts.light)
-        defines.push_back("LIGHT");
+    addDefines(defines, parts, overlayDefines);
+    addDefines(defines, parts, lastPassDefines);
     return defines;
 }
 
 std::vector<std::string> finalFinishDefines(int variant)
 {
     std::vector<std::string> defines{"FINISH"};
-    addOverlayDefines(defines, sFinalCompositeParts::ofVariant(finalFinishProgramVariant(variant)));
+    addDefines(defines, sFinalCompositeParts::ofVariant(finalFinishProgramVariant(variant)), overlayDefines);
     return defines;
 }
 
