@@ -212,10 +212,10 @@ struct sFinalCompositeParts {
 constexpr int finalCompositeVariants = 128;
 sFinalCompositeParts finalCompositeParts(const sCompositionState& s, const sFinalBoosts& boosts);
 // The names a variant's program defines: "FLASH", "EYE", "CARD",
-// "SHARED_SWIRL", "RIPPLE", "SPLIT", "LIGHT". A split variant's program only splits (and ripples and
-// lights): the overlays are drawn by the first pass, so the split variants
-// with and without them are one program; a variant neither split nor
-// rippled always lights.
+// "SHARED_SWIRL", "RIPPLE", "SPLIT", "LIGHT". A split variant's program
+// only splits (and ripples and lights): the overlays are drawn by the first
+// pass, so the split variants with and without them are one program; a
+// variant neither split nor rippled always lights.
 std::vector<std::string> finalCompositeDefines(int variant);
 // The names the program of a split frame's first pass defines for the
 // overlays of `variant`: "FINISH", with "FLASH", "EYE", "CARD" and

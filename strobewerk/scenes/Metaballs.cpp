@@ -67,6 +67,21 @@ void prepareFieldTarget()
     fieldTarget.prepare(metaballCopy, w, h, fieldFormat, GL_COLOR_BUFFER_BIT);
 }
 
+// Runs `draw` with `target` begun, and puts back the viewport whoever
+// called had (the frame has the window target begun, which the target's
+// end restores; a caller without one gets its own viewport back all the
+// same).
+template <typename Draw>
+void drawInto(sTextureTarget& target, Draw draw)
+{
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    target.frameBuffer->begin();
+    draw();
+    target.frameBuffer->end();
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+}
+
 } // namespace
 
 void setUpParticles()
@@ -77,14 +92,11 @@ void setUpParticles()
 void drawMetaballSlope()
 {
     slopeTarget.prepare(metaballSlope, metaballCopy->getWidth(), metaballCopy->getHeight(), slopeFormat, 0);
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    slopeTarget.frameBuffer->begin();
-    vorn::useDrawState({vorn::eBlend::off, false});
-    metaballCopy->bind(0);
-    quadMesh->draw(fieldSlopeProgram, GL_TRIANGLES);
-    slopeTarget.frameBuffer->end();
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    drawInto(slopeTarget, [] {
+        vorn::useDrawState({vorn::eBlend::off, false});
+        metaballCopy->bind(0);
+        quadMesh->draw(fieldSlopeProgram, GL_TRIANGLES);
+    });
 }
 
 void setExactMetaballField(bool on)
@@ -103,16 +115,10 @@ void drawMetaballs(const sSceneState& state)
     const std::vector<float> blobs = blobAttributes(state.particles);
     blobMesh->attributes["blob"].setData(GL_ARRAY_BUFFER, 4, 4, static_cast<GLint>(blobs.size() / 4), GL_FLOAT,
                                          blobs.data(), GL_STREAM_DRAW);
-    // The window's viewport, put back afterwards whoever called (the frame
-    // has the window target begun, which the field target's end restores;
-    // a caller without one gets its own viewport back all the same).
-    GLint viewport[4] = {};
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    fieldTarget.frameBuffer->begin();
-    vorn::useDrawState({vorn::eBlend::add, false});
-    if (!state.particles.empty())
-        blobMesh->draw(metaballProgram, GL_TRIANGLES);
-    fieldTarget.frameBuffer->end();
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    drawInto(fieldTarget, [&] {
+        vorn::useDrawState({vorn::eBlend::add, false});
+        if (!state.particles.empty())
+            blobMesh->draw(metaballProgram, GL_TRIANGLES);
+    });
     vorn::useDrawState({vorn::eBlend::off, false});
 }
